@@ -1,0 +1,73 @@
+// LongSet.h - ordered set of 32-bit keys: a plain binary search tree with parent links.
+//
+// The set owns its nodes, each allocated by itself. It does not balance
+// itself while it grows; Rebalance relinks the existing nodes into a tree of
+// minimal height in one pass, freeing and copying nothing, so positions held
+// across it stay valid. A position is a LongSetNode* that the caller keeps;
+// null is "no entry". Remove frees only the node it names (or, for a node
+// with two children, its in-order predecessor, whose key moves up).
+//
+// Key 0 is the "absent" answer of Contains, Next and Prev and must not be
+// stored: a node holding 0 stops Next and Prev, Remove refuses it and
+// Rebalance fails on a set that holds it. InsertKey may store a key twice,
+// the second on the lesser side.
+//
+// Emptying and destroying the set, walking it and rebalancing it use no
+// recursion, so a degenerate chain of any length is safe on a small stack.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <iosfwd>
+
+struct LongSetNode {
+    LongSetNode* lesser = nullptr;  // subtree of keys not greater than key
+    LongSetNode* greater = nullptr; // subtree of keys greater than key
+    LongSetNode* parent = nullptr;  // null at the root
+    std::int32_t key = 0;
+};
+
+class LongSet {
+public:
+    LongSet() = default;
+    LongSet(const LongSet&) = delete;
+    LongSet& operator=(const LongSet&) = delete;
+
+    virtual std::int32_t KeyAt(const LongSetNode* pos) const;        // 0: pos must not be null
+    virtual std::int32_t Contains(std::int32_t key) const;           // 1: key, or 0 when absent
+    virtual std::int32_t GetKey(const LongSetNode* pos) const;       // 2: KeyAt, through the vtable
+    virtual LongSetNode* InsertKey(std::int32_t key);                // 3: always links a new node
+    virtual LongSetNode* AddKey(std::int32_t key);                   // 4: existing node if present
+    virtual BOOL Remove(char mode, LongSetNode*& pos);               // 5: mode 'n', 'p' or other
+    virtual void RemoveAll();                                        // 6
+    virtual LongSetNode* LowerBound(std::int32_t key) const;         // 7
+    virtual LongSetNode* Find(std::int32_t key) const;               // 8
+    virtual LongSetNode* Locate(std::int32_t key) const;             // 9: same as Find
+    virtual LongSetNode* First() const;                              // 10
+    virtual LongSetNode* Last() const;                               // 11
+    virtual std::ostream& DumpNode(std::ostream& s, const LongSetNode* node) const; // 12: pre-order
+    virtual ~LongSet();                                              // 13
+
+    std::int32_t GetCount() const { return count; }
+    const LongSetNode* GetRoot() const { return root; }
+
+    /// Returns the key at `pos` before the move, then moves `pos` to its successor
+    /// (null after the last); 0 and no move for a null position or a node holding 0.
+    std::int32_t Next(LongSetNode*& pos) const;
+    /// Mirror image of Next.
+    std::int32_t Prev(LongSetNode*& pos) const;
+
+    /// Relinks every node into a tree of minimal height (for distinct keys). FALSE,
+    /// with the set unchanged, when the index array cannot be allocated or the walk
+    /// yields more than GetCount() nodes.
+    BOOL Rebalance();
+
+    /// Links a prepared node with both child links cleared; null for a null node or
+    /// one that is already linked. Equal keys go to the lesser side.
+    LongSetNode* InsertNode(LongSetNode* node);
+
+protected:
+    std::int32_t count = 0;      // number of linked nodes
+    LongSetNode* root = nullptr; // null when the set is empty
+};
