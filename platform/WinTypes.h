@@ -29,4 +29,8 @@ using HANDLE = void*;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
+
+// The calling convention of Win32 callbacks and thread routines; the only one here.
+#define WINAPI
+#define CALLBACK
 #endif

@@ -1,0 +1,79 @@
+// ThreadTest.cpp - the Win32 thread calls: exit codes, waits, priorities, and handles closed early.
+#include "platform/Thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#if !defined(_WIN32)
+namespace {
+
+// Holds the thread inside its routine until the test lets it go, without sleeping.
+struct Gate {
+    std::atomic<bool> entered{false};
+    std::atomic<bool> open{false};
+};
+
+DWORD WINAPI WaitAtGate(LPVOID parameter) {
+    auto* gate = static_cast<Gate*>(parameter);
+    gate->entered = true;
+    while (!gate->open.load()) {
+        std::this_thread::yield();
+    }
+    return 7;
+}
+
+TEST(ThreadTest, ExitCodeIsStillActiveUntilTheRoutineReturns) {
+    Gate gate;
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    DWORD exitCode = 0;
+    EXPECT_TRUE(GetExitCodeThread(thread, &exitCode));
+    EXPECT_EQ(STILL_ACTIVE, exitCode);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 1));
+
+    gate.open = true;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, INFINITE));
+    EXPECT_TRUE(GetExitCodeThread(thread, &exitCode));
+    EXPECT_EQ(7u, exitCode);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0)) << "a second wait returns at once";
+    EXPECT_TRUE(CloseHandle(thread));
+}
+
+TEST(ThreadTest, PriorityIsRecordedPerThread) {
+    Gate gate;
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(thread));
+    EXPECT_TRUE(SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL));
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, GetThreadPriority(thread));
+    EXPECT_TRUE(SetThreadPriority(thread, THREAD_PRIORITY_NORMAL));
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(thread));
+    gate.open = true;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+TEST(ThreadTest, ClosingTheHandleOfARunningThreadLetsItFinish) {
+    static Gate gate; // outlives the test: the thread may still read it after the handle is gone
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    while (!gate.entered.load()) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(CloseHandle(thread));
+    gate.open = true;
+}
+
+TEST(ThreadTest, NullHandlesAndRoutinesAreRefused) {
+    EXPECT_EQ(nullptr, CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr));
+    DWORD exitCode = 0;
+    EXPECT_FALSE(GetExitCodeThread(nullptr, &exitCode));
+    EXPECT_FALSE(SetThreadPriority(nullptr, THREAD_PRIORITY_NORMAL));
+    EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(nullptr, INFINITE));
+    EXPECT_FALSE(CloseHandle(nullptr));
+}
+
+} // namespace
+#endif
