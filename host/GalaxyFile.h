@@ -1,0 +1,30 @@
+// GalaxyFile.h - reading and writing galaxy files (JSON), with every check of bad input.
+//
+// Loading never yields a half-checked galaxy: either a complete, consistent
+// Galaxy comes back or a GalaxyError is thrown whose one-line message names
+// the file and the offending entry, e.g. "galaxy.json: groups[3]: unknown
+// planet 99". Unknown keys are ignored; `owner` is the only field that may be
+// absent. Saving writes the same format, so a saved galaxy loads again as it was.
+#pragma once
+
+#include "host/Galaxy.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+/// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
+Galaxy LoadGalaxyFile(const std::filesystem::path& path);
+
+/// Checks and builds a galaxy from JSON text; `sourceName` stands for the file in messages.
+Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName);
+
+/// The galaxy as JSON text in the file format, groups created by orders included.
+std::string GalaxyToJson(const Galaxy& galaxy);
+
+/// Writes GalaxyToJson to `path`, replacing the file; throws GalaxyError naming `path` when it cannot.
+void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path);
+
+} // namespace host

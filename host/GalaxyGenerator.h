@@ -1,0 +1,30 @@
+// GalaxyGenerator.h - random galaxies for benchmarks and play, reproducible from a seed.
+//
+// The same options give the same bytes on every machine and build: the
+// generator uses its own fixed random sequence (no library distribution whose
+// output could differ), and every decimal it writes has two places. The text
+// it returns always loads as a valid galaxy with exactly the planets, races
+// and groups asked for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+inline constexpr std::int32_t kMaxGeneratedPlanets = 100000;
+inline constexpr std::int32_t kMaxGeneratedRaces = 1000;
+inline constexpr std::int32_t kMaxGeneratedGroups = 200000;
+
+struct GeneratorOptions {
+    std::int32_t planets = 1000;  // 1..kMaxGeneratedPlanets
+    std::int32_t races = 3;       // 1..kMaxGeneratedRaces
+    std::int32_t groups = 2000;   // 1..kMaxGeneratedGroups: a galaxy needs a selected group
+    std::uint64_t seed = 1;
+};
+
+/// The galaxy as JSON text in the galaxy file format. Throws std::invalid_argument,
+/// with a message naming the option, when a size is outside its range.
+std::string GenerateGalaxyJson(const GeneratorOptions& options);
+
+} // namespace host
