@@ -1,0 +1,53 @@
+# WindowsCrossBuild.cmake - what the cross-built Windows target needs beyond the toolchain file:
+# one output folder with the C++ runtime DLLs, a Wine runner for CTest, and GoogleTest from source.
+#
+# Every .exe and .dll lands in bin/ beside libstdc++-6.dll, libgcc_s_dw2-1.dll and
+# libwinpthread-1.dll, because Windows looks for a program's DLLs in its own folder
+# first; so the folder runs under Wine as it is, with no PATH to set.
+
+set(TARVENIX_WINDOWS_BIN "${CMAKE_BINARY_DIR}/bin")
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${TARVENIX_WINDOWS_BIN}")
+# Windows names a DLL after what it holds: TarvenixFramework.dll, Tarvenix2.dll.
+set(CMAKE_SHARED_LIBRARY_PREFIX "")
+set(CMAKE_IMPORT_LIBRARY_PREFIX "")
+
+# The shared C++ runtime that every module of ours links (see toolchain-mingw-i686.cmake).
+function(tarvenix_copy_mingw_runtime)
+    foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+        execute_process(
+            COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=${dll}
+            OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+            message(FATAL_ERROR "the MinGW runtime ${dll} was not found; run scripts/install-windows-toolchain.sh")
+        endif()
+        file(COPY "${path}" DESTINATION "${TARVENIX_WINDOWS_BIN}")
+    endforeach()
+endfunction()
+tarvenix_copy_mingw_runtime()
+
+# CTest runs every cross-built program through this wrapper: Wine in a prefix of this build.
+# Tests are listed when CTest runs rather than after each link, so that building needs
+# neither Wine nor a display.
+set(TARVENIX_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in" "${CMAKE_BINARY_DIR}/wine-run" @ONLY
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+# GoogleTest for the target, built from Debian's sources (package googletest): no
+# prebuilt Windows GoogleTest exists there, and nothing is downloaded. Only what a
+# test links is built. The names match those of find_package(GTest).
+macro(tarvenix_googletest_from_source)
+    set(TARVENIX_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest sources for the cross build")
+    if(NOT EXISTS "${TARVENIX_GOOGLETEST_SOURCE}/CMakeLists.txt")
+        message(FATAL_ERROR "GoogleTest sources not found in ${TARVENIX_GOOGLETEST_SOURCE}; install the googletest package")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory("${TARVENIX_GOOGLETEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+    foreach(lib gtest gtest_main gmock gmock_main)
+        if(TARGET ${lib} AND NOT TARGET GTest::${lib})
+            add_library(GTest::${lib} ALIAS ${lib})
+        endif()
+    endforeach()
+endmacro()
