@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace host {
@@ -103,6 +104,10 @@ public:
 
     /// Every distinct ship type name, in order of first appearance among the ship types.
     const std::vector<std::string>& DistinctShipTypeNames() const { return distinctTypeNames_; }
+    /// True when some race has a ship type of this name.
+    bool IsShipTypeName(std::string_view name) const { return typeNames_.contains(std::string(name)); }
+    /// Length in bytes of the longest ship type name.
+    std::size_t LongestShipTypeName() const { return longestTypeName_; }
 
     /// Appends to `out`, ascending, every planet v with Distance(centre, v) <= range
     /// (the centre itself included). Served from a grid: cost follows the planets near
@@ -128,10 +133,20 @@ public:
     std::int32_t SplitOffShip(std::int32_t number, std::int32_t destination);
 
 private:
-    void CheckContent() const;
-    void BuildIndexes();
-    void BuildGrid();
+    void IndexRaces();
+    void IndexPlanets();
+    void IndexShipTypes();
+    void IndexGroups();
     void IndexGroup(std::size_t index);
+    void BuildGrid();
+    /// The grid cell along one axis that holds `coordinate`, clamped into the grid.
+    std::int32_t CellAlong(double coordinate, double origin, std::int32_t cells) const;
+
+    struct GridEntry {
+        double x;
+        double y;
+        std::int32_t number;
+    };
 
     GalaxyContent content_;
 
@@ -140,19 +155,22 @@ private:
     // race name -> ship type name -> position in shipTypes
     std::unordered_map<std::string, std::unordered_map<std::string, std::size_t>> typeByRaceAndName_;
     std::vector<std::string> distinctTypeNames_;
+    std::unordered_set<std::string> typeNames_; // distinctTypeNames_ again, for lookup by name
+    std::size_t longestTypeName_ = 0;           // longer texts cannot be a type name
     std::unordered_map<std::int32_t, std::size_t> groupByNumber_;
     std::vector<std::vector<std::size_t>> groupsByPlanet_; // [planet - 1]: positions in groups, ascending by number
     std::int32_t highestGroupNumber_ = 0;
 
-    // Uniform grid over the planets' bounding box; planets of cell c are
-    // gridPlanets_[gridStart_[c] .. gridStart_[c + 1]), ascending by number.
+    // Uniform grid over the planets' bounding box, about one planet per cell; the planets
+    // of cell c are gridPlanets_[gridStart_[c] .. gridStart_[c + 1]), ascending by number,
+    // with their coordinates beside them so a query touches only this compact array.
     double gridMinX_ = 0.0;
     double gridMinY_ = 0.0;
     double gridCellSize_ = 1.0;
     std::int32_t gridColumns_ = 1;
     std::int32_t gridRows_ = 1;
     std::vector<std::uint32_t> gridStart_;
-    std::vector<std::int32_t> gridPlanets_;
+    std::vector<GridEntry> gridPlanets_;
 };
 
 } // namespace host

@@ -21,8 +21,11 @@ Galaxy LoadGalaxyFile(const std::filesystem::path& path);
 /// Checks and builds a galaxy from JSON text; `sourceName` stands for the file in messages.
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName);
 
-/// The galaxy as JSON text in the file format, groups created by orders included.
+/// The galaxy as JSON text in the file format, groups created by orders included:
+/// the top-level fields one per line, each entry of an array on a line of its own.
 std::string GalaxyToJson(const Galaxy& galaxy);
+/// The same text for content that has not been checked (the generator writes with it).
+std::string GalaxyContentToJson(const GalaxyContent& content);
 
 /// Writes GalaxyToJson to `path`, replacing the file; throws GalaxyError naming `path` when it cannot.
 void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path);
