@@ -25,6 +25,11 @@ public:
     /// Replaces the content with printf-style formatting of the arguments.
     void Format(const char* format, ...) TARVENIX_PRINTF_FORMAT(2, 3);
 
+    /// Replaces the content with entry `id` of the current module's string table
+    /// (ModuleState.h), in the language in force; FALSE and an empty text when the
+    /// table has no such entry.
+    BOOL LoadString(UINT id);
+
     /// Replaces the character at `index`; an index outside the text changes nothing.
     void SetAt(int index, char ch);
     /// Removes leading white space (blank, tab, line breaks, vertical tab, form feed).

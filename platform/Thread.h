@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/FrameworkApi.h"
+#include "platform/Window.h" // INFINITE and the WAIT_ results, shared with message waits
 #include "platform/WinTypes.h"
 
 #if !defined(_WIN32)
@@ -20,11 +21,7 @@ using LPTHREAD_START_ROUTINE = DWORD(WINAPI*)(LPVOID parameter);
 inline constexpr int THREAD_PRIORITY_BELOW_NORMAL = -1;
 inline constexpr int THREAD_PRIORITY_NORMAL = 0;
 inline constexpr int THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
-inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 inline constexpr DWORD STILL_ACTIVE = 259;
-inline constexpr DWORD WAIT_OBJECT_0 = 0;
-inline constexpr DWORD WAIT_TIMEOUT = 258;
-inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 /// Starts `start(parameter)` on a new thread; null when no thread could be made.
 /// `security` and `flags` are accepted for the Win32 signature and must be null and 0.

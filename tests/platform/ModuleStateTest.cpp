@@ -1,0 +1,135 @@
+// ModuleStateTest.cpp - string tables by module and language, the module guard, and message boxes.
+#include "platform/CString.h"
+#include "platform/MessageBox.h"
+#include "platform/ModuleState.h"
+#include "platform/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr StringResource kStrings[] = {
+    {1, "Distribute Group", "Разослать группу"},
+    {5, "Group is not on planet!!!", "Указанная группа не на орбите!!!"},
+};
+constexpr ModuleResources kResources{"TestModule", kStrings, {}};
+
+// Sets the three locale variables for one test and puts back what was there.
+class ScopedLocale {
+public:
+    ScopedLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+        Set("LC_ALL", lcAll);
+        Set("LC_MESSAGES", lcMessages);
+        Set("LANG", lang);
+    }
+    ~ScopedLocale() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+    }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    void Set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old == nullptr ? std::nullopt : std::optional<std::string>(old));
+        if (value == nullptr) {
+            unsetenv(name);
+        } else {
+            setenv(name, value, 1);
+        }
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST(ResourcesTest, LanguageComesFromTheFirstSetLocaleVariable) {
+    struct Row {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        UiLanguage expected;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, nullptr, UiLanguage::English},
+        {nullptr, nullptr, "ru_RU.UTF-8", UiLanguage::Russian},
+        {nullptr, "en_US.UTF-8", "ru_RU.UTF-8", UiLanguage::English},
+        {"ru_RU.KOI8-R", "en_US.UTF-8", "en_US.UTF-8", UiLanguage::Russian},
+        {"", "ru_RU", "en_US", UiLanguage::Russian}, // an empty value does not decide
+        {nullptr, nullptr, "RU", UiLanguage::English},
+        {nullptr, nullptr, "C", UiLanguage::English},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const ScopedLocale locale(rows[i].lcAll, rows[i].lcMessages, rows[i].lang);
+        EXPECT_EQ(rows[i].expected, SelectUiLanguage()) << "row " << i;
+    }
+}
+
+TEST(ModuleStateTest, LoadStringReadsTheCurrentModuleInTheLanguageInForce) {
+    AFX_MODULE_STATE module(&kResources);
+    AFX_MANAGE_STATE(&module);
+    CString text;
+    {
+        const ScopedLocale locale(nullptr, nullptr, "en_US.UTF-8");
+        EXPECT_TRUE(text.LoadString(1));
+        EXPECT_EQ("Distribute Group", text.str());
+    }
+    {
+        const ScopedLocale locale(nullptr, nullptr, "ru_RU.UTF-8");
+        EXPECT_TRUE(text.LoadString(5));
+        EXPECT_EQ("Указанная группа не на орбите!!!", text.str());
+    }
+}
+
+TEST(ModuleStateTest, LoadStringOfAnUnknownIdOrOutsideTheModuleGivesEmptyText) {
+    CString text("stale");
+    EXPECT_FALSE(text.LoadString(1)) << "the process's default module has no strings";
+    EXPECT_TRUE(text.IsEmpty());
+
+    AFX_MODULE_STATE module(&kResources);
+    AFX_MANAGE_STATE(&module);
+    text = "stale";
+    EXPECT_FALSE(text.LoadString(3));
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST(ModuleStateTest, GuardRestoresThePreviousModuleOnEveryExit) {
+    AFX_MODULE_STATE* const outside = AfxGetModuleState();
+    AFX_MODULE_STATE module(&kResources);
+    try {
+        AFX_MANAGE_STATE(&module);
+        EXPECT_EQ(&module, AfxGetModuleState());
+        throw 1;
+    } catch (int) {
+    }
+    EXPECT_EQ(outside, AfxGetModuleState());
+}
+
+int recordedBoxes = 0;
+std::string lastBoxText;
+
+int RecordBox(const char* text, UINT /*type*/) {
+    ++recordedBoxes;
+    lastBoxText = text;
+    return IDOK;
+}
+
+TEST(MessageBoxTest, TheHostsPresenterShowsTheBox) {
+    const MessageBoxPresenter previous = AfxSetMessageBoxPresenter(RecordBox);
+    EXPECT_EQ(IDOK, AfxMessageBox("Group is not on planet!!!", MB_OK, 0));
+    AfxSetMessageBoxPresenter(previous);
+    EXPECT_EQ(1, recordedBoxes);
+    EXPECT_EQ("Group is not on planet!!!", lastBoxText);
+}
+
+} // namespace
