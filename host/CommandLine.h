@@ -1,0 +1,63 @@
+// CommandLine.h - the host's three commands and their options, parsed from argv.
+//
+// Parsing checks everything it can before anything is loaded: an unknown
+// option, a missing or malformed value, or an option that the command does
+// not take is a UsageError, which the host reports in one line with exit
+// status 2. Paths are only recorded here; opening them is the run's affair.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace host {
+
+/// Bad command line; its message is the one line the host prints before exiting with 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Language { English, Russian };
+
+struct PlanOptions {
+    std::optional<std::filesystem::path> galaxy;  // the built-in demo galaxy when absent
+    std::optional<std::int32_t> select;           // overrides the file's selection
+    std::optional<std::filesystem::path> plugin;  // the module built beside the host when absent
+    std::optional<Language> language;             // the environment decides when absent
+    std::optional<std::filesystem::path> trace;
+    std::optional<std::filesystem::path> svg;
+    std::optional<std::filesystem::path> save;
+    bool json = false;
+    std::optional<std::int32_t> cancelAfterSteps;
+    std::int32_t answerDelayMs = 0;
+};
+
+struct GenerateOptions {
+    std::int32_t planets = 0;
+    std::optional<std::int32_t> races;
+    std::optional<std::int32_t> groups;
+    std::optional<std::uint64_t> seed;
+    std::optional<std::filesystem::path> out;  // standard output when absent
+};
+
+struct AboutOptions {
+    std::optional<std::filesystem::path> plugin;
+    std::optional<Language> language;
+};
+
+struct HelpRequest {};
+
+using HostCommand = std::variant<PlanOptions, GenerateOptions, AboutOptions, HelpRequest>;
+
+/// Parses the arguments after the program name; throws UsageError.
+HostCommand ParseCommandLine(const std::vector<std::string>& arguments);
+
+/// The synopsis printed by --help and after a usage error.
+const char* UsageText();
+
+} // namespace host

@@ -1,0 +1,212 @@
+// HostCommands.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
+#include "host/HostCommands.h"
+
+#include "host/CallTrace.h"
+#include "host/DemoGalaxy.h"
+#include "host/Galaxy.h"
+#include "host/GalaxyFile.h"
+#include "host/GalaxyGenerator.h"
+#include "host/JsonText.h"
+#include "host/PlanPicture.h"
+#include "host/PluginModule.h"
+#include "host/PluginSession.h"
+#include "host/RunReport.h"
+
+#if defined(_WIN32)
+#include "platform/WinTypes.h"
+#endif
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace host {
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* kPluginFileName = "Tarvenix2.dll";
+#else
+constexpr const char* kPluginFileName = "Tarvenix2.so";
+#endif
+
+std::filesystem::path ExecutableFolder() {
+#if defined(_WIN32)
+    std::array<wchar_t, 4096> buffer{};
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
+#else
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+#endif
+}
+
+/// The plug-in's language follows the environment on Linux and the thread's UI language on Windows.
+void ApplyLanguage(const std::optional<Language>& language) {
+    if (!language) {
+        return;
+    }
+    const bool russian = *language == Language::Russian;
+#if defined(_WIN32)
+    ::SetThreadUILanguage(russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
+                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+#else
+    ::setenv("LC_ALL", russian ? "ru_RU.UTF-8" : "en_US.UTF-8", 1);
+#endif
+}
+
+Galaxy LoadPlanGalaxy(const PlanOptions& options) {
+    Galaxy galaxy = options.galaxy ? LoadGalaxyFile(*options.galaxy)
+                                   : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    if (options.select && !galaxy.SelectGroup(*options.select)) {
+        const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
+        throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
+                       std::to_string(*options.select) + " in '" + source + "'");
+    }
+    return galaxy;
+}
+
+/// Opens an output file now, so that a path that cannot be written is bad input, found before the run.
+std::ofstream OpenOutput(const std::filesystem::path& path, const char* what) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw BadInput(std::string("cannot write ") + what + " '" + path.string() + "'");
+    }
+    return file;
+}
+
+/// Output files named on the command line, all opened before the plug-in is loaded.
+struct PlanOutputs {
+    std::ofstream trace;
+    std::ofstream svg;
+    std::optional<std::filesystem::path> save;
+};
+
+PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
+    PlanOutputs outputs;
+    if (options.trace) {
+        outputs.trace = OpenOutput(*options.trace, "trace file");
+    }
+    if (options.svg) {
+        outputs.svg = OpenOutput(*options.svg, "picture file");
+    }
+    if (options.save) {
+        // Checked now for writability; the galaxy itself is written after the run.
+        OpenOutput(*options.save, "galaxy file");
+        outputs.save = options.save;
+    }
+    return outputs;
+}
+
+void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& pluginFile) {
+    const Group& group = galaxy.SelectedGroup();
+    const std::int32_t at = group.InOrbit() ? group.planet : group.from;
+    out << pluginFile << " on '" << galaxy.Game() << "', turn " << galaxy.Turn() << ": group "
+        << group.number << " (" << group.count << " x " << group.type << ", " << group.race << ") "
+        << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
+        << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string()) << '\n';
+}
+
+} // namespace
+
+int ExitStatusOf(const std::exception& error) {
+    if (dynamic_cast<const UsageError*>(&error) != nullptr || dynamic_cast<const BadInput*>(&error) != nullptr ||
+        dynamic_cast<const GalaxyError*>(&error) != nullptr) {
+        return kExitBadInput;
+    }
+    return kExitPluginFailed;
+}
+
+std::filesystem::path DefaultPluginPath() {
+    const std::filesystem::path folder = ExecutableFolder();
+    const std::filesystem::path besideInBuild = folder.parent_path() / "plugin" / kPluginFileName;
+    const std::filesystem::path besideHost = folder / kPluginFileName;
+    std::error_code error;
+    return std::filesystem::exists(besideHost, error) ? besideHost : besideInBuild;
+}
+
+int RunPlan(const PlanOptions& options, std::ostream& out) {
+    Galaxy galaxy = LoadPlanGalaxy(options);
+    PlanOutputs outputs = OpenPlanOutputs(options);
+    std::unique_ptr<CallTrace> trace =
+        options.trace ? std::make_unique<CallTrace>(outputs.trace) : nullptr;
+    const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
+
+    ApplyLanguage(options.language);
+    const PluginModule module = PluginModule::Load(options.plugin.value_or(DefaultPluginPath()));
+    if (!options.json) {
+        WriteRunHeader(out, galaxy, module.FileName());
+    }
+    RunSettings settings;
+    settings.answerDelayMs = options.answerDelayMs;
+    settings.cancelAfterSteps = options.cancelAfterSteps;
+    settings.trace = trace.get();
+    PluginSession session(module.Exports(), galaxy, settings);
+    const RunOutcome outcome = session.RunCommand();
+
+    if (options.json) {
+        out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';
+    } else {
+        WriteReportText(out, outcome, galaxy, selectedGroup);
+    }
+    if (outputs.save) {
+        SaveGalaxyFile(galaxy, *outputs.save);
+    }
+    if (options.svg) {
+        outputs.svg << DrawPlanSvg(galaxy, selectedGroup, outcome.orders);
+    }
+    if (!outcome.EndedAsMeant()) {
+        std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
+        return kExitPluginFailed;
+    }
+    return kExitOk;
+}
+
+int RunGenerate(const GenerateOptions& options, std::ostream& out) {
+    GeneratorOptions generator;
+    generator.planets = options.planets;
+    generator.races = options.races.value_or(generator.races);
+    generator.groups = options.groups.value_or(generator.groups);
+    generator.seed = options.seed.value_or(generator.seed);
+    std::string text;
+    try {
+        text = GenerateGalaxyJson(generator);
+    } catch (const std::invalid_argument& error) {
+        throw BadInput(error.what());
+    }
+    if (options.out) {
+        OpenOutput(*options.out, "galaxy file") << text;
+    } else {
+        out << text;
+    }
+    return kExitOk;
+}
+
+int RunAbout(const AboutOptions& options, std::ostream& out) {
+    ApplyLanguage(options.language);
+    const PluginModule module = PluginModule::Load(options.plugin.value_or(DefaultPluginPath()));
+    const auto entries = AskAbout(module.Exports());
+    // The five keys of the about answer first, in their order; anything else after them.
+    const std::array<const char*, 5> known = {"Name", "Author", "Version", "Date", "Description"};
+    for (const char* key : known) {
+        for (const auto& [name, value] : entries) {
+            if (name == key) {
+                out << name << ": " << value << '\n';
+            }
+        }
+    }
+    for (const auto& [name, value] : entries) {
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            out << name << ": " << value << '\n';
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace host
