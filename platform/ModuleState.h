@@ -11,11 +11,15 @@
 #include "platform/FrameworkApi.h"
 #include "platform/Resources.h"
 
+class CWinApp;
+
 class TARVENIX_FRAMEWORK_API AFX_MODULE_STATE {
 public:
-    explicit AFX_MODULE_STATE(const ModuleResources* moduleResources) : resources(moduleResources) {}
+    explicit AFX_MODULE_STATE(const ModuleResources* moduleResources, CWinApp* app = nullptr)
+        : resources(moduleResources), currentWinApp(app) {}
 
     const ModuleResources* resources; // null: the module has no resources
+    CWinApp* currentWinApp;           // the module's application object, or null
 };
 
 /// The module state in force on the calling thread.
