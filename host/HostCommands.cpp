@@ -191,19 +191,17 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
 int RunAbout(const AboutOptions& options, std::ostream& out) {
     ApplyLanguage(options.language);
     const PluginModule module = PluginModule::Load(options.plugin.value_or(DefaultPluginPath()));
-    const auto entries = AskAbout(module.Exports());
+    const OrderedJson about = AskAbout(module.Exports());
     // The five keys of the about answer first, in their order; anything else after them.
-    const std::array<const char*, 5> known = {"Name", "Author", "Version", "Date", "Description"};
-    for (const char* key : known) {
-        for (const auto& [name, value] : entries) {
-            if (name == key) {
-                out << name << ": " << value << '\n';
-            }
+    const std::array<std::string, 5> known = {"Name", "Author", "Version", "Date", "Description"};
+    for (const std::string& key : known) {
+        if (about.contains(key)) {
+            out << key << ": " << about[key].get<std::string>() << '\n';
         }
     }
-    for (const auto& [name, value] : entries) {
-        if (std::find(known.begin(), known.end(), name) == known.end()) {
-            out << name << ": " << value << '\n';
+    for (const auto& [key, value] : about.items()) {
+        if (std::find(known.begin(), known.end(), key) == known.end()) {
+            out << key << ": " << value.get<std::string>() << '\n';
         }
     }
     return kExitOk;

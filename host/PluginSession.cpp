@@ -273,21 +273,13 @@ int PluginSession::PresentMessageBox(const char* text) {
     return IDOK;
 }
 
-std::vector<std::pair<std::string, std::string>> AskAbout(const PluginExports& exports) {
+OrderedJson AskAbout(const PluginExports& exports) {
     CMapStringToString about;
     CallExport("OnLoad", [&] { exports.onLoad(); });
     CloseGuard closeAtEnd(exports);
     CallExport("OnAbout", [&] { exports.onAbout(about); });
     closeAtEnd.Close();
-    std::vector<std::pair<std::string, std::string>> entries;
-    POSITION position = about.GetStartPosition();
-    while (position != nullptr) {
-        CString key;
-        CString value;
-        about.GetNextAssoc(position, key, value);
-        entries.emplace_back(key.str(), value.str());
-    }
-    return entries;
+    return MapToJson(about);
 }
 
 } // namespace host

@@ -23,7 +23,6 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 class CMapStringToString;
@@ -87,8 +86,8 @@ private:
     std::int32_t stepsDispatched_ = 0;
 };
 
-/// Calls OnLoad and OnAbout with an empty map, then OnClose; the about answer's
-/// entries, in the map's order.
-std::vector<std::pair<std::string, std::string>> AskAbout(const PluginExports& exports);
+/// Calls OnLoad and OnAbout with an empty map, then OnClose; the about answer as a
+/// JSON object of texts, in the map's key order.
+OrderedJson AskAbout(const PluginExports& exports);
 
 } // namespace host

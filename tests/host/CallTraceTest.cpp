@@ -1,0 +1,62 @@
+// CallTraceTest.cpp - trace lines: thread label, request as handed over, reply as what the answer changed.
+#include "host/CallTrace.h"
+
+#include "host/JsonText.h"
+#include "platform/CMapStringToString.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using host::CallerThread;
+using host::CallTrace;
+using host::OrderedJson;
+
+TEST(CallTraceTest, LineHoldsRequestAndOnlyTheChangedKeys) {
+    CMapStringToString map;
+    map["Function"] = "Get";
+    map["Parameter.1"] = "Race";
+    map["Parameter.2"] = "Solvani";
+    map["Parameters.Count"] = "2";
+    const OrderedJson before = host::MapToJson(map);
+    // The answer adds two keys and rewrites one request key with a new value.
+    map["Name"] = "Solvani";
+    map["DrivesTech"] = "1.25";
+    map["Parameters.Count"] = "9";
+
+    std::ostringstream out;
+    CallTrace(out).Record(CallerThread::Worker, before, map);
+    EXPECT_EQ(out.str(),
+              "{\"thread\": \"worker\", \"request\": {\"Function\": \"Get\", \"Parameter.1\": \"Race\", "
+              "\"Parameter.2\": \"Solvani\", \"Parameters.Count\": \"2\"}, \"reply\": {\"DrivesTech\": \"1.25\", "
+              "\"Name\": \"Solvani\", \"Parameters.Count\": \"9\"}}\n");
+}
+
+TEST(CallTraceTest, UnansweredRequestHasEmptyReplyAndUiLabel) {
+    CMapStringToString map;
+    map["Function"] = "Nonsense";
+    std::ostringstream out;
+    CallTrace(out).Record(CallerThread::Ui, host::MapToJson(map), map);
+    EXPECT_EQ(out.str(), "{\"thread\": \"ui\", \"request\": {\"Function\": \"Nonsense\"}, \"reply\": {}}\n");
+}
+
+TEST(CallTraceTest, BytesThatAreNotUtf8DoNotBreakTheLine) {
+    CMapStringToString map;
+    map["Function"] = "Get";
+    map["Parameter.1"] = "\xff\xfe broken";
+    std::ostringstream out;
+    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::MapToJson(map), map));
+    const OrderedJson line = OrderedJson::parse(out.str());
+    EXPECT_EQ(line["request"]["Parameter.1"], "\xEF\xBF\xBD\xEF\xBF\xBD broken");
+}
+
+TEST(CallTraceTest, JsonLineSpacingAndEscapes) {
+    const OrderedJson value = {{"a", 1}, {"b", OrderedJson::array({true, nullptr, 2.5})},
+                               {"c", "quote \" and \\ back"}, {"d", OrderedJson::object()}};
+    EXPECT_EQ(host::ToJsonLine(value),
+              "{\"a\": 1, \"b\": [true, null, 2.5], \"c\": \"quote \\\" and \\\\ back\", \"d\": {}}");
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+// HostRunTest.cpp - the tarvenix-host binary end to end with the test module: report, JSON, trace, save, exit statuses.
+#include "HostProcess.h"
+
+#include "host/GalaxyFile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host_test::HostRun;
+using host_test::RunHost;
+using host_test::ScopedEnvironment;
+using host_test::TestFolder;
+using Json = nlohmann::ordered_json;
+
+const std::string kPlugin = TARVENIX_TEST_PLUGIN;
+
+// The demo galaxy's relay plan: five direct sends, then chains through Morrow (group 18)
+// and through Kestrel and Pallas (groups 17 and 22).
+constexpr const char* kDemoPlan = "7 #5 1;7 #6 1;7 #7 1;7 #8 1;7 #9 1;7 #14 1;18 #18 1;7 #13 1;17 #16 1;22 #17 1";
+
+std::vector<Json> JsonLines(const std::string& text) {
+    std::vector<Json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(Json::parse(line));
+    }
+    return lines;
+}
+
+TEST(HostRunTest, PlanOnTheDemoGalaxyPrintsOrdersAndSummary) {
+    TestFolder folder;
+    ScopedEnvironment orders("TARVENIX_TEST_PLUGIN_ORDERS", kDemoPlan);
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("TestPlugin.so on 'Lantern Reach', turn 42: group 7 (10 x Long Courier, Solvani) "
+                           "in orbit of #1 Hearth"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("22 #17 1     accepted  #16 Pallas -> #17 Solace  (relay group 22)"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Summary: 10 ships sent, 3 relays used, 6 queries answered, planning took "),
+              std::string::npos)
+        << run.out;
+}
+
+TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
+    TestFolder folder;
+    // Two good orders, one beyond the group's speed, one malformed, one by a group of another race.
+    ScopedEnvironment orders("TARVENIX_TEST_PLUGIN_ORDERS", "7 #5 1;18 #18 1;7 #40 1;7 #5;9 #3 1");
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("{\"orders\": [{\"order\": \"7 #5 1\", \"accepted\": true, \"reason\": \"\"}, ", 0), 0u)
+        << run.out;
+
+    const Json report = Json::parse(run.out);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : report.items()) {
+        keys.push_back(key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"orders", "message_box", "cancelled", "summary"}));
+    EXPECT_TRUE(report["message_box"].is_null());
+    EXPECT_EQ(report["cancelled"], false);
+    const std::vector<bool> accepted = {true, true, false, false, false};
+    ASSERT_EQ(report["orders"].size(), accepted.size());
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        EXPECT_EQ(report["orders"][i]["accepted"], accepted[i]) << "row " << i;
+        EXPECT_EQ(report["orders"][i]["reason"].get<std::string>().empty(), accepted[i]) << "row " << i;
+    }
+    EXPECT_EQ(report["summary"]["ships_sent"], 2);
+    EXPECT_EQ(report["summary"]["relays"], 1);
+    EXPECT_EQ(report["summary"]["queries"], 6);
+    EXPECT_TRUE(report["summary"]["plan_ms"].is_number());
+}
+
+TEST(HostRunTest, TraceHasOneLinePerCallWithRequestAndReply) {
+    TestFolder folder;
+    ScopedEnvironment orders("TARVENIX_TEST_PLUGIN_ORDERS", "7 #5 1");
+    const auto tracePath = folder / "trace.jsonl";
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--trace", tracePath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::vector<Json> lines = JsonLines(host_test::ReadText(tracePath));
+    ASSERT_EQ(lines.size(), 7u); // six selection queries, then "Add"
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i]["thread"], "ui") << "row " << i;
+        EXPECT_TRUE(lines[i]["request"].is_object() && lines[i]["reply"].is_object()) << "row " << i;
+    }
+    // The owner query names the command's SID; the answer is only the key the host added.
+    EXPECT_EQ(lines[0]["request"]["Parameter.1"], "7");
+    EXPECT_EQ(lines[0]["reply"], Json({{"1", "Solvani"}}));
+    EXPECT_EQ(lines[1]["reply"], Json({{"1", "In orbit"}}));
+    EXPECT_EQ(lines[6]["request"]["Function"], "Add");
+    EXPECT_EQ(lines[6]["request"]["Parameter.2"], "7 #5 1");
+}
+
+TEST(HostRunTest, SaveWritesTheGalaxyAfterTheOrders) {
+    TestFolder folder;
+    ScopedEnvironment orders("TARVENIX_TEST_PLUGIN_ORDERS", "7 #5 1;7 #6 1;7 #40 1");
+    const auto savePath = folder / "after.json";
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--save", savePath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const host::Galaxy after = host::LoadGalaxyFile(savePath);
+    EXPECT_EQ(after.FindGroup(7)->count, 8);
+    // Two one-ship groups in flight, numbered above the highest group of the demo galaxy.
+    const host::Group* first = after.FindGroup(after.HighestGroupNumber() - 1);
+    const host::Group* second = after.FindGroup(after.HighestGroupNumber());
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    EXPECT_EQ(std::make_tuple(first->count, first->from, first->planet), std::make_tuple(1, 1, 5));
+    EXPECT_EQ(std::make_tuple(second->count, second->from, second->planet), std::make_tuple(1, 1, 6));
+}
+
+TEST(HostRunTest, ExitStatuses) {
+    TestFolder folder;
+    {
+        std::ofstream(folder / "malformed.json") << "{\"game\": ";
+    }
+    const std::string missingFolder = (folder / "no-such-folder" / "x").string();
+    struct Row {
+        std::vector<std::string> arguments;
+        const char* noMenu;
+        const char* mode;
+        int status;
+        std::string message; // part of standard error
+    };
+    const std::vector<Row> rows = {
+        {{"--plugin", kPlugin}, "0", "sync", 0, ""},
+        {{"--frobnicate"}, "0", "sync", 2, "unknown option '--frobnicate'"},
+        // Bad input is found before the module is: the missing module is never reached.
+        {{"--galaxy", (folder / "malformed.json").string(), "--plugin", "/missing.so"}, "0", "sync", 2,
+         "malformed.json"},
+        {{"--galaxy", (folder / "absent.json").string()}, "0", "sync", 2, "absent.json"},
+        {{"--select", "999", "--plugin", "/missing.so"}, "0", "sync", 2, "--select 999: no group 999"},
+        {{"--trace", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write trace file"},
+        {{"--plugin", "/missing.so"}, "0", "sync", 1, "cannot load '/missing.so'"},
+        {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, "0", "sync", 1,
+         "cannot resolve 'OnClose' in 'TestPluginWithoutClose.so'"},
+        {{"--plugin", kPlugin}, "1", "sync", 1, "registered no menu item"},
+        {{"--plugin", kPlugin}, "0", "silent", 1, "without a plan, a cancel or a message"},
+        {{"about", "--plugin", "/missing.so"}, "0", "sync", 1, "cannot load"},
+        {{"generate", "--planets", "10", "--groups", "0"}, "0", "sync", 2, "groups"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ScopedEnvironment noMenu("TARVENIX_TEST_PLUGIN_NO_MENU", rows[i].noMenu);
+        ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", rows[i].mode);
+        const HostRun run = RunHost(folder, rows[i].arguments);
+        EXPECT_EQ(run.status, rows[i].status) << "row " << i << ": " << run.err;
+        EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << "row " << i << ": " << run.err;
+    }
+}
+
+TEST(HostRunTest, AboutPrintsTheAboutAnswer) {
+    TestFolder folder;
+    const HostRun run = RunHost(folder, {"about", "--plugin", kPlugin});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "Name: Test Plug-in\nAuthor: the Tarvenix tests\nVersion: v0.1\nDate: 01/01/26\n"
+              "Description:      scripted stand-in\n");
+}
+
+TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
+    TestFolder folder;
+    const auto galaxyPath = folder / "generated.json";
+    const HostRun generate = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
+                                              "--seed", "11", "--out", galaxyPath.string()});
+    ASSERT_EQ(generate.status, 0) << generate.err;
+    const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
+                                           "--seed", "11"});
+    EXPECT_EQ(again.out, host_test::ReadText(galaxyPath)) << "the same seed gives the same bytes";
+
+    const HostRun plan = RunHost(folder, {"--galaxy", galaxyPath.string(), "--plugin", kPlugin, "--json"});
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    const Json report = Json::parse(plan.out);
+    EXPECT_GT(report["summary"]["queries"].get<int>(), 0);
+    for (const Json& order : report["orders"]) {
+        EXPECT_EQ(order["accepted"], true) << order.dump();
+    }
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+// HostWindowRunTest.cpp - runs with a window and a worker thread: thread labels, the message loop, Cancel.
+//
+// The test module's worker waits until each of its step messages has been
+// dispatched, so "Cancel after N steps" always lands before the plan is done.
+#include "HostProcess.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using host_test::HostRun;
+using host_test::RunHost;
+using host_test::ScopedEnvironment;
+using host_test::TestFolder;
+using Json = nlohmann::ordered_json;
+
+const std::string kPlugin = TARVENIX_TEST_PLUGIN;
+
+std::vector<Json> JsonLines(const std::string& text) {
+    std::vector<Json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(Json::parse(line));
+    }
+    return lines;
+}
+
+TEST(HostWindowRunTest, WorkerCallsAreLabelledAndTheLoopEndsWithTheWindow) {
+    TestFolder folder;
+    ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "window");
+    const auto tracePath = folder / "trace.jsonl";
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--trace", tracePath.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const Json report = Json::parse(run.out);
+    EXPECT_EQ(report["cancelled"], false);
+    EXPECT_EQ(report["orders"].size(), 10u); // one per ship, the source's neighbours in order
+    EXPECT_EQ(report["summary"]["ships_sent"], 10);
+
+    // The command's queries on the host's thread, the planning query on the worker, "Add" on the host's.
+    const std::vector<Json> lines = JsonLines(host_test::ReadText(tracePath));
+    ASSERT_EQ(lines.size(), 8u);
+    std::vector<std::string> threads;
+    for (const Json& line : lines) {
+        threads.push_back(line["thread"]);
+    }
+    EXPECT_EQ(threads, (std::vector<std::string>{"ui", "ui", "ui", "ui", "ui", "ui", "worker", "ui"}));
+    EXPECT_EQ(lines[6]["request"]["Parameter.1"], "PlanetsAndRange");
+    EXPECT_EQ(lines[7]["request"]["Function"], "Add");
+}
+
+TEST(HostWindowRunTest, CancelAfterStepsSubmitsNothing) {
+    TestFolder folder;
+    ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "window");
+    for (const char* steps : {"0", "1", "4", "9"}) {
+        const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--cancel-after-steps", steps});
+        ASSERT_EQ(run.status, 0) << "steps " << steps << ": " << run.err;
+        const Json report = Json::parse(run.out);
+        EXPECT_EQ(report["cancelled"], true) << "steps " << steps;
+        EXPECT_TRUE(report["orders"].empty()) << "steps " << steps;
+    }
+    // More steps than the plan has: the plan completes before Cancel is due.
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--cancel-after-steps", "50"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["cancelled"], false);
+}
+
+TEST(HostWindowRunTest, AnswerDelayHoldsEveryAnswer) {
+    TestFolder folder;
+    ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "window");
+    const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--answer-delay-ms", "30"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // Six queries before OnUserCommand returns and one by the worker, each at least 30 ms.
+    EXPECT_GE(Json::parse(run.out)["summary"]["plan_ms"].get<double>(), 7 * 30.0);
+}
+
+TEST(HostWindowRunTest, CtrlCPressesCancel) {
+    TestFolder folder;
+    ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "window");
+    const auto tracePath = folder / "trace.jsonl";
+    const auto outPath = folder / "stdout.txt";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Slow answers keep the window open long enough to be interrupted.
+        FILE* out = std::freopen(outPath.c_str(), "w", stdout);
+        (void)out;
+        ::execl(TARVENIX_HOST_EXE, TARVENIX_HOST_EXE, "--plugin", kPlugin.c_str(), "--json", "--trace",
+                tracePath.c_str(), "--answer-delay-ms", "300", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Wait, bounded, for the command's sixth and last query: the window opens right after it,
+    // and the worker's first answer then keeps it open for 300 ms.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (JsonLines(host_test::ReadText(tracePath)).size() < 6 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(child, SIGINT);
+    int raw = 0;
+    ASSERT_EQ(::waitpid(child, &raw, 0), child);
+    ASSERT_TRUE(WIFEXITED(raw)) << "the host did not exit by itself";
+    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    const Json report = Json::parse(host_test::ReadText(outPath));
+    EXPECT_EQ(report["cancelled"], true);
+    EXPECT_TRUE(report["orders"].empty());
+}
+
+} // namespace
