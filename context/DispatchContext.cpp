@@ -1,0 +1,110 @@
+// DispatchContext.cpp - reset, binding to the host's game, and the two request encodings.
+#include "context/DispatchContext.h"
+
+#include "platform/Conversions.h"
+
+#include <cstdint>
+
+namespace {
+
+// Stores one token of a query text: the first under "Function", the rest numbered from 1.
+void StoreToken(CMapStringToString& map, int index, const CString& token) {
+    if (index == 0) {
+        map["Function"] = token;
+        return;
+    }
+    CString key;
+    key.Format("Parameter.%d", index);
+    map[key] = token;
+}
+
+} // namespace
+
+DispatchContext::DispatchContext() = default;
+
+DispatchContext::~DispatchContext() = default;
+
+void DispatchContext::Reset() {
+    gameName.Empty();
+    turn = -1;
+    raceName.Empty();
+    shipTypeName.Empty();
+    groupNumber = -1;
+    sourcePlanet = -1;
+    minSpeed = -1;
+    shipCount = -1;
+    reachablePlanets.RemoveAll();
+    orders.RemoveAll();
+}
+
+int DispatchContext::BindHost(HostCallback callback, CMapStringToString& hostMap) {
+    Reset();
+    hostCallback = callback;
+    gameName = hostMap["GameName"];
+    if (gameName.IsEmpty()) {
+        return kNoGameName;
+    }
+    // 0 stands for every unusable text here: absent, empty, not a number, or "0".
+    turn = platform::atol(hostMap["Turn"]);
+    if (turn == 0) {
+        return kNoTurn;
+    }
+    CString query;
+    query.Format("Selection %d Owner", platform::atol(hostMap["SID"]));
+    CMapStringToString reply(10);
+    Query(query, reply);
+    raceName = reply["1"];
+    return raceName.IsEmpty() ? kNoRace : kBound;
+}
+
+void DispatchContext::Query(const CString& commandText, CMapStringToString& replyMap) {
+    if (hostCallback == nullptr) {
+        return;
+    }
+    replyMap.RemoveAll();
+    replyMap["GameName"] = gameName;
+    replyMap["Turn"].Format("%d", turn);
+
+    // Only the blank separates: no quoting, and empty tokens between blanks are sent empty.
+    int count = 0;
+    CString token;
+    for (const char ch : commandText.view()) {
+        if (ch != ' ') {
+            token += ch;
+            continue;
+        }
+        StoreToken(replyMap, count, token);
+        ++count;
+        token.Empty();
+    }
+    if (!token.IsEmpty()) {
+        StoreToken(replyMap, count, token);
+    }
+    replyMap["Parameters.Count"].Format("%d", count);
+    hostCallback(replyMap);
+}
+
+void DispatchContext::SubmitOrders() {
+    CMapStringToString request(10);
+    SendList("Add", orders, request);
+}
+
+void DispatchContext::SendList(const CString& functionWord, const CStringList& parameters,
+                               CMapStringToString& requestMap) {
+    if (hostCallback == nullptr) {
+        return;
+    }
+    requestMap.RemoveAll();
+    requestMap["GameName"] = gameName;
+    // "%lu" of the 32-bit turn: its unsigned form, the same digits as "%d" for any real turn.
+    requestMap["Turn"].Format("%lu", static_cast<unsigned long>(static_cast<std::uint32_t>(turn)));
+    requestMap["Function"] = functionWord;
+    requestMap["Parameters.Count"].Format("%lu", static_cast<unsigned long>(parameters.GetCount()));
+    unsigned long index = 1;
+    for (POSITION pos = parameters.GetHeadPosition(); pos != nullptr; ++index) {
+        CString key;
+        key.Format("Parameter.%lu", index);
+        requestMap[key] = parameters.GetNext(pos);
+    }
+    hostCallback(requestMap);
+}

@@ -1,0 +1,88 @@
+// HostNumbers.cpp - saturating conversions, angle keys and list bounds for host answers.
+#include "relay/HostNumbers.h"
+
+#include "platform/Conversions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace relay {
+
+namespace {
+
+// The float constant that every range in hundredths is scaled by; its inexactness
+// (0.0099999998) is what makes 2237 read 22.369999.
+constexpr float kHundredth = 0.01f;
+
+// Twice the half turn of 3141 milliradians, so a full turn folds onto 0..6281.
+constexpr std::int64_t kFullTurn = 6282;
+
+} // namespace
+
+std::int32_t TruncateToLong(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(std::trunc(value), kMin, kMax));
+}
+
+std::int32_t Hundredths(const char* decimalText) {
+    return TruncateToLong(platform::atof(decimalText) * 100.0);
+}
+
+double HundredthsAsDecimal(std::int32_t hundredths) {
+    return static_cast<double>(hundredths) * static_cast<double>(kHundredth);
+}
+
+float NarrowToFloat(double value) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (value > kLargest) {
+        return std::numeric_limits<float>::infinity();
+    }
+    if (value < -kLargest) {
+        return -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
+
+std::int32_t TruncatedMilliradians(double radians) { return TruncateToLong(radians * 1000.0); }
+
+std::int32_t NormalisedAngleKey(double radians) {
+    // Widened so that a saturated reading cannot overflow when the turn is added;
+    // C++ remainder keeps the dividend's sign, as the key needs.
+    const std::int64_t shifted = std::int64_t{TruncatedMilliradians(radians)} + kFullTurn;
+    return static_cast<std::int32_t>(shifted % kFullTurn);
+}
+
+std::int32_t ReadPlanetEntry(const CString& entry) {
+    if (entry.GetLength() < 2) {
+        return 0; // nothing after the sign: no planet
+    }
+    return platform::atol(entry.c_str() + 1);
+}
+
+std::int32_t WalkableEntries(std::int32_t count, const CMapStringToString& reply) {
+    return std::clamp(count, std::int32_t{0}, static_cast<std::int32_t>(reply.GetCount()));
+}
+
+CString RangeQuery(std::int32_t planet, std::int32_t source, double range) {
+    CString query;
+    query.Format("List PlanetsAndRange #%d #%d %f", planet, source, range);
+    return query;
+}
+
+CString IndexedKey(const char* prefix, std::int32_t index) {
+    CString key;
+    key.Format("%s%d", prefix, index);
+    return key;
+}
+
+CString EntryKey(std::int32_t index) {
+    char digits[12];
+    return CString(platform::_ltoa(index, digits, 10));
+}
+
+} // namespace relay

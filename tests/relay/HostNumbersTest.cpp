@@ -1,0 +1,100 @@
+// HostNumbersTest.cpp - angle keys, hundredths, single-precision ranges and planet entries.
+#include "relay/HostNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(HostNumbersTest, AngleKeyTruncatesAddsAFullTurnAndKeepsTheDividendsSign) {
+    struct Row {
+        double radians;
+        std::int32_t key;
+    };
+    const std::vector<Row> rows{
+        {0.5, 500},     {-0.5, 5782},    {3.1415, 3141}, {-3.1415, 3141}, {6.2831, 1},
+        {3.1416, 3141}, {-1.0, 5282},    {1.5708, 1570}, {0.0, 0},        {0.0009, 0},
+        {-0.0009, 0},   {6.2829, 0},     {-6.2829, 0},   {-6.2835, -1},   {-7.0, -718},
+        {1.5699, 1569}, {3.1419, 3141},  {3.1425, 3142}, {-4.7135, 1569}, {12.6, 36},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].key, relay::NormalisedAngleKey(rows[i].radians)) << "row " << i;
+    }
+}
+
+TEST(HostNumbersTest, AngleKeyOfGarbageStaysDefined) {
+    EXPECT_EQ(0, relay::NormalisedAngleKey(std::nan("")));
+    // Saturated at the 32-bit limits, then folded: no overflow on adding the turn.
+    EXPECT_EQ((2147483647LL + 6282) % 6282, relay::NormalisedAngleKey(1e300));
+    EXPECT_EQ((-2147483648LL + 6282) % 6282, relay::NormalisedAngleKey(-1e300));
+    EXPECT_EQ(2147483647, relay::TruncatedMilliradians(1e300));
+    EXPECT_EQ(-1570, relay::TruncatedMilliradians(-1.5708));
+}
+
+TEST(HostNumbersTest, HundredthsTruncateTheDoubleProduct) {
+    struct Row {
+        const char* text;
+        std::int32_t hundredths;
+    };
+    const std::vector<Row> rows{{"2.3", 229},     {"2.57", 257},  {"-1.5", -150},
+                                {"", 0},          {"abc", 0},     {"22.36", 2236},
+                                {"1e300", 2147483647}, {"-1e300", -2147483647 - 1}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].hundredths, relay::Hundredths(rows[i].text)) << "row " << i;
+    }
+}
+
+TEST(HostNumbersTest, RangeQueryShowsTheSinglePrecisionHundredth) {
+    struct Row {
+        std::int32_t hundredths;
+        const char* text;
+    };
+    const std::vector<Row> rows{{2236, "List PlanetsAndRange #3 #3 22.360000"},
+                                {2237, "List PlanetsAndRange #3 #3 22.369999"},
+                                {12345, "List PlanetsAndRange #3 #3 123.449997"},
+                                {0, "List PlanetsAndRange #3 #3 0.000000"}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].text,
+                  relay::RangeQuery(3, 3, relay::HundredthsAsDecimal(rows[i].hundredths)).str())
+            << "row " << i;
+    }
+}
+
+TEST(HostNumbersTest, DriveRangeIsNarrowedToSinglePrecision) {
+    const float range = relay::NarrowToFloat(1.37 * 40.0);
+    EXPECT_EQ("List PlanetsAndRange #1 #1 54.799999",
+              relay::RangeQuery(1, 1, static_cast<double>(range)).str());
+    EXPECT_TRUE(std::isinf(relay::NarrowToFloat(1e300)));
+    EXPECT_LT(relay::NarrowToFloat(-1e300), 0.0f);
+}
+
+TEST(HostNumbersTest, PlanetEntryDropsTheFirstCharacterWhateverItIs) {
+    struct Row {
+        const char* entry;
+        std::int32_t planet;
+    };
+    const std::vector<Row> rows{{"#17", 17}, {"x17", 17}, {"# 17", 17}, {"17", 7},
+                                {"#", 0},    {"", 0},     {"#abc", 0},  {"#-3", -3},
+                                {"#99999999999", 2147483647}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].planet, relay::ReadPlanetEntry(rows[i].entry)) << "row " << i;
+    }
+}
+
+TEST(HostNumbersTest, WalkableEntriesNeverExceedWhatTheAnswerHolds) {
+    CMapStringToString reply;
+    reply["Count"] = "2000000000";
+    reply["1"] = "a";
+    reply["2"] = "b";
+    EXPECT_EQ(2, relay::WalkableEntries(2, reply));
+    EXPECT_EQ(3, relay::WalkableEntries(2000000000, reply));
+    EXPECT_EQ(0, relay::WalkableEntries(-5, reply));
+    EXPECT_EQ("7", relay::EntryKey(7).str());
+    EXPECT_EQ("Angle.12", relay::IndexedKey("Angle.", 12).str());
+}
+
+} // namespace
