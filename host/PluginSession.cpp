@@ -176,6 +176,8 @@ RunOutcome PluginSession::RunCommand() {
     command["Turn"] = Decimal(galaxy_.Turn()).c_str();
     command["SID"] = Decimal(selected.number).c_str();
 
+    // Ctrl-C from here on presses Cancel, as soon as there is a window to press it on.
+    InterruptGuard interrupt;
     const auto started = std::chrono::steady_clock::now();
     CallExport("OnUserCommand", [&] { exports_.onUserCommand(command); });
     RunMessageLoop();
@@ -219,7 +221,6 @@ bool PluginSession::CancelDue() const {
 }
 
 void PluginSession::RunMessageLoop() {
-    InterruptGuard interrupt;
     for (HWND window = FindPluginWindow(); window != nullptr; window = FindPluginWindow()) {
         if (!outcome_.cancelPressed && CancelDue()) {
             // As a user would: the click reaches the window as its Cancel command.

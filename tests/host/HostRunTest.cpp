@@ -156,13 +156,31 @@ TEST(HostRunTest, ExitStatuses) {
     }
 }
 
-TEST(HostRunTest, AboutPrintsTheAboutAnswer) {
+TEST(HostRunTest, AboutPrintsTheAboutAnswerInTheChosenLanguage) {
     TestFolder folder;
-    const HostRun run = RunHost(folder, {"about", "--plugin", kPlugin});
+    // The five about keys in their order, then what else the module wrote.
+    const HostRun run = RunHost(folder, {"about", "--plugin", kPlugin, "--lang", "ru"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "Name: Test Plug-in\nAuthor: the Tarvenix tests\nVersion: v0.1\nDate: 01/01/26\n"
-              "Description:      scripted stand-in\n");
+              "Description:      scripted stand-in\nLanguage: ru_RU.UTF-8\n");
+    const HostRun english = RunHost(folder, {"about", "--plugin", kPlugin, "--lang", "en"});
+    EXPECT_NE(english.out.find("Language: en_US.UTF-8\n"), std::string::npos) << english.out;
+}
+
+TEST(HostRunTest, MessageBoxIsPrintedAndDismissed) {
+    TestFolder folder;
+    ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "message");
+    const HostRun text = RunHost(folder, {"--plugin", kPlugin});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("Message box: Group is not on planet!!!  [OK]\n"), std::string::npos) << text.out;
+
+    const HostRun json = RunHost(folder, {"--plugin", kPlugin, "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const Json report = Json::parse(json.out);
+    EXPECT_EQ(report["message_box"], "Group is not on planet!!!");
+    EXPECT_EQ(report["cancelled"], false);
+    EXPECT_TRUE(report["orders"].empty());
 }
 
 TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {

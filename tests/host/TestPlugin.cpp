@@ -8,10 +8,12 @@
 //            per planet and waits until each was dispatched, then posts IDOK;
 //            IDOK submits, Cancel stops the worker and submits nothing
 //   silent   does nothing
+//   message  shows a message box, as the plug-in does for a group in flight
 // TARVENIX_TEST_PLUGIN_ORDERS="7 #5 1;18 #9 1" replaces the planned orders with
 // these, and TARVENIX_TEST_PLUGIN_NO_MENU=1 makes OnInitialize register no menu item.
 // Built once as it is and once without OnClose, to test a missing export.
 #include "platform/CMapStringToString.h"
+#include "platform/MessageBox.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -260,6 +262,10 @@ __attribute__((visibility("default"))) void OnUserCommand(CMapStringToString& co
     if (mode == "silent" || !ReadSelection(command, selection)) {
         return;
     }
+    if (mode == "message") {
+        AfxMessageBox("Group is not on planet!!!");
+        return;
+    }
     if (mode == "window") {
         g_window.Open(selection);
         return;
@@ -275,6 +281,9 @@ __attribute__((visibility("default"))) void OnAbout(CMapStringToString& about) {
     about["Version"] = "v0.1";
     about["Date"] = "01/01/26";
     about["Description"] = "     scripted stand-in";
+    // Not an about key of the real plug-in: shows which language the host chose.
+    const char* language = std::getenv("LC_ALL");
+    about["Language"] = language != nullptr ? language : "";
 }
 
 #if !defined(TARVENIX_TEST_PLUGIN_WITHOUT_ONCLOSE)
