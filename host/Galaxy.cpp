@@ -16,7 +16,13 @@ std::string Entry(const char* array, std::size_t index) {
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    // Built by appending: GCC 12 misreads `"\"" + std::string(...)` at -O2 as an overlapping copy.
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    quoted += text;
+    quoted += '"';
+    return quoted;
 }
 
 [[noreturn]] void Refuse(const std::string& message) {
@@ -228,7 +234,7 @@ void Galaxy::BuildGrid() {
     gridPlanets_.resize(planetCount);
     for (std::size_t i = 0; i < planetCount; ++i) {
         const Planet& planet = content_.planets[i];
-        gridPlanets_[fill[cellOfPlanet[i]]++] = GridEntry{planet.x, planet.y, static_cast<std::int32_t>(i + 1)};
+        gridPlanets_[fill[cellOfPlanet[i]]++] = PlanetPlace{static_cast<std::int32_t>(i + 1), planet.x, planet.y};
     }
 }
 
@@ -273,7 +279,8 @@ const Group* Galaxy::FindGroup(std::int32_t number) const {
     return it == groupByNumber_.end() ? nullptr : &content_.groups[it->second];
 }
 
-void Galaxy::PlanetsWithinRange(std::int32_t centre, double range, std::vector<std::int32_t>& out) const {
+template <typename Found>
+void Galaxy::VisitWithinRange(std::int32_t centre, double range, Found found) const {
     // NaN fails this test too, as it fails every comparison.
     if (!HasPlanet(centre) || !(range >= 0.0)) {
         return;
@@ -286,19 +293,30 @@ void Galaxy::PlanetsWithinRange(std::int32_t centre, double range, std::vector<s
     const std::int32_t firstRow = std::max(CellAlong(a.y - range, gridMinY_, gridRows_) - 1, 0);
     const std::int32_t lastRow = std::min(CellAlong(a.y + range, gridMinY_, gridRows_) + 1, gridRows_ - 1);
 
-    const std::size_t firstFound = out.size();
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
         const std::size_t rowStart = static_cast<std::size_t>(row) * static_cast<std::size_t>(gridColumns_);
         const std::uint32_t begin = gridStart_[rowStart + static_cast<std::size_t>(firstColumn)];
         const std::uint32_t end = gridStart_[rowStart + static_cast<std::size_t>(lastColumn) + 1];
         for (std::uint32_t i = begin; i < end; ++i) {
-            const GridEntry& v = gridPlanets_[i];
+            const PlanetPlace& v = gridPlanets_[i];
             if (DistanceBetween(a.x, a.y, v.x, v.y) <= range) {
-                out.push_back(v.number);
+                found(v);
             }
         }
     }
+}
+
+void Galaxy::PlanetsWithinRange(std::int32_t centre, double range, std::vector<std::int32_t>& out) const {
+    const std::size_t firstFound = out.size();
+    VisitWithinRange(centre, range, [&out](const PlanetPlace& v) { out.push_back(v.number); });
     std::sort(out.begin() + static_cast<std::ptrdiff_t>(firstFound), out.end());
+}
+
+void Galaxy::PlanetsWithinRange(std::int32_t centre, double range, std::vector<PlanetPlace>& out) const {
+    const std::size_t firstFound = out.size();
+    VisitWithinRange(centre, range, [&out](const PlanetPlace& v) { out.push_back(v); });
+    std::sort(out.begin() + static_cast<std::ptrdiff_t>(firstFound), out.end(),
+              [](const PlanetPlace& p, const PlanetPlace& q) { return p.number < q.number; });
 }
 
 void Galaxy::GroupsAtPlanet(std::int32_t planet, std::string_view race, std::vector<std::int32_t>& out) const {

@@ -114,6 +114,16 @@ public:
     /// the centre, not the size of the galaxy. An unknown centre or a NaN range finds none.
     void PlanetsWithinRange(std::int32_t centre, double range, std::vector<std::int32_t>& out) const;
 
+    /// A planet found by a range query, with its position, so that callers that go on to
+    /// compute with it need not fetch the planet again.
+    struct PlanetPlace {
+        std::int32_t number;
+        double x;
+        double y;
+    };
+    /// The same query, giving positions as well; ascending by number.
+    void PlanetsWithinRange(std::int32_t centre, double range, std::vector<PlanetPlace>& out) const;
+
     /// Appends to `out`, ascending, the numbers of `race`'s groups whose `planet` is
     /// `planet`, in orbit of it or in flight to it.
     void GroupsAtPlanet(std::int32_t planet, std::string_view race, std::vector<std::int32_t>& out) const;
@@ -142,11 +152,10 @@ private:
     /// The grid cell along one axis that holds `coordinate`, clamped into the grid.
     std::int32_t CellAlong(double coordinate, double origin, std::int32_t cells) const;
 
-    struct GridEntry {
-        double x;
-        double y;
-        std::int32_t number;
-    };
+    /// Calls `found(place)` for every planet within `range` of `centre`, in no set order.
+    template <typename Found>
+    void VisitWithinRange(std::int32_t centre, double range, Found found) const;
+
 
     GalaxyContent content_;
 
@@ -170,7 +179,7 @@ private:
     std::int32_t gridColumns_ = 1;
     std::int32_t gridRows_ = 1;
     std::vector<std::uint32_t> gridStart_;
-    std::vector<GridEntry> gridPlanets_;
+    std::vector<PlanetPlace> gridPlanets_;
 };
 
 } // namespace host

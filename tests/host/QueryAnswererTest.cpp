@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <random>
 #include <string>
@@ -182,6 +184,78 @@ TEST_F(QueryAnswererTest, RangeWithDifferentRaysGivesUnsignedAngleAtA) {
           {"Planet.2", "#2"}, {"Angle.2", "0.000000"},
           {"Planet.3", "#5"}, {"Angle.3", "0.000000"}}},
     });
+}
+
+/// printf's own text for a value with `places` decimals: what every answer must equal.
+std::string PrintfText(int places, double value) {
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*f", places, value);
+    return text;
+}
+
+GalaxyContent PlanetsOnlyContent(const std::vector<std::pair<double, double>>& positions) {
+    GalaxyContent content;
+    content.game = "Formats";
+    content.turn = 1;
+    content.races = {Race{"Vexari", 1.0}};
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        content.planets.push_back(Planet{"P" + std::to_string(i + 1), positions[i].first, positions[i].second, ""});
+    }
+    content.shipTypes = {ShipType{"Vexari", "Courier", 1, 0, 0, 0, 0}};
+    content.groups = {Group{1, "Vexari", "Courier", 1, 1, 1.0, 0, ""}};
+    content.selection = 1;
+    return content;
+}
+
+TEST_F(QueryAnswererTest, DecimalsAreExactlyPrintfsTwoPlaces) {
+    // Ties that are exact in binary round to even, as printf does; near-ties go by their binary value.
+    const std::vector<std::pair<double, double>> positions = {
+        {0.125, 0.375}, {2.675, -2.675}, {-0.001, -0.0}, {1e300, -1e300}, {123456789.005, 1e-7},
+        {0.005, 0.015}, {-1234.5678, 99.995}, {4.999, 5.0049999}};
+    galaxy = Galaxy(PlanetsOnlyContent(positions));
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const Reply reply = Ask("Get Planet #" + std::to_string(i + 1));
+        EXPECT_EQ(PrintfText(2, positions[i].first), reply.at("X")) << "row " << i;
+        EXPECT_EQ(PrintfText(2, positions[i].second), reply.at("Y")) << "row " << i;
+    }
+}
+
+TEST_F(QueryAnswererTest, RangeAnglesFollowTheFormulasOnRandomGalaxy) {
+    std::mt19937 random(99);
+    std::uniform_real_distribution<double> coordinate(-50.0, 50.0);
+    std::vector<std::pair<double, double>> positions;
+    for (int i = 0; i < 200; ++i) {
+        positions.emplace_back(coordinate(random), coordinate(random));
+    }
+    galaxy = Galaxy(PlanetsOnlyContent(positions));
+    auto at = [&](std::int32_t n) { return positions[static_cast<std::size_t>(n - 1)]; };
+    for (int probe = 0; probe < 60; ++probe) {
+        const auto a = static_cast<std::int32_t>(1 + random() % 200);
+        const auto b = probe % 3 == 0 ? a : static_cast<std::int32_t>(1 + random() % 200);
+        const Reply reply = Ask("List PlanetsAndRange #" + std::to_string(a) + " #" + std::to_string(b) + " 20.5");
+        const int count = std::stoi(reply.at("Count"));
+        int previous = 0;
+        for (int i = 1; i <= count; ++i) {
+            const std::int32_t v = std::stoi(reply.at("Planet." + std::to_string(i)).substr(1));
+            ASSERT_GT(v, previous) << "probe " << probe << ": not ascending";
+            previous = v;
+            const double ux = at(b).first - at(a).first;
+            const double uy = at(b).second - at(a).second;
+            const double wx = at(v).first - at(a).first;
+            const double wy = at(v).second - at(a).second;
+            const double lu = std::sqrt(ux * ux + uy * uy);
+            const double lw = std::sqrt(wx * wx + wy * wy);
+            double expected = 0.0;
+            if (v != a && a == b) {
+                expected = std::atan2(wy, wx);
+            } else if (v != a && lu != 0.0 && lw != 0.0) {
+                expected = std::acos(std::max(-1.0, std::min(1.0, (ux * wx + uy * wy) / (lu * lw))));
+            }
+            EXPECT_LE(lw, 20.5) << "probe " << probe << ", planet " << v;
+            EXPECT_EQ(PrintfText(6, expected), reply.at("Angle." + std::to_string(i)))
+                << "probe " << probe << ", planet " << v;
+        }
+    }
 }
 
 TEST_F(QueryAnswererTest, RangeWithUnknownOrMalformedArgumentsIsEmpty) {
