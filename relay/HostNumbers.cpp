@@ -4,7 +4,9 @@
 #include "platform/Conversions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace relay {
@@ -75,9 +77,12 @@ CString RangeQuery(std::int32_t planet, std::int32_t source, double range) {
 }
 
 CString IndexedKey(const char* prefix, std::int32_t index) {
-    CString key;
-    key.Format("%s%d", prefix, index);
-    return key;
+    // Read for every entry of every list answer: digits by hand rather than a printf.
+    char text[48];
+    const std::size_t length = std::min(std::strlen(prefix), sizeof text - 12);
+    std::memcpy(text, prefix, length);
+    const auto end = std::to_chars(text + length, text + sizeof text, index).ptr;
+    return CString(std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 CString EntryKey(std::int32_t index) {

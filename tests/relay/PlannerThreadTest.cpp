@@ -26,6 +26,17 @@ std::vector<std::string> Orders(const DispatchContext& context) {
     return orders;
 }
 
+// The progress window as the planner sees it: the dialog object with a recording
+// window's handle. The handle is taken back before the dialog goes, so the dialog
+// never destroys a window that is not its own.
+struct RecordedProgressWindow {
+    RecordedProgressWindow() { dialog.m_hWnd = window.CreateHandle(); }
+    ~RecordedProgressWindow() { dialog.m_hWnd = nullptr; }
+
+    RecordingWindow window;
+    SendProgressDialog dialog;
+};
+
 // A six-planet game: the race owns planet 1, where group 7 (three Couriers, speed
 // 22.36) stands. Planets 2 and 3 are free and in the group's reach; planet 4 holds
 // the idle one-ship Courier group 9 (speed 30.00), from which free planet 5 is in reach.
@@ -33,8 +44,7 @@ class PlannerThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         BindToFakeHost(context);
-        dialog.m_hWnd = window.CreateHandle();
-        context.progressDialog = &dialog;
+        context.progressDialog = &progress.dialog;
 
         host.Answer("List PlanetsNum", {{"Count", "6"}});
         host.Answer("Get Planet #1", {{"Num", "1"}, {"Owner", "Vexari"}});
@@ -67,8 +77,8 @@ protected:
 
     FakeHost host;
     DispatchContext context;
-    RecordingWindow window;
-    SendProgressDialog dialog;
+    RecordedProgressWindow progress;
+    RecordingWindow& window = progress.window;
 };
 
 const Received kStep{WM_RELAY_STEP, 0, 0};
@@ -271,7 +281,7 @@ TEST_F(PlannerThreadTest, GarbageAnswersNeitherHangNorReachBeyondThePlanets) {
 }
 
 TEST_F(PlannerThreadTest, PostsAreDroppedOnceTheWindowIsGone) {
-    DestroyWindow(dialog.m_hWnd);
+    DestroyWindow(progress.dialog.m_hWnd);
     window.received.clear(); // WM_DESTROY
     EXPECT_TRUE(RunAndPump().empty());
     context.progressDialog = nullptr;
@@ -298,10 +308,9 @@ TEST(PlannerWorkerTest, WorkerPostsToAWindowPumpedByAnotherThread) {
     host.Answer("List PlanetsAndRange #1 #1 40.000000", PlanetListReply(around));
     host.Answer("List PlanetsAndRange #1 #1 10.000000", PlanetListReply(around));
 
-    RecordingWindow window;
-    SendProgressDialog dialog;
-    dialog.m_hWnd = window.CreateHandle();
-    context.progressDialog = &dialog;
+    RecordedProgressWindow progress;
+    RecordingWindow& window = progress.window;
+    context.progressDialog = &progress.dialog;
 
     std::thread worker([&context] { PlannerThread(&context); });
     const bool completed = PumpUntil(
