@@ -16,6 +16,11 @@
 
 namespace {
 
+// More planets than any game holds: a larger "List PlanetsNum" count is taken for
+// garbage and read as no planets, rather than asked about planet by planet for
+// billions of queries.
+constexpr std::int32_t kMostPlanets = 1 << 24;
+
 // One planning run. Each phase returns false when a stop check found the flag
 // set; the run then ends, and the working state goes with this object.
 class RelayPlanner {
@@ -52,6 +57,9 @@ private:
     bool FindOwnPlanets() {
         context_.Query("List PlanetsNum", first_);
         planetCount_ = platform::atol(first_["Count"]);
+        if (planetCount_ > kMostPlanets) {
+            planetCount_ = 0;
+        }
         for (std::int32_t p = planetCount_; p >= 1; --p) {
             if (IsStopRequested()) {
                 return false;

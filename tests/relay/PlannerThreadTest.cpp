@@ -280,6 +280,21 @@ TEST_F(PlannerThreadTest, GarbageAnswersNeitherHangNorReachBeyondThePlanets) {
     EXPECT_EQ(std::vector<std::string>{"SendGroup"}, Orders(context));
 }
 
+TEST_F(PlannerThreadTest, ImpossiblePlanetCountReadsAsNoPlanets) {
+    const std::vector<const char*> counts{"2147483647", "16777217", "-6", "six"};
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        host.requests.clear();
+        window.received.clear();
+        context.shipCount = 3;
+        host.Answer("List PlanetsNum", {{"Count", counts[i]}});
+        const std::vector<Received> posts = RunAndPump();
+        ASSERT_FALSE(posts.empty()) << "row " << i;
+        EXPECT_EQ(kDone, posts.back()) << "row " << i;
+        EXPECT_LT(host.requests.size(), 30u) << "row " << i;
+        EXPECT_EQ(std::vector<std::string>{"SendGroup"}, Orders(context)) << "row " << i;
+    }
+}
+
 TEST_F(PlannerThreadTest, PostsAreDroppedOnceTheWindowIsGone) {
     DestroyWindow(progress.dialog.m_hWnd);
     window.received.clear(); // WM_DESTROY
