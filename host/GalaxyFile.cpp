@@ -19,11 +19,22 @@ using nlohmann::json;
 using nlohmann::ordered_json;
 
 /// Reads the fields of one JSON object; every complaint starts with where the object sits.
+/// The place is kept as array name and index and spelled out only for a complaint, so
+/// reading a few hundred thousand good entries makes no strings for it.
 class FieldReader {
 public:
-    FieldReader(const json& object, std::string where) : object_(object), where_(std::move(where)) {
+    /// The galaxy object itself.
+    explicit FieldReader(const json& object) : object_(object) {
         if (!object_.is_object()) {
-            Refuse(where_.empty() ? "the galaxy must be a JSON object" : where_ + "must be an object");
+            Refuse("the galaxy must be a JSON object");
+        }
+    }
+
+    /// Entry `index` of the galaxy's array `array`.
+    FieldReader(const json& object, const char* array, std::size_t index)
+        : object_(object), array_(array), index_(index) {
+        if (!object_.is_object()) {
+            Refuse(Where() + "must be an object");
         }
     }
 
@@ -79,23 +90,36 @@ private:
     const json& Required(const char* field) const {
         const auto it = object_.find(field);
         if (it == object_.end()) {
-            Refuse(where_ + "missing field \"" + field + "\"");
+            Refuse(Where() + "missing field \"" + field + "\"");
         }
         return *it;
     }
 
     [[noreturn]] void Mistyped(const char* field, const char* expected) const {
-        Refuse(where_ + "field \"" + field + "\" must be " + expected);
+        Refuse(Where() + "field \"" + field + "\" must be " + expected);
     }
 
     [[noreturn]] void OutOfRange(const char* field) const {
-        Refuse(where_ + "field \"" + field + "\" is out of range");
+        Refuse(Where() + "field \"" + field + "\" is out of range");
     }
 
     [[noreturn]] static void Refuse(const std::string& message) { throw GalaxyError(message); }
 
+    /// "planets[3]: " for an entry, nothing for the galaxy object.
+    std::string Where() const {
+        if (array_ == nullptr) {
+            return {};
+        }
+        std::string where = array_;
+        where += '[';
+        where += std::to_string(index_);
+        where += "]: ";
+        return where;
+    }
+
     const json& object_;
-    std::string where_;
+    const char* array_ = nullptr;
+    std::size_t index_ = 0;
 };
 
 /// Reads every entry of one of the galaxy's arrays with `readEntry(FieldReader&)`.
@@ -105,14 +129,14 @@ std::vector<Entry> ReadArray(const FieldReader& top, const char* field, ReadEntr
     std::vector<Entry> entries;
     entries.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) {
-        const FieldReader entry(array[i], std::string(field) + "[" + std::to_string(i) + "]: ");
+        const FieldReader entry(array[i], field, i);
         entries.push_back(readEntry(entry));
     }
     return entries;
 }
 
 GalaxyContent ReadContent(const json& document) {
-    const FieldReader top(document, "");
+    const FieldReader top(document);
     GalaxyContent content;
     content.game = top.Text("game");
     content.turn = top.WholeNumber("turn");
