@@ -1,0 +1,116 @@
+// PluginRunTest.cpp - the real tarvenix-host running the real Tarvenix2 module, end to end.
+#include "host/HostProcess.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host_test::HostRun;
+using host_test::RunHost;
+using host_test::TestFolder;
+using Json = nlohmann::ordered_json;
+
+std::vector<Json> TraceLines(const std::filesystem::path& path) {
+    std::vector<Json> lines;
+    std::istringstream in(host_test::ReadText(path));
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(Json::parse(line));
+    }
+    return lines;
+}
+
+int CountFunction(const std::vector<Json>& lines, const std::string& function) {
+    int count = 0;
+    for (const Json& line : lines) {
+        count += line["request"].value("Function", "") == function ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(PluginRunTest, DemoGalaxyIsPlannedAndEveryOrderAccepted) {
+    TestFolder folder;
+    const auto trace = folder / "trace.jsonl";
+    const auto svg = folder / "plan.svg";
+    const HostRun run = RunHost(folder, {"--json", "--trace", trace.string(), "--svg", svg.string()});
+    ASSERT_EQ(0, run.status) << run.err;
+
+    const Json report = Json::parse(run.out);
+    EXPECT_EQ(false, report["cancelled"]);
+    EXPECT_TRUE(report["message_box"].is_null());
+    ASSERT_EQ(10u, report["orders"].size());
+    for (std::size_t i = 0; i < report["orders"].size(); ++i) {
+        EXPECT_EQ(true, report["orders"][i]["accepted"]) << "row " << i << ": " << report["orders"][i];
+    }
+    EXPECT_EQ(10, report["summary"]["ships_sent"]);
+    EXPECT_GE(report["summary"]["relays"].get<int>(), 2) << "the demo shows relay hops";
+
+    const std::vector<Json> lines = TraceLines(trace);
+    EXPECT_EQ(1, CountFunction(lines, "Add"));
+    const Json& add = lines.back()["request"];
+    EXPECT_EQ("Add", add["Function"]);
+    EXPECT_EQ("ui", lines.back()["thread"]);
+    EXPECT_EQ("SendGroup", add["Parameter.1"]);
+    EXPECT_EQ("11", add["Parameters.Count"]);
+    // The command's eight queries on the host's thread, then the planner's on the worker.
+    for (std::size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ("ui", lines[i]["thread"]) << "row " << i;
+    }
+    EXPECT_EQ("worker", lines[8]["thread"]);
+    EXPECT_EQ("PlanetsNum", lines[8]["request"]["Parameter.1"]);
+    EXPECT_NE(std::string::npos, host_test::ReadText(svg).find("<svg")) << "the plan's picture is written";
+}
+
+TEST(PluginRunTest, CancelAfterStepsSendsNothing) {
+    TestFolder folder;
+    const auto trace = folder / "trace.jsonl";
+    for (const char* steps : {"0", "3", "12"}) {
+        const HostRun run =
+            RunHost(folder, {"--json", "--cancel-after-steps", steps, "--trace", trace.string()});
+        ASSERT_EQ(0, run.status) << "steps " << steps << ": " << run.err;
+        const Json report = Json::parse(run.out);
+        EXPECT_EQ(true, report["cancelled"]) << "steps " << steps;
+        EXPECT_TRUE(report["orders"].empty()) << "steps " << steps;
+        EXPECT_EQ(0, CountFunction(TraceLines(trace), "Add")) << "steps " << steps;
+    }
+}
+
+TEST(PluginRunTest, GroupInFlightGetsTheMessageAndNoFurtherQuery) {
+    TestFolder folder;
+    const auto trace = folder / "trace.jsonl";
+    struct Row {
+        const char* language;
+        const char* message;
+    };
+    const Row rows[] = {{"en", "Group is not on planet!!!"}, {"ru", "Указанная группа не на орбите!!!"}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        // Group 12 of the demo galaxy is on its way from planet 2 to planet 11.
+        const HostRun run = RunHost(
+            folder, {"--json", "--select", "12", "--lang", rows[i].language, "--trace", trace.string()});
+        ASSERT_EQ(0, run.status) << "row " << i << ": " << run.err;
+        const Json report = Json::parse(run.out);
+        EXPECT_EQ(rows[i].message, report["message_box"]) << "row " << i;
+        EXPECT_TRUE(report["orders"].empty()) << "row " << i;
+        const std::vector<Json> lines = TraceLines(trace);
+        ASSERT_EQ(2u, lines.size()) << "row " << i << ": the owner, then the status";
+        EXPECT_EQ("Owner", lines[0]["request"]["Parameter.2"]) << "row " << i;
+        EXPECT_EQ("Status", lines[1]["request"]["Parameter.2"]) << "row " << i;
+    }
+}
+
+TEST(PluginRunTest, RussianRunPlansTheSameOrders) {
+    TestFolder folder;
+    const HostRun english = RunHost(folder, {"--json", "--lang", "en"});
+    const HostRun russian = RunHost(folder, {"--json", "--lang", "ru"});
+    ASSERT_EQ(0, english.status) << english.err;
+    ASSERT_EQ(0, russian.status) << russian.err;
+    EXPECT_EQ(Json::parse(english.out)["orders"], Json::parse(russian.out)["orders"]);
+    const HostRun about = RunHost(folder, {"about", "--lang", "ru"});
+    EXPECT_NE(std::string::npos, about.out.find("Name: ====== Tarvenix =====")) << about.out;
+}
+
+} // namespace
