@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
 
@@ -18,6 +19,9 @@
 #include <vector>
 
 namespace host_test {
+
+/// The scripted test module built beside the tests.
+inline const std::string kPlugin = TARVENIX_TEST_PLUGIN;
 
 struct HostRun {
     int status = -1; // the exit status, or -1 when the host did not exit normally
@@ -38,6 +42,16 @@ inline std::string Quoted(const std::string& argument) {
         quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
     }
     return quoted + "'";
+}
+
+/// One JSON value per line of `text`: a trace file, read back.
+inline std::vector<nlohmann::ordered_json> JsonLines(const std::string& text) {
+    std::vector<nlohmann::ordered_json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(nlohmann::ordered_json::parse(line));
+    }
+    return lines;
 }
 
 /// A folder of its own for the current test, removed afterwards.

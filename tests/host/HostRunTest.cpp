@@ -17,22 +17,14 @@ using host_test::HostRun;
 using host_test::RunHost;
 using host_test::ScopedEnvironment;
 using host_test::TestFolder;
+using host_test::JsonLines;
 using Json = nlohmann::ordered_json;
 
-const std::string kPlugin = TARVENIX_TEST_PLUGIN;
+using host_test::kPlugin;
 
 // The demo galaxy's relay plan: five direct sends, then chains through Morrow (group 18)
 // and through Kestrel and Pallas (groups 17 and 22).
 constexpr const char* kDemoPlan = "7 #5 1;7 #6 1;7 #7 1;7 #8 1;7 #9 1;7 #14 1;18 #18 1;7 #13 1;17 #16 1;22 #17 1";
-
-std::vector<Json> JsonLines(const std::string& text) {
-    std::vector<Json> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(Json::parse(line));
-    }
-    return lines;
-}
 
 TEST(HostRunTest, PlanOnTheDemoGalaxyPrintsOrdersAndSummary) {
     TestFolder folder;

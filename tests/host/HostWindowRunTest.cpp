@@ -23,18 +23,10 @@ using host_test::HostRun;
 using host_test::RunHost;
 using host_test::ScopedEnvironment;
 using host_test::TestFolder;
+using host_test::JsonLines;
 using Json = nlohmann::ordered_json;
 
-const std::string kPlugin = TARVENIX_TEST_PLUGIN;
-
-std::vector<Json> JsonLines(const std::string& text) {
-    std::vector<Json> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(Json::parse(line));
-    }
-    return lines;
-}
+using host_test::kPlugin;
 
 TEST(HostWindowRunTest, WorkerCallsAreLabelledAndTheLoopEndsWithTheWindow) {
     TestFolder folder;
