@@ -376,7 +376,7 @@ private:
         double y = kTitleHeight + kMargin;
         svg_ << "  <g id=\"legend\" font-size=\"12\" fill=\"#e0e6f0\">\n"
              << "    <rect x=\"" << Number(x - 14) << "\" y=\"" << Number(y - 24) << "\" width=\""
-             << Number(kLegendWidth - 20) << "\" height=\"286\" rx=\"8\" fill=\"#151d30\" stroke=\"#2c3a57\"/>\n"
+             << Number(kLegendWidth - 20) << "\" height=\"264\" rx=\"8\" fill=\"#151d30\" stroke=\"#2c3a57\"/>\n"
              << "    <text x=\"" << Number(x) << "\" y=\"" << Number(y) << "\" font-weight=\"bold\">Legend</text>\n";
         y += 26;
         svg_ << "    <circle cx=\"" << Number(x + 8) << "\" cy=\"" << Number(y - 4)
