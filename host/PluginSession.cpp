@@ -1,6 +1,7 @@
 // PluginSession.cpp - the host callback, the run of one command and the host's message loop.
 #include "host/PluginSession.h"
 
+#include "host/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"
@@ -221,7 +222,9 @@ bool PluginSession::CancelDue() const {
 }
 
 void PluginSession::RunMessageLoop() {
+    TerminalView view(2); // the error stream, when it is a terminal
     for (HWND window = FindPluginWindow(); window != nullptr; window = FindPluginWindow()) {
+        view.Show(window);
         if (!outcome_.cancelPressed && CancelDue()) {
             // As a user would: the click reaches the window as its Cancel command.
             PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(IDCANCEL), 0);
@@ -240,6 +243,7 @@ void PluginSession::RunMessageLoop() {
             }
         }
     }
+    view.Close();
     DispatchQueued();
 }
 
