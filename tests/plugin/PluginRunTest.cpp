@@ -38,6 +38,7 @@ TEST(PluginRunTest, DemoGalaxyIsPlannedAndEveryOrderAccepted) {
     const auto svg = folder / "plan.svg";
     const HostRun run = RunHost(folder, {"--json", "--trace", trace.string(), "--svg", svg.string()});
     ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err) << "off a terminal the window is not drawn";
 
     const Json report = Json::parse(run.out);
     EXPECT_EQ(false, report["cancelled"]);

@@ -5,6 +5,7 @@
 // demo galaxy (GalaxyHost), reached through the address given as "DataManager".
 #include "plugin/GalaxyHost.h"
 
+#include "host/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/DialogModel.h"
 #include "platform/Window.h"
@@ -234,6 +235,8 @@ TEST_F(TarvenixModuleTest, RussianLocaleGivesRussianTextsAndOnlyTheRussianComman
     EXPECT_STREQ("Рассылка кораблей", title);
     GetWindowTextA(GetDlgItem(window, kStopButton), title, sizeof title);
     EXPECT_STREQ("Cancel", title);
+    EXPECT_EQ("Рассылка кораблей  [..........] 0/100  [ Cancel ]", host::TerminalView::Render(window, 10))
+        << "the host's terminal view: the control's initial state before the first range";
     gate.Open();
     ASSERT_TRUE(PumpUntilGone(window));
     EXPECT_EQ(1, host.CountOf("Add"));
