@@ -38,7 +38,7 @@ public:
     virtual CCell* LookupString(const char* x) const;          // 2
     virtual CCell* LookupLong(std::int32_t x) const;           // 3
     virtual CCell* GetCell(const CellTreeNode* pos) const;     // 4: CellAt, through the vtable
-    virtual CellTreeNode* InsertNode(CellTreeNode* node);      // 5
+    virtual CellTreeNode* InsertNode(CellTreeNode* node);      // 5: refuses a node without a cell
     virtual CellTreeNode* InsertString(const char* text);      // 6
     virtual CellTreeNode* InsertLong(std::int32_t value);      // 7
     virtual CellTreeNode* InsertCell(CCell* cell);             // 8: null leaves the cell with the caller

@@ -355,6 +355,35 @@ TEST_F(CellTreeTest, RemoveAllAndTheDestructorDeleteEveryCell) {
     EXPECT_EQ(0, CountingCell::Live());
 }
 
+// Records the order in which cells are deleted.
+class RecordingCell : public CCellLong {
+public:
+    RecordingCell(std::int32_t v, std::vector<std::int32_t>& log) : CCellLong(v), deleted(log) {}
+    ~RecordingCell() override { deleted.push_back(value); }
+
+private:
+    std::vector<std::int32_t>& deleted;
+};
+
+TEST_F(CellTreeTest, RemoveAllAndTheDestructorDeleteInPostOrder) {
+    // Insert 4, 2, 6, 1, 3, 5, 7, giving 4 over (2 over 1 and 3) and (6 over 5 and 7).
+    const std::vector<std::int32_t> postOrder = {1, 3, 2, 5, 7, 6, 4};
+    std::vector<std::int32_t> deleted;
+    {
+        CellTree tree;
+        for (std::int32_t value : {4, 2, 6, 1, 3, 5, 7}) {
+            tree.InsertCell(new RecordingCell(value, deleted));
+        }
+        tree.RemoveAll();
+        EXPECT_EQ(postOrder, deleted);
+        deleted.clear();
+        for (std::int32_t value : {4, 2, 6, 1, 3, 5, 7}) {
+            tree.InsertCell(new RecordingCell(value, deleted));
+        }
+    }
+    EXPECT_EQ(postOrder, deleted);
+}
+
 // The operations that the text routes through the virtual table.
 class CountingTree : public CellTree {
 public:
