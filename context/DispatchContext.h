@@ -64,19 +64,19 @@ public:
     /// As FindGroupOfType, and the group is idle: no "Source", no "Feet", exactly one ship.
     std::int32_t FindIdleRelayGroup(std::int32_t planet, const CellTree& typeNames);
 
-    CString gameName;                           // "GameName" of every request
-    std::int32_t turn = -1;                     // "Turn" of every request
-    CString raceName;                           // the owner of the selection
-    CString shipTypeName;                       // the selected group's ship type
-    std::int32_t groupNumber = -1;              // the selected group
-    std::int32_t sourcePlanet = -1;             // where the selected group stands
-    std::int32_t minSpeed = -1;                 // the group's speed in hundredths
-    std::int32_t shipCount = -1;                // ships still to send; the fan-out counts it down
-    CStringList orders;                         // "SendGroup", then one "%d #%d 1" per send
+    CString gameName;                             // "GameName" of every request
+    std::int32_t turn = -1;                       // "Turn" of every request
+    CString raceName;                             // the owner of the selection
+    CString shipTypeName;                         // the selected group's ship type
+    std::int32_t groupNumber = -1;                // the selected group
+    std::int32_t sourcePlanet = -1;               // where the selected group stands
+    std::int32_t minSpeed = -1;                   // the group's speed in hundredths
+    std::int32_t shipCount = -1;                  // ships still to send; the fan-out counts it down
+    CStringList orders;                           // "SendGroup", then one "%d #%d 1" per send
     SendProgressDialog* progressDialog = nullptr; // window the worker posts to; not owned
-    LongSet reachablePlanets;                   // planets within drive range of the race's own
-    std::atomic<std::int32_t> stopRequested{0}; // 1 once the user stops; polled by the worker
-    HostCallback hostCallback = nullptr;        // null until the first BindHost
+    LongSet reachablePlanets;                     // planets within drive range of the race's own
+    std::atomic<std::int32_t> stopRequested{0};   // 1 once the user stops; polled by the worker
+    HostCallback hostCallback = nullptr;          // null until the first BindHost
 
 private:
     std::int32_t FindGroup(std::int32_t planet, const CellTree& typeNames, bool idleOnly);

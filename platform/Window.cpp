@@ -17,7 +17,9 @@ std::optional<Clock::time_point> DeadlineAfter(DWORD milliseconds) {
     return Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
-WindowRegistry& Registry() { return WindowRegistry::Instance(); }
+WindowRegistry& Registry() {
+    return WindowRegistry::Instance();
+}
 
 } // namespace
 
@@ -33,15 +35,21 @@ WindowModel::~WindowModel() {
     }
 }
 
-HWND WindowModel::CreateHandle(HWND parent) { return Registry().Register(*this, parent); }
+HWND WindowModel::CreateHandle(HWND parent) {
+    return Registry().Register(*this, parent);
+}
 
 LRESULT WindowModel::WindowProc(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
     return 0;
 }
 
-WindowModel* WindowModelFromHandle(HWND hwnd) { return Registry().AnyModel(hwnd); }
+WindowModel* WindowModelFromHandle(HWND hwnd) {
+    return Registry().AnyModel(hwnd);
+}
 
-DWORD GetCurrentThreadId() { return WindowRegistry::CurrentThreadId(); }
+DWORD GetCurrentThreadId() {
+    return WindowRegistry::CurrentThreadId();
+}
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return Registry().Post(hwnd, message, wParam, lParam) ? TRUE : FALSE;
@@ -95,7 +103,9 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* /*handles*/, BOOL /*w
                                                               : WAIT_TIMEOUT;
 }
 
-BOOL IsWindow(HWND hwnd) { return Registry().OwnerOf(hwnd) != 0 ? TRUE : FALSE; }
+BOOL IsWindow(HWND hwnd) {
+    return Registry().OwnerOf(hwnd) != 0 ? TRUE : FALSE;
+}
 
 BOOL DestroyWindow(HWND hwnd) {
     WindowRegistry& registry = Registry();

@@ -143,6 +143,5 @@ TARVENIX_FRAMEWORK_API BOOL DestroyWindow(HWND hwnd);
 TARVENIX_FRAMEWORK_API DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 /// Calls `callback` for each top-level window of the thread, oldest first, until it
 /// returns FALSE. FALSE when the callback stopped the walk or the thread has no window.
-TARVENIX_FRAMEWORK_API BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback,
-                                              LPARAM lParam);
+TARVENIX_FRAMEWORK_API BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam);
 #endif

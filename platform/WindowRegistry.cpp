@@ -7,14 +7,17 @@
 
 namespace {
 
-std::uintptr_t HandleValue(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(hwnd); }
+std::uintptr_t HandleValue(HWND hwnd) {
+    return reinterpret_cast<std::uintptr_t>(hwnd);
+}
 
-HWND HandleFromValue(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
+HWND HandleFromValue(std::uintptr_t value) {
+    return reinterpret_cast<HWND>(value);
+}
 
 DWORD MillisecondsNow() {
     const auto since = WindowRegistry::Clock::now().time_since_epoch();
-    return static_cast<DWORD>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
 // One per thread that ever touched a queue; its end tells the registry the thread is gone.
@@ -57,7 +60,9 @@ WindowRegistry& WindowRegistry::Instance() {
     return *registry;
 }
 
-DWORD WindowRegistry::CurrentThreadId() { return CurrentThreadState().id; }
+DWORD WindowRegistry::CurrentThreadId() {
+    return CurrentThreadState().id;
+}
 
 HWND WindowRegistry::Register(WindowModel& model, HWND parent) {
     std::lock_guard lock(mutex_);

@@ -1,4 +1,5 @@
-// GroupLookups.cpp - DispatchContext's two searches for a group of an equivalent type on one planet.
+// GroupLookups.cpp - DispatchContext's two searches for a group of an equivalent type on one
+// planet.
 #include "context/DispatchContext.h"
 
 #include "cells/CellTree.h"

@@ -50,7 +50,9 @@ float NarrowToFloat(double value) {
     return static_cast<float>(value);
 }
 
-std::int32_t TruncatedMilliradians(double radians) { return TruncateToLong(radians * 1000.0); }
+std::int32_t TruncatedMilliradians(double radians) {
+    return TruncateToLong(radians * 1000.0);
+}
 
 std::int32_t NormalisedAngleKey(double radians) {
     // Widened so that a saturated reading cannot overflow when the turn is added;

@@ -1,4 +1,5 @@
-// HostNumbers.h - how the relay code reads numbers out of host answers and writes them into queries.
+// HostNumbers.h - how the relay code reads numbers out of host answers and writes them into
+// queries.
 //
 // Every host answer is text and every host answer is taken as it comes, so
 // these readers never fail and never overflow: a conversion saturates at the

@@ -1,4 +1,5 @@
-// PlannerThread.cpp - own planets, reachable planets, equivalent types, fan-out, relaxation, emission.
+// PlannerThread.cpp - own planets, reachable planets, equivalent types, fan-out, relaxation,
+// emission.
 #include "relay/PlannerThread.h"
 
 #include "cells/CellTree.h"
@@ -33,8 +34,8 @@ public:
         }
         context_.orders.RemoveAll();
         context_.orders.AddTail("SendGroup");
-        if (!FindOwnPlanets() || !FindReachablePlanets() || !FindEquivalentTypes() ||
-            !FanOut() || !Relax()) {
+        if (!FindOwnPlanets() || !FindReachablePlanets() || !FindEquivalentTypes() || !FanOut() ||
+            !Relax()) {
             return;
         }
         EmitOrders();
@@ -144,9 +145,9 @@ private:
 
     bool FanOut() {
         const std::int32_t source = context_.sourcePlanet;
-        context_.Query(relay::RangeQuery(source, source,
-                                         relay::HundredthsAsDecimal(context_.minSpeed)),
-                       first_);
+        context_.Query(
+            relay::RangeQuery(source, source, relay::HundredthsAsDecimal(context_.minSpeed)),
+            first_);
         const std::int32_t listed = relay::WalkableEntries(platform::atol(first_["Count"]), first_);
         if (source > 0) {
             visitedPlanets_.AddKey(source);
@@ -159,8 +160,8 @@ private:
             }
             const std::int32_t key =
                 relay::NormalisedAngleKey(platform::atof(first_[relay::IndexedKey("Angle.", k)]));
-            auto* leg = new (std::nothrow) RelayLeg(source, source, key, context_.groupNumber,
-                                                    context_.minSpeed, 0, nullptr);
+            auto* leg = new (std::nothrow)
+                RelayLeg(source, source, key, context_.groupNumber, context_.minSpeed, 0, nullptr);
             if (leg == nullptr) {
                 break; // out of memory: plan with the ships that have legs
             }

@@ -16,7 +16,9 @@ namespace {
 constexpr std::int32_t kQuarterTurn = 1570;
 constexpr std::int32_t kHalfTurn = 3141;
 
-bool Contains(const LongSet& set, std::int32_t planet) { return set.Contains(planet) != 0; }
+bool Contains(const LongSet& set, std::int32_t planet) {
+    return set.Contains(planet) != 0;
+}
 
 } // namespace
 
@@ -24,7 +26,8 @@ RelayLeg::RelayLeg(std::int32_t planet_, std::int32_t sourcePlanet_, std::int32_
                    std::int32_t group_, std::int32_t speed_, std::int32_t terminal_,
                    RelayLeg* previous_)
     : CCellLong(angleKey), terminal(terminal_), planet(planet_), sourcePlanet(sourcePlanet_),
-      group(group_), speed(speed_), previous(previous_) {}
+      group(group_), speed(speed_), previous(previous_) {
+}
 
 RelayLeg::~RelayLeg() {
     // Delete the rest of the chain hop by hop; each hop is detached first, so its own
@@ -72,8 +75,8 @@ std::int32_t RelayLeg::Extend(DispatchContext& context, const CellTree& equivale
             continue;
         }
         // A hop's key is never compared, so it is not folded onto a turn.
-        const std::int32_t key = relay::TruncatedMilliradians(
-            platform::atof(range[relay::IndexedKey("Angle.", i)]));
+        const std::int32_t key =
+            relay::TruncatedMilliradians(platform::atof(range[relay::IndexedKey("Angle.", i)]));
         return AppendHop(new (std::nothrow) RelayLeg(v, context.sourcePlanet, key, 0, 0, 1, this),
                          visitedPlanets);
     }

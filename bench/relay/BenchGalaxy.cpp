@@ -1,4 +1,5 @@
-// BenchGalaxy.cpp - generating the benchmark galaxy and answering the planner's query table from it.
+// BenchGalaxy.cpp - generating the benchmark galaxy and answering the planner's query table from
+// it.
 #include "relay/BenchGalaxy.h"
 
 #include "platform/CString.h"
@@ -58,7 +59,8 @@ BenchGalaxy::BenchGalaxy(const BenchGalaxyShape& shape) : shape_(shape) {
     grid_.resize(static_cast<std::size_t>(cells_) * cells_);
     groupsOnPlanet_.resize(shape.planets + 1);
     for (int p = 1; p <= shape.planets; ++p) {
-        const Planet planet{coordinate(engine), coordinate(engine), share(engine) < shape.ownedShare};
+        const Planet planet{coordinate(engine), coordinate(engine),
+                            share(engine) < shape.ownedShare};
         planets_.push_back(planet);
         const int cx = std::min(cells_ - 1, static_cast<int>(planet.x / shape.side * cells_));
         const int cy = std::min(cells_ - 1, static_cast<int>(planet.y / shape.side * cells_));
@@ -89,7 +91,8 @@ BenchGalaxy::BenchGalaxy(const BenchGalaxyShape& shape) : shape_(shape) {
         if (share(engine) < shape.idleShare) {
             groups_.push_back({number, p, share(engine) < 0.5 ? "Courier" : "Runner", 1, 40.0});
         } else {
-            groups_.push_back({number, p, kTypes[engine() % 3].name, 1 + static_cast<int>(engine() % 5), 30.0});
+            groups_.push_back(
+                {number, p, kTypes[engine() % 3].name, 1 + static_cast<int>(engine() % 5), 30.0});
         }
         groupsOnPlanet_[p].push_back(number);
     }

@@ -16,13 +16,13 @@
 
 struct BenchGalaxyShape {
     int planets = 10000;
-    double side = 1000.0;       // the square the planets lie in
-    double ownedShare = 0.02;   // of the planets, owned by the race
-    double groupShare = 0.25;   // of the planets, holding a group of the race
-    double idleShare = 0.4;     // of those groups, idle one-ship groups of an equivalent type
-    double drivesTech = 2.5;    // range 100 for the race
-    double sourceSpeed = 90.0;  // the selected group's speed
-    int ships = 200;            // the selected group's ships
+    double side = 1000.0;      // the square the planets lie in
+    double ownedShare = 0.02;  // of the planets, owned by the race
+    double groupShare = 0.25;  // of the planets, holding a group of the race
+    double idleShare = 0.4;    // of those groups, idle one-ship groups of an equivalent type
+    double drivesTech = 2.5;   // range 100 for the race
+    double sourceSpeed = 90.0; // the selected group's speed
+    int ships = 200;           // the selected group's ships
     std::uint32_t seed = 20261207;
 };
 

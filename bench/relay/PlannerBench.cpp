@@ -1,4 +1,5 @@
-// PlannerBench.cpp - whole planner runs over a generated galaxy, the plug-in's time apart from the host's.
+// PlannerBench.cpp - whole planner runs over a generated galaxy, the plug-in's time apart from the
+// host's.
 //
 // Timed: one PlannerThread run on the benchmark thread, from the first query to
 // the completion post, against an in-process host answering from a generated
@@ -91,7 +92,8 @@ void BM_PlannerRun(benchmark::State& state) {
         state.ResumeTiming();
     }
     for (const char* name : {"host_ms", "plugin_ms", "queries"}) {
-        state.counters[name] = benchmark::Counter(state.counters[name], benchmark::Counter::kAvgIterations);
+        state.counters[name] =
+            benchmark::Counter(state.counters[name], benchmark::Counter::kAvgIterations);
     }
     state.counters["orders"] = static_cast<double>(orders);
     dialog.m_hWnd = nullptr; // the handle is the stand-in window's, not the dialog's own

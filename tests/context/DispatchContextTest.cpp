@@ -12,7 +12,6 @@ namespace {
 
 using Request = FakeHost::Request;
 
-
 struct EncodingRow {
     const char* text;
     Request expected; // the whole request map, game and turn included
@@ -21,27 +20,48 @@ struct EncodingRow {
 TEST(DispatchContextTest, QuerySplitsAtEveryBlankOnly) {
     const std::vector<EncodingRow> rows{
         {"List PlanetsNum",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "List"},
-          {"Parameter.1", "PlanetsNum"}, {"Parameters.Count", "1"}}},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", "List"},
+          {"Parameter.1", "PlanetsNum"},
+          {"Parameters.Count", "1"}}},
         {"Get  Planet",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "Get"}, {"Parameter.1", ""},
-          {"Parameter.2", "Planet"}, {"Parameters.Count", "2"}}},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", "Get"},
+          {"Parameter.1", ""},
+          {"Parameter.2", "Planet"},
+          {"Parameters.Count", "2"}}},
         {" Word",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", ""}, {"Parameter.1", "Word"},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", ""},
+          {"Parameter.1", "Word"},
           {"Parameters.Count", "1"}}},
         {"List Groups ",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "List"},
-          {"Parameter.1", "Groups"}, {"Parameters.Count", "2"}}},
-        {"Word", {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "Word"},
-                  {"Parameters.Count", "0"}}},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", "List"},
+          {"Parameter.1", "Groups"},
+          {"Parameters.Count", "2"}}},
+        {"Word",
+         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "Word"}, {"Parameters.Count", "0"}}},
         {"", {{"GameName", "Demo"}, {"Turn", "42"}, {"Parameters.Count", "0"}}},
         {"Get ShipType Star Courier Vexari",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "Get"},
-          {"Parameter.1", "ShipType"}, {"Parameter.2", "Star"}, {"Parameter.3", "Courier"},
-          {"Parameter.4", "Vexari"}, {"Parameters.Count", "4"}}},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", "Get"},
+          {"Parameter.1", "ShipType"},
+          {"Parameter.2", "Star"},
+          {"Parameter.3", "Courier"},
+          {"Parameter.4", "Vexari"},
+          {"Parameters.Count", "4"}}},
         {"Get\tPlanet #17",
-         {{"GameName", "Demo"}, {"Turn", "42"}, {"Function", "Get\tPlanet"},
-          {"Parameter.1", "#17"}, {"Parameters.Count", "1"}}},
+         {{"GameName", "Demo"},
+          {"Turn", "42"},
+          {"Function", "Get\tPlanet"},
+          {"Parameter.1", "#17"},
+          {"Parameters.Count", "1"}}},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         FakeHost host;
@@ -91,9 +111,12 @@ TEST(DispatchContextTest, SubmitOrdersSendsTheListWhole) {
     context.orders.AddTail("name with blanks");
     context.SubmitOrders();
 
-    const Request expected{{"GameName", "Demo"},         {"Turn", "42"},
-                           {"Function", "Add"},          {"Parameters.Count", "3"},
-                           {"Parameter.1", "SendGroup"}, {"Parameter.2", "7 #12 1"},
+    const Request expected{{"GameName", "Demo"},
+                           {"Turn", "42"},
+                           {"Function", "Add"},
+                           {"Parameters.Count", "3"},
+                           {"Parameter.1", "SendGroup"},
+                           {"Parameter.2", "7 #12 1"},
                            {"Parameter.3", "name with blanks"}};
     ASSERT_EQ(1u, host.requests.size());
     EXPECT_EQ(expected, host.requests[0]);

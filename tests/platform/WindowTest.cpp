@@ -142,7 +142,9 @@ BOOL CollectWindow(HWND hwnd, LPARAM into) {
     return TRUE;
 }
 
-BOOL StopAtFirst(HWND, LPARAM) { return FALSE; }
+BOOL StopAtFirst(HWND, LPARAM) {
+    return FALSE;
+}
 
 TEST(WindowTest, EnumThreadWindowsListsLiveTopLevelWindows) {
     const DWORD self = GetCurrentThreadId();

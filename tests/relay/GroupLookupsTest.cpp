@@ -1,4 +1,5 @@
-// GroupLookupsTest.cpp - FindGroupOfType and FindIdleRelayGroup: query order, early exits, idle tests.
+// GroupLookupsTest.cpp - FindGroupOfType and FindIdleRelayGroup: query order, early exits, idle
+// tests.
 #include "context/DispatchContext.h"
 
 #include "cells/CellTree.h"

@@ -16,10 +16,10 @@ TEST(HostNumbersTest, AngleKeyTruncatesAddsAFullTurnAndKeepsTheDividendsSign) {
         std::int32_t key;
     };
     const std::vector<Row> rows{
-        {0.5, 500},     {-0.5, 5782},    {3.1415, 3141}, {-3.1415, 3141}, {6.2831, 1},
-        {3.1416, 3141}, {-1.0, 5282},    {1.5708, 1570}, {0.0, 0},        {0.0009, 0},
-        {-0.0009, 0},   {6.2829, 0},     {-6.2829, 0},   {-6.2835, -1},   {-7.0, -718},
-        {1.5699, 1569}, {3.1419, 3141},  {3.1425, 3142}, {-4.7135, 1569}, {12.6, 36},
+        {0.5, 500},     {-0.5, 5782},   {3.1415, 3141}, {-3.1415, 3141}, {6.2831, 1},
+        {3.1416, 3141}, {-1.0, 5282},   {1.5708, 1570}, {0.0, 0},        {0.0009, 0},
+        {-0.0009, 0},   {6.2829, 0},    {-6.2829, 0},   {-6.2835, -1},   {-7.0, -718},
+        {1.5699, 1569}, {3.1419, 3141}, {3.1425, 3142}, {-4.7135, 1569}, {12.6, 36},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].key, relay::NormalisedAngleKey(rows[i].radians)) << "row " << i;
@@ -40,9 +40,9 @@ TEST(HostNumbersTest, HundredthsTruncateTheDoubleProduct) {
         const char* text;
         std::int32_t hundredths;
     };
-    const std::vector<Row> rows{{"2.3", 229},     {"2.57", 257},  {"-1.5", -150},
-                                {"", 0},          {"abc", 0},     {"22.36", 2236},
-                                {"1e300", 2147483647}, {"-1e300", -2147483647 - 1}};
+    const std::vector<Row> rows{
+        {"2.3", 229}, {"2.57", 257},   {"-1.5", -150},        {"", 0},
+        {"abc", 0},   {"22.36", 2236}, {"1e300", 2147483647}, {"-1e300", -2147483647 - 1}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].hundredths, relay::Hundredths(rows[i].text)) << "row " << i;
     }
@@ -77,9 +77,9 @@ TEST(HostNumbersTest, PlanetEntryDropsTheFirstCharacterWhateverItIs) {
         const char* entry;
         std::int32_t planet;
     };
-    const std::vector<Row> rows{{"#17", 17}, {"x17", 17}, {"# 17", 17}, {"17", 7},
-                                {"#", 0},    {"", 0},     {"#abc", 0},  {"#-3", -3},
-                                {"#99999999999", 2147483647}};
+    const std::vector<Row> rows{{"#17", 17}, {"x17", 17}, {"# 17", 17},
+                                {"17", 7},   {"#", 0},    {"", 0},
+                                {"#abc", 0}, {"#-3", -3}, {"#99999999999", 2147483647}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].planet, relay::ReadPlanetEntry(rows[i].entry)) << "row " << i;
     }

@@ -1,4 +1,5 @@
-// PlannerThreadTest.cpp - whole planner runs against a scripted host: requests, posts, orders, stops.
+// PlannerThreadTest.cpp - whole planner runs against a scripted host: requests, posts, orders,
+// stops.
 #include "relay/PlannerThread.h"
 
 #include "context/DispatchContext.h"
@@ -49,15 +50,15 @@ protected:
         host.Answer("List PlanetsNum", {{"Count", "6"}});
         host.Answer("Get Planet #1", {{"Num", "1"}, {"Owner", "Vexari"}});
         host.Answer("Get Race Vexari", {{"Name", "Vexari"}, {"DrivesTech", "1.37"}});
-        host.Answer("List PlanetsAndRange #1 #1 54.799999",
-                    PlanetListReply({{1, "0"}, {2, "0.5"}, {3, "1"}, {4, "-0.5"}, {5, "-0.6"},
-                                     {6, "2"}}));
+        host.Answer(
+            "List PlanetsAndRange #1 #1 54.799999",
+            PlanetListReply({{1, "0"}, {2, "0.5"}, {3, "1"}, {4, "-0.5"}, {5, "-0.6"}, {6, "2"}}));
         host.Answer("Get ShipType Courier Vexari", Signature("1.00"));
         host.Answer("Get ShipType Hauler Vexari", Signature("2.00"));
         host.Answer("List ShipTypes", ListReply({"Courier", "Hauler"}));
-        host.Answer("List PlanetsAndRange #1 #1 22.360000",
-                    PlanetListReply({{1, "0.000000"}, {2, "0.500000"}, {3, "1.000000"},
-                                     {4, "-0.500000"}}));
+        host.Answer(
+            "List PlanetsAndRange #1 #1 22.360000",
+            PlanetListReply({{1, "0.000000"}, {2, "0.500000"}, {3, "1.000000"}, {4, "-0.500000"}}));
         host.Answer("List Groups #4 Vexari", ListReply({"9"}));
         host.Answer("Get Group 9", {{"Name", "Courier"}, {"Count", "1"}, {"Speed", "30.00"}});
         host.Answer("List PlanetsAndRange #4 #1 29.999999",
@@ -65,8 +66,11 @@ protected:
     }
 
     static FakeHost::Reply Signature(const char* drives) {
-        return {{"Drives", drives}, {"Weapons", "0.00"}, {"Ammo", "0"},
-                {"Cargo", "0.00"},  {"Shields", "0.00"}};
+        return {{"Drives", drives},
+                {"Weapons", "0.00"},
+                {"Ammo", "0"},
+                {"Cargo", "0.00"},
+                {"Shields", "0.00"}};
     }
 
     std::vector<Received> RunAndPump() {
@@ -83,7 +87,9 @@ protected:
 
 const Received kStep{WM_RELAY_STEP, 0, 0};
 const Received kDone{WM_COMMAND, IDOK, 0};
-Received Range(WPARAM legs) { return {WM_RELAY_RANGE, legs, 0}; }
+Received Range(WPARAM legs) {
+    return {WM_RELAY_RANGE, legs, 0};
+}
 
 TEST_F(PlannerThreadTest, DirectSendsComeBeforeTheRelayedChain) {
     const std::vector<Received> posts = RunAndPump();
@@ -95,39 +101,40 @@ TEST_F(PlannerThreadTest, DirectSendsComeBeforeTheRelayedChain) {
     EXPECT_EQ((std::vector<Received>{Range(3), kStep, kStep, kStep, Range(3), kStep, kStep, kStep,
                                      Range(3), kDone}),
               posts);
-    EXPECT_EQ((std::vector<std::string>{
-                  "List PlanetsNum",
-                  "Get Planet #6",
-                  "Get Planet #5",
-                  "Get Planet #4",
-                  "Get Planet #3",
-                  "Get Planet #2",
-                  "Get Planet #1",
-                  "Get Race Vexari",
-                  "List PlanetsAndRange #1 #1 54.799999",
-                  "Get ShipType Courier Vexari",
-                  "List ShipTypes",
-                  "Get ShipType Hauler Vexari",
-                  "Get ShipType Courier Vexari",
-                  "List PlanetsAndRange #1 #1 22.360000",
-                  // pass 1, leg 500: planet 2 is free
-                  "List PlanetsAndRange #1 #1 22.360000",
-                  "List Groups #2 Vexari",
-                  // leg 1000: planet 3 is free
-                  "List PlanetsAndRange #1 #1 22.360000",
-                  "List Groups #3 Vexari",
-                  // leg 5782: planet 4 holds a Courier, so no destination; it is a relay
-                  "List PlanetsAndRange #1 #1 22.360000",
-                  "List Groups #4 Vexari",
-                  "Get Group 9",
-                  "List Groups #4 Vexari",
-                  "Get Group 9",
-                  "Get Group 9",
-                  // pass 2: only the relay hop at 4 asks (3000 hundredths read 29.999999); it ends at 5
-                  "List PlanetsAndRange #4 #1 29.999999",
-                  "List Groups #5 Vexari",
-              }),
-              host.Texts());
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "List PlanetsNum",
+            "Get Planet #6",
+            "Get Planet #5",
+            "Get Planet #4",
+            "Get Planet #3",
+            "Get Planet #2",
+            "Get Planet #1",
+            "Get Race Vexari",
+            "List PlanetsAndRange #1 #1 54.799999",
+            "Get ShipType Courier Vexari",
+            "List ShipTypes",
+            "Get ShipType Hauler Vexari",
+            "Get ShipType Courier Vexari",
+            "List PlanetsAndRange #1 #1 22.360000",
+            // pass 1, leg 500: planet 2 is free
+            "List PlanetsAndRange #1 #1 22.360000",
+            "List Groups #2 Vexari",
+            // leg 1000: planet 3 is free
+            "List PlanetsAndRange #1 #1 22.360000",
+            "List Groups #3 Vexari",
+            // leg 5782: planet 4 holds a Courier, so no destination; it is a relay
+            "List PlanetsAndRange #1 #1 22.360000",
+            "List Groups #4 Vexari",
+            "Get Group 9",
+            "List Groups #4 Vexari",
+            "Get Group 9",
+            "Get Group 9",
+            // pass 2: only the relay hop at 4 asks (3000 hundredths read 29.999999); it ends at 5
+            "List PlanetsAndRange #4 #1 29.999999",
+            "List Groups #5 Vexari",
+        }),
+        host.Texts());
     EXPECT_EQ(0, context.shipCount);
     EXPECT_EQ(6, context.reachablePlanets.GetCount());
 }
@@ -229,15 +236,18 @@ TEST_F(PlannerThreadTest, StopAtEachCheckEndsTheRunWithoutCompletion) {
         std::int32_t shipCount;
     };
     const std::vector<Row> rows{
-        {"List PlanetsNum", 1, 1, {}, 3},                          // before "Get Planet #6"
-        {"Get Race Vexari", 1, 8, {}, 3},                          // before a range query
-        {"List PlanetsAndRange #1 #1 54.799999", 1, 9, {}, 3},     // before a planet entry
-        {"List ShipTypes", 1, 11, {}, 3},                          // before a type's query
-        {"List PlanetsAndRange #1 #1 22.360000", 1, 14, {}, 3},    // before a first leg
-        {"List Groups #2 Vexari", 1, 16, {Range(3), kStep}, 0},    // before an Extend
+        {"List PlanetsNum", 1, 1, {}, 3},                       // before "Get Planet #6"
+        {"Get Race Vexari", 1, 8, {}, 3},                       // before a range query
+        {"List PlanetsAndRange #1 #1 54.799999", 1, 9, {}, 3},  // before a planet entry
+        {"List ShipTypes", 1, 11, {}, 3},                       // before a type's query
+        {"List PlanetsAndRange #1 #1 22.360000", 1, 14, {}, 3}, // before a first leg
+        {"List Groups #2 Vexari", 1, 16, {Range(3), kStep}, 0}, // before an Extend
         {"Get Group 9", 3, 24, {Range(3), kStep, kStep, kStep, Range(3)}, 0}, // next pass
-        {"List Groups #5 Vexari", 1, 26, {Range(3), kStep, kStep, kStep, Range(3), kStep, kStep,
-                                          kStep, Range(3), kDone}, 0}, // too late: completes
+        {"List Groups #5 Vexari",
+         1,
+         26,
+         {Range(3), kStep, kStep, kStep, Range(3), kStep, kStep, kStep, Range(3), kDone},
+         0}, // too late: completes
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         host.requests.clear();
@@ -264,9 +274,12 @@ TEST_F(PlannerThreadTest, StopAtEachCheckEndsTheRunWithoutCompletion) {
 TEST_F(PlannerThreadTest, GarbageAnswersNeitherHangNorReachBeyondThePlanets) {
     // Counts far beyond the entries present, entries that name no planet or one beyond
     // the game's six, text where numbers belong.
-    host.Answer("List PlanetsAndRange #1 #1 54.799999",
-                {{"Count", "2147483647"}, {"Planet.1", "#"}, {"Planet.2", "#999"},
-                 {"Planet.3", "#0"}, {"Planet.4", "#-1"}, {"Planet.5", "#2"}});
+    host.Answer("List PlanetsAndRange #1 #1 54.799999", {{"Count", "2147483647"},
+                                                         {"Planet.1", "#"},
+                                                         {"Planet.2", "#999"},
+                                                         {"Planet.3", "#0"},
+                                                         {"Planet.4", "#-1"},
+                                                         {"Planet.5", "#2"}});
     host.Answer("List ShipTypes", {{"Count", "-3"}, {"1", "Courier"}});
     host.Answer("List PlanetsAndRange #1 #1 22.360000",
                 {{"Count", "99999999999"}, {"Angle.1", "lots"}, {"Angle.2", "1e300"}});
@@ -306,7 +319,9 @@ TEST_F(PlannerThreadTest, PostsAreDroppedOnceTheWindowIsGone) {
               Orders(context));
 }
 
-TEST_F(PlannerThreadTest, NullContextIsRefused) { EXPECT_EQ(0u, PlannerThread(nullptr)); }
+TEST_F(PlannerThreadTest, NullContextIsRefused) {
+    EXPECT_EQ(0u, PlannerThread(nullptr));
+}
 
 TEST(PlannerWorkerTest, WorkerPostsToAWindowPumpedByAnotherThread) {
     FakeHost host;

@@ -1,4 +1,5 @@
-// RelayLegTest.cpp - Extend's destination and relay passes, the hop angle window, Rollback, EmitOrders.
+// RelayLegTest.cpp - Extend's destination and relay passes, the hop angle window, Rollback,
+// EmitOrders.
 #include "relay/RelayLeg.h"
 
 #include "cells/CellTree.h"
@@ -54,9 +55,9 @@ TEST_F(RelayLegTest, FirstFreePlanetInListOrderBecomesTheDestination) {
     // then two free planets; the first free one (planet 4, angle -0.8) is taken.
     visited.AddKey(3);
     GroupOn(2, 6, "Courier", "3");
-    host.Answer("List PlanetsAndRange #1 #1 22.360000",
-                PlanetListReply({{1, "0"}, {3, "0.2"}, {9, "0.3"}, {2, "0.4"}, {4, "-0.8"},
-                                 {6, "0.9"}}));
+    host.Answer(
+        "List PlanetsAndRange #1 #1 22.360000",
+        PlanetListReply({{1, "0"}, {3, "0.2"}, {9, "0.3"}, {2, "0.4"}, {4, "-0.8"}, {6, "0.9"}}));
     RelayLeg leg(kSource, kSource, 500, 7, 2236, 0, nullptr);
 
     EXPECT_EQ(RelayLeg::kEndsAtDestination, leg.Extend(context, types, visited));
@@ -68,10 +69,10 @@ TEST_F(RelayLegTest, FirstFreePlanetInListOrderBecomesTheDestination) {
     EXPECT_EQ(-800, leg.next->value) << "a hop's key is not folded onto a turn";
     EXPECT_EQ(&leg, leg.next->previous);
     EXPECT_EQ((std::vector<std::int32_t>{1, 3, 4}), Visited());
-    EXPECT_EQ((std::vector<std::string>{"List PlanetsAndRange #1 #1 22.360000",
-                                        "List Groups #2 Vexari", "Get Group 6",
-                                        "List Groups #4 Vexari"}),
-              host.Texts());
+    EXPECT_EQ(
+        (std::vector<std::string>{"List PlanetsAndRange #1 #1 22.360000", "List Groups #2 Vexari",
+                                  "Get Group 6", "List Groups #4 Vexari"}),
+        host.Texts());
 }
 
 TEST_F(RelayLegTest, HighestListedIdleGroupBecomesTheRelay) {
@@ -93,11 +94,11 @@ TEST_F(RelayLegTest, HighestListedIdleGroupBecomesTheRelay) {
     EXPECT_EQ(5782, hop.value);
     EXPECT_EQ(kSource, hop.sourcePlanet);
     EXPECT_EQ((std::vector<std::int32_t>{1, 4}), Visited());
-    EXPECT_EQ((std::vector<std::string>{
-                  "List PlanetsAndRange #1 #1 22.360000", "List Groups #2 Vexari", "Get Group 6",
-                  "List Groups #4 Vexari", "Get Group 9", "List Groups #4 Vexari", "Get Group 9",
-                  "Get Group 9"}),
-              host.Texts());
+    EXPECT_EQ(
+        (std::vector<std::string>{"List PlanetsAndRange #1 #1 22.360000", "List Groups #2 Vexari",
+                                  "Get Group 6", "List Groups #4 Vexari", "Get Group 9",
+                                  "List Groups #4 Vexari", "Get Group 9", "Get Group 9"}),
+        host.Texts());
 }
 
 TEST_F(RelayLegTest, HopTakesRelaysOnlyFromAQuarterToAHalfTurn) {
@@ -106,11 +107,11 @@ TEST_F(RelayLegTest, HopTakesRelaysOnlyFromAQuarterToAHalfTurn) {
         std::int32_t expected;
     };
     const std::vector<Row> rows{
-        {"1.5699", RelayLeg::kNoHop},     {"1.5700", RelayLeg::kRelayAdded},
-        {"2.5", RelayLeg::kRelayAdded},   {"3.1419", RelayLeg::kRelayAdded},
-        {"3.1425", RelayLeg::kNoHop},     {"-3.1415", RelayLeg::kRelayAdded},
-        {"-1.6", RelayLeg::kNoHop},       {"0", RelayLeg::kNoHop},
-        {"-4.7135", RelayLeg::kNoHop},    {"-4.7115", RelayLeg::kRelayAdded},
+        {"1.5699", RelayLeg::kNoHop},   {"1.5700", RelayLeg::kRelayAdded},
+        {"2.5", RelayLeg::kRelayAdded}, {"3.1419", RelayLeg::kRelayAdded},
+        {"3.1425", RelayLeg::kNoHop},   {"-3.1415", RelayLeg::kRelayAdded},
+        {"-1.6", RelayLeg::kNoHop},     {"0", RelayLeg::kNoHop},
+        {"-4.7135", RelayLeg::kNoHop},  {"-4.7115", RelayLeg::kRelayAdded},
     };
     GroupOn(5, 11, "Courier", "1");
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -190,9 +191,12 @@ TEST_F(RelayLegTest, EmitOrdersWritesOneOrderPerHopInChainOrder) {
 
 TEST_F(RelayLegTest, GarbageRangeAnswerGivesNoHop) {
     // "Count" far beyond the entries, entries that are no planet, a planet beyond the game.
-    host.Answer("List PlanetsAndRange #1 #1 22.360000",
-                {{"Count", "2147483647"}, {"Planet.1", "#"}, {"Planet.2", ""},
-                 {"Planet.3", "#999"}, {"Planet.4", "#-2"}, {"Angle.3", "nan"}});
+    host.Answer("List PlanetsAndRange #1 #1 22.360000", {{"Count", "2147483647"},
+                                                         {"Planet.1", "#"},
+                                                         {"Planet.2", ""},
+                                                         {"Planet.3", "#999"},
+                                                         {"Planet.4", "#-2"},
+                                                         {"Angle.3", "nan"}});
     RelayLeg leg(kSource, kSource, 0, 7, 2236, 0, nullptr);
     EXPECT_EQ(RelayLeg::kNoHop, leg.Extend(context, types, visited));
     EXPECT_EQ(1u, host.requests.size()) << "no planet passed the cheap tests";
