@@ -19,6 +19,7 @@ namespace {
 // The host's number forms: whole numbers `%d`, planets `#%d`, decimals `%.2f`, angles `%.6f`.
 // Written with to_chars, which gives printf's exact digits without its cost: a range
 // answer formats some sixty numbers, and printf's share made it tens of microseconds.
+
 /// `prefix` (a short key or sign) followed by `value` in decimal.
 std::string Prefixed(std::string_view prefix, std::int32_t value) {
     char text[32];
@@ -45,7 +46,7 @@ void Put(CMapStringToString& reply, const std::string& key, const std::string& v
     reply.SetAt(key.c_str(), value.c_str());
 }
 
-/// The request split into what every query needs; absent when "Parameters.Count" is unusable.
+/// A request's function word and usable parameter count, with the request to read its words from.
 struct Query {
     std::string function;
     std::int32_t count = 0;
