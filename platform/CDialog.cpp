@@ -69,4 +69,7 @@ BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* parent) {
     m_hWnd = window_->Create();
     return m_hWnd != nullptr ? TRUE : FALSE;
 }
+#else
+// The real Win32 dialog comes with the Windows window layer; until then no window is made.
+BOOL CDialog::CreateWindowFromTemplate(UINT /*templateId*/, CWnd* /*parent*/) { return FALSE; }
 #endif

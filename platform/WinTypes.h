@@ -14,6 +14,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Left over from 16-bit memory models, defined empty; they would swallow any name "near" or "far".
+#undef near
+#undef far
 #else
 #include <cstdint>
 
