@@ -129,7 +129,7 @@ private:
     bool closed_ = false;
 };
 
-BOOL CollectFirstWindow(HWND window, LPARAM found) {
+BOOL CALLBACK CollectFirstWindow(HWND window, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
