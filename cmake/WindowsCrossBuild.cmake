@@ -34,6 +34,19 @@ configure_file("${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in" "${CMAKE_BINARY_DIR}/w
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
+# Header-only packages from Debian serve every target, but their CMake files point at
+# /usr/include, which must not reach a cross compiler (glibc's headers would shadow
+# MinGW's). Each is mirrored into the build under a prefix that holds only its own
+# headers, and find_package is sent there.
+function(tarvenix_cross_header_only_package package include_subdir)
+    set(mirror "${CMAKE_BINARY_DIR}/header-only")
+    file(MAKE_DIRECTORY "${mirror}/include" "${mirror}/share/cmake")
+    file(CREATE_LINK "/usr/include/${include_subdir}" "${mirror}/include/${include_subdir}" SYMBOLIC)
+    file(CREATE_LINK "/usr/share/cmake/${package}" "${mirror}/share/cmake/${package}" SYMBOLIC)
+    set(${package}_DIR "${mirror}/share/cmake/${package}" CACHE PATH "${package} for the cross build" FORCE)
+endfunction()
+tarvenix_cross_header_only_package(nlohmann_json nlohmann)
+
 # GoogleTest for the target, built from Debian's sources (package googletest): no
 # prebuilt Windows GoogleTest exists there, and nothing is downloaded. Only what a
 # test links is built. The names match those of find_package(GTest).
@@ -51,3 +64,28 @@ macro(tarvenix_googletest_from_source)
         endif()
     endforeach()
 endmacro()
+
+# The plug-in's Windows resources and export table, for the real Tarvenix2.dll and for
+# any stand-in built to check them: string tables, dialog 129 and the version record
+# compiled by windres, and the .def that fixes the twelve export names and ordinals.
+# Each .rc goes through a .res so that control class names keep their written case
+# (windres-class-case.pl); the resource compiler reads resource.h, Version.h and the
+# shared dialog, so a change in any of them rebuilds both languages.
+function(tarvenix_add_plugin_windows_resources target)
+    set(plugin "${PROJECT_SOURCE_DIR}/plugin")
+    set(shared "${plugin}/resource.h" "${plugin}/Version.h" "${plugin}/SendingDialog.rc2")
+    foreach(language En Ru)
+        set(rc "${plugin}/Tarvenix2_${language}.rc")
+        set(res "${CMAKE_CURRENT_BINARY_DIR}/${target}_${language}.res")
+        set(object "${res}.obj")
+        add_custom_command(OUTPUT "${object}"
+            COMMAND "${CMAKE_RC_COMPILER}" "-I${PROJECT_SOURCE_DIR}" -O res "${rc}" "${res}"
+            COMMAND perl "${PROJECT_SOURCE_DIR}/cmake/windres-class-case.pl" "${res}"
+            COMMAND "${CMAKE_RC_COMPILER}" -J res -O coff "${res}" "${object}"
+            DEPENDS "${rc}" ${shared} "${PROJECT_SOURCE_DIR}/cmake/windres-class-case.pl"
+            COMMENT "Compiling the ${language} resources of ${target}"
+            VERBATIM)
+        target_sources(${target} PRIVATE "${object}")
+    endforeach()
+    target_sources(${target} PRIVATE "${plugin}/Tarvenix2.def")
+endfunction()
