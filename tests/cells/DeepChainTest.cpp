@@ -24,6 +24,10 @@
 #include <string>
 #include <type_traits>
 
+#if defined(_WIN32) && !defined(PTHREAD_STACK_MIN)
+#define PTHREAD_STACK_MIN 0 // Windows threads take any stack size, rounded up to whole pages
+#endif
+
 namespace {
 
 using cells_test::CheckTree;
