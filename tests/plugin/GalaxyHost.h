@@ -1,4 +1,4 @@
-// GalaxyHost.h - an in-process host for the plug-in's tests: the host's real answerer over a galaxy, and a gate.
+// GalaxyHost.h - an in-process host for the plug-in's tests: the host's real answerer over a galaxy, a gate, pumps.
 //
 // The callback is a plain function, as the plug-in expects; it reaches the one
 // current GalaxyHost through a static pointer. Calls may come from the UI
@@ -20,6 +20,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -154,6 +155,12 @@ inline bool PumpUntilGone(HWND window) {
         }
     }
     return true;
+}
+
+/// The threads of this process now; a worker that has ended and been joined is gone from it.
+inline std::size_t ThreadCount() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
 }
 
 /// Dispatches whatever is queued for the calling thread, without waiting.

@@ -16,7 +16,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,6 +28,7 @@ using plugin_test::GalaxyHost;
 using plugin_test::Gate;
 using plugin_test::PumpPending;
 using plugin_test::PumpUntilGone;
+using plugin_test::ThreadCount;
 
 using VoidEntry = void (*)();
 using MapEntry = void (*)(CMapStringToString&);
@@ -46,11 +46,6 @@ std::map<std::string, std::string> Entries(const CMapStringToString& map) {
         entries[key.str()] = value.str();
     }
     return entries;
-}
-
-std::size_t ThreadCount() {
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
 }
 
 BOOL TakeFirst(HWND window, LPARAM found) {
@@ -126,6 +121,16 @@ protected:
         CMapStringToString command;
         host.FillCommand(command, commandText);
         Find<MapEntry>("OnUserCommand")(command);
+    }
+
+    /// Runs the command with the worker held at `requestText`; the open window, once it is held.
+    HWND StartHeldRun(const std::string& requestText) {
+        HoldWorkerAt(requestText);
+        RunCommand(kEnglishMenu);
+        const HWND window = PluginWindow();
+        EXPECT_NE(nullptr, window);
+        EXPECT_TRUE(gate.WaitArrived());
+        return window;
     }
 
     void HoldWorkerAt(const std::string& requestText) {
@@ -243,11 +248,8 @@ TEST_F(TarvenixModuleTest, RussianLocaleGivesRussianTextsAndOnlyTheRussianComman
 }
 
 TEST_F(TarvenixModuleTest, SecondCommandWhileTheWindowIsOpenIsIgnored) {
-    HoldWorkerAt("List PlanetsNum");
-    RunCommand(kEnglishMenu);
-    const HWND window = PluginWindow();
+    const HWND window = StartHeldRun("List PlanetsNum");
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(gate.WaitArrived());
     const std::size_t asked = host.Requests().size();
 
     RunCommand(kEnglishMenu);
@@ -261,11 +263,8 @@ TEST_F(TarvenixModuleTest, SecondCommandWhileTheWindowIsOpenIsIgnored) {
 }
 
 TEST_F(TarvenixModuleTest, CancelSubmitsNothingAndTheNextCommandRunsNormally) {
-    HoldWorkerAt("List ShipTypes");
-    RunCommand(kEnglishMenu);
-    const HWND window = PluginWindow();
+    const HWND window = StartHeldRun("List ShipTypes");
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(gate.WaitArrived());
     {
         const std::jthread opener = OpenLater(gate);
         SendMessageA(GetDlgItem(window, kStopButton), BM_CLICK, 0, 0);
@@ -286,11 +285,8 @@ TEST_F(TarvenixModuleTest, CancelSubmitsNothingAndTheNextCommandRunsNormally) {
 
 TEST_F(TarvenixModuleTest, OnCloseDuringARunStopsTheWorkerAndClosesTheWindow) {
     const std::size_t threadsBefore = ThreadCount();
-    HoldWorkerAt("List PlanetsNum");
-    RunCommand(kEnglishMenu);
-    const HWND window = PluginWindow();
+    const HWND window = StartHeldRun("List PlanetsNum");
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(gate.WaitArrived());
     EXPECT_EQ(threadsBefore + 1, ThreadCount());
 
     {

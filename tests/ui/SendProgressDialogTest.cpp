@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -22,11 +21,7 @@ using plugin_test::GalaxyHost;
 using plugin_test::Gate;
 using plugin_test::PumpPending;
 using plugin_test::PumpUntilGone;
-
-std::size_t ThreadCount() {
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
-}
+using plugin_test::ThreadCount;
 
 class SendProgressDialogTest : public ::testing::Test {
 protected:
@@ -49,6 +44,14 @@ protected:
                 gate.Arrive(&target.context.stopRequested);
             }
         };
+    }
+
+    /// Opens the window with the worker held at `requestText`, once it is held there.
+    void StartHeld(const std::string& requestText) {
+        HoldWorkerAt(requestText, dialog);
+        Bind(dialog);
+        ASSERT_TRUE(dialog.Create(IDD_SENDING, nullptr));
+        ASSERT_TRUE(gate.WaitArrived());
     }
 
     ProgressBarModel& Bar() {
@@ -153,10 +156,7 @@ TEST_F(SendProgressDialogTest, RangeKeepsTheLow16BitsOfTheCount) {
 }
 
 TEST_F(SendProgressDialogTest, StopWhileTheWorkerIsInAQueryWaitsForItAndSubmitsNothing) {
-    HoldWorkerAt("List ShipTypes", dialog);
-    Bind(dialog);
-    ASSERT_TRUE(dialog.Create(IDD_SENDING, nullptr));
-    ASSERT_TRUE(gate.WaitArrived());
+    StartHeld("List ShipTypes");
     ClickStop();
     ExpectClosedAndIdle(dialog);
     PumpPending();
@@ -181,10 +181,7 @@ TEST_F(SendProgressDialogTest, StopAfterTheCompletionWasPostedSubmitsNothing) {
 }
 
 TEST_F(SendProgressDialogTest, OkWhileTheWorkerRunsReadsNothingAndCompletesOnceItEnds) {
-    HoldWorkerAt("List ShipTypes", dialog);
-    Bind(dialog);
-    ASSERT_TRUE(dialog.Create(IDD_SENDING, nullptr));
-    ASSERT_TRUE(gate.WaitArrived());
+    StartHeld("List ShipTypes");
     PostMessageA(dialog.m_hWnd, WM_COMMAND, IDOK, 0);
     PumpPending();
     EXPECT_NE(nullptr, dialog.m_hWnd) << "the window stays while the worker plans";
