@@ -252,7 +252,8 @@ void PluginSession::Answer(CMapStringToString& request) {
     const CallerThread thread =
         std::this_thread::get_id() == uiThread_ ? CallerThread::Ui : CallerThread::Worker;
     try {
-        const OrderedJson before = MapToJson(request);
+        // The request as it came is kept only for the trace: copying it costs more than answering.
+        const OrderedJson before = settings_.trace != nullptr ? MapToJson(request) : OrderedJson();
         if (settings_.answerDelayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(settings_.answerDelayMs));
         }
