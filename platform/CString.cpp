@@ -34,20 +34,25 @@ void CString::Format(const char* format, ...) {
         text_.clear();
         return;
     }
+    // Almost every text formatted here (queries, keys, orders) is short: one
+    // pass into a stack buffer, and a second, exactly sized one only when it overflows.
+    char buffer[256];
     std::va_list args;
     va_start(args, format);
-    std::va_list measureArgs;
-    va_copy(measureArgs, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measureArgs);
-    va_end(measureArgs);
+    std::va_list retryArgs;
+    va_copy(retryArgs, args);
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
     if (length < 0) {
         text_.clear();
+    } else if (static_cast<std::size_t>(length) < sizeof buffer) {
+        text_.assign(buffer, static_cast<std::size_t>(length));
     } else {
         // vsnprintf writes the terminating NUL into the string's own spare byte.
         text_.resize(static_cast<std::size_t>(length));
-        std::vsnprintf(text_.data(), text_.size() + 1, format, args);
+        std::vsnprintf(text_.data(), text_.size() + 1, format, retryArgs);
     }
-    va_end(args);
+    va_end(retryArgs);
 }
 
 void CString::SetAt(int index, char ch) {
