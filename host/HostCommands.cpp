@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace host {
 namespace {
@@ -88,8 +89,23 @@ struct PlanOutputs {
     std::optional<std::filesystem::path> save;
 };
 
+/// Refuses an output that would overwrite the galaxy being planned: the input is never changed.
+void RefuseOverwritingGalaxy(const PlanOptions& options, const std::filesystem::path& output,
+                             const char* option) {
+    std::error_code error;
+    if (options.galaxy && std::filesystem::equivalent(*options.galaxy, output, error)) {
+        throw BadInput(std::string(option) + " '" + output.string() + "' would overwrite the galaxy file");
+    }
+}
+
 PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
     PlanOutputs outputs;
+    for (const auto& [output, option] : {std::pair{&options.trace, "--trace"}, std::pair{&options.svg, "--svg"},
+                                         std::pair{&options.save, "--save"}}) {
+        if (*output) {
+            RefuseOverwritingGalaxy(options, **output, option);
+        }
+    }
     if (options.trace) {
         outputs.trace = OpenOutput(*options.trace, "trace file");
     }
@@ -97,8 +113,10 @@ PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
         outputs.svg = OpenOutput(*options.svg, "picture file");
     }
     if (options.save) {
-        // Checked now for writability; the galaxy itself is written after the run.
-        OpenOutput(*options.save, "galaxy file");
+        // Checked now for writability, without emptying what is there; written after the run.
+        if (!std::ofstream(*options.save, std::ios::binary | std::ios::app)) {
+            throw BadInput("cannot write galaxy file '" + options.save->string() + "'");
+        }
         outputs.save = options.save;
     }
     return outputs;

@@ -114,6 +114,9 @@ TEST(HostRunTest, ExitStatuses) {
     {
         std::ofstream(folder / "malformed.json") << "{\"game\": ";
     }
+    // A copy of the demo galaxy, saved by a run of the host itself.
+    ASSERT_EQ(RunHost(folder, {"--plugin", kPlugin, "--save", (folder / "demo.json").string()}).status, 0);
+    const std::string demoBefore = host_test::ReadText(folder / "demo.json");
     const std::string missingFolder = (folder / "no-such-folder" / "x").string();
     struct Row {
         std::vector<std::string> arguments;
@@ -131,6 +134,12 @@ TEST(HostRunTest, ExitStatuses) {
         {{"--galaxy", (folder / "absent.json").string()}, "0", "sync", 2, "absent.json"},
         {{"--select", "999", "--plugin", "/missing.so"}, "0", "sync", 2, "--select 999: no group 999"},
         {{"--trace", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write trace file"},
+        {{"--save", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write galaxy file"},
+        // The input galaxy is never overwritten, whichever output names it.
+        {{"--galaxy", (folder / "demo.json").string(), "--svg", (folder / "demo.json").string()}, "0", "sync", 2,
+         "--svg '" + (folder / "demo.json").string() + "' would overwrite the galaxy file"},
+        {{"--galaxy", (folder / "demo.json").string(), "--save", (folder / "demo.json").string()}, "0", "sync", 2,
+         "would overwrite the galaxy file"},
         {{"--plugin", "/missing.so"}, "0", "sync", 1, "cannot load '/missing.so'"},
         {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, "0", "sync", 1,
          "cannot resolve 'OnClose' in 'TestPluginWithoutClose.so'"},
@@ -146,6 +155,7 @@ TEST(HostRunTest, ExitStatuses) {
         EXPECT_EQ(run.status, rows[i].status) << "row " << i << ": " << run.err;
         EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << "row " << i << ": " << run.err;
     }
+    EXPECT_EQ(host_test::ReadText(folder / "demo.json"), demoBefore);
 }
 
 TEST(HostRunTest, AboutPrintsTheAboutAnswerInTheChosenLanguage) {
