@@ -25,7 +25,9 @@ int CompareText(const char* a, const char* b) {
     return std::strcmp(a == nullptr ? "" : a, b == nullptr ? "" : b);
 }
 
-BOOL AsBool(bool b) { return b ? TRUE : FALSE; }
+BOOL AsBool(bool b) {
+    return b ? TRUE : FALSE;
+}
 
 constexpr const char kInvalidOperationLine[] = "Class \"CCell\" isn't valid operation\n";
 
@@ -33,36 +35,74 @@ constexpr const char kInvalidOperationLine[] = "Class \"CCell\" isn't valid oper
 
 // --- CCell: the base answers TRUE to every comparison and cannot write itself.
 
-std::int32_t CCell::GetLong() const { return 0; }
-const char* CCell::GetString() const { return nullptr; }
-BOOL CCell::CanReplace(const CCell* /*existing*/) const { return TRUE; }
-const char* CCell::GetStringEx(void* /*buffer*/) const { return nullptr; }
-std::int32_t CCell::AsLong() const { return 0; }
-BOOL CCell::IsLess(const char* /*s*/) const { return TRUE; }
-BOOL CCell::IsLess(const CCell* /*other*/) const { return TRUE; }
-BOOL CCell::IsLess(std::int32_t /*v*/) const { return TRUE; }
-BOOL CCell::IsGreater(const char* /*s*/) const { return TRUE; }
-BOOL CCell::IsGreater(const CCell* /*other*/) const { return TRUE; }
-BOOL CCell::IsGreater(std::int32_t /*v*/) const { return TRUE; }
-BOOL CCell::IsEqual(const char* /*s*/) const { return TRUE; }
-BOOL CCell::IsEqual(const CCell* /*other*/) const { return TRUE; }
-BOOL CCell::IsEqual(std::int32_t /*v*/) const { return TRUE; }
+std::int32_t CCell::GetLong() const {
+    return 0;
+}
+const char* CCell::GetString() const {
+    return nullptr;
+}
+BOOL CCell::CanReplace(const CCell* /*existing*/) const {
+    return TRUE;
+}
+const char* CCell::GetStringEx(void* /*buffer*/) const {
+    return nullptr;
+}
+std::int32_t CCell::AsLong() const {
+    return 0;
+}
+BOOL CCell::IsLess(const char* /*s*/) const {
+    return TRUE;
+}
+BOOL CCell::IsLess(const CCell* /*other*/) const {
+    return TRUE;
+}
+BOOL CCell::IsLess(std::int32_t /*v*/) const {
+    return TRUE;
+}
+BOOL CCell::IsGreater(const char* /*s*/) const {
+    return TRUE;
+}
+BOOL CCell::IsGreater(const CCell* /*other*/) const {
+    return TRUE;
+}
+BOOL CCell::IsGreater(std::int32_t /*v*/) const {
+    return TRUE;
+}
+BOOL CCell::IsEqual(const char* /*s*/) const {
+    return TRUE;
+}
+BOOL CCell::IsEqual(const CCell* /*other*/) const {
+    return TRUE;
+}
+BOOL CCell::IsEqual(std::int32_t /*v*/) const {
+    return TRUE;
+}
 
-std::ostream& CCell::Write(std::ostream& s) const { return s << *this; }
+std::ostream& CCell::Write(std::ostream& s) const {
+    return s << *this;
+}
 
 // Through the virtual table, so a long or text cell writes its own line to cerr
 // while a plain cell writes the invalid-operation line.
-void CCell::Write() const { Write(std::cerr); }
+void CCell::Write() const {
+    Write(std::cerr);
+}
 
-std::ostream& CCell::Dump(std::ostream& s) const { return s; }
+std::ostream& CCell::Dump(std::ostream& s) const {
+    return s;
+}
 
 CCell::~CCell() = default;
 
 // --- CCellLong: numeric against longs, decimal form against texts. Against another
 // cell the other cell decides, given this cell's long.
 
-std::int32_t CCellLong::GetLong() const { return value; }
-std::int32_t CCellLong::AsLong() const { return value; }
+std::int32_t CCellLong::GetLong() const {
+    return value;
+}
+std::int32_t CCellLong::AsLong() const {
+    return value;
+}
 
 BOOL CCellLong::IsLess(const char* s) const {
     return AsBool(CompareText(DecimalForm(value).c_str(), s) < 0);
@@ -70,7 +110,9 @@ BOOL CCellLong::IsLess(const char* s) const {
 BOOL CCellLong::IsLess(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsGreater(value);
 }
-BOOL CCellLong::IsLess(std::int32_t v) const { return AsBool(value < v); }
+BOOL CCellLong::IsLess(std::int32_t v) const {
+    return AsBool(value < v);
+}
 
 BOOL CCellLong::IsGreater(const char* s) const {
     return AsBool(CompareText(DecimalForm(value).c_str(), s) > 0);
@@ -78,7 +120,9 @@ BOOL CCellLong::IsGreater(const char* s) const {
 BOOL CCellLong::IsGreater(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsLess(value);
 }
-BOOL CCellLong::IsGreater(std::int32_t v) const { return AsBool(value > v); }
+BOOL CCellLong::IsGreater(std::int32_t v) const {
+    return AsBool(value > v);
+}
 
 BOOL CCellLong::IsEqual(const char* s) const {
     return AsBool(CompareText(DecimalForm(value).c_str(), s) == 0);
@@ -86,20 +130,34 @@ BOOL CCellLong::IsEqual(const char* s) const {
 BOOL CCellLong::IsEqual(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsEqual(value);
 }
-BOOL CCellLong::IsEqual(std::int32_t v) const { return AsBool(value == v); }
+BOOL CCellLong::IsEqual(std::int32_t v) const {
+    return AsBool(value == v);
+}
 
-std::ostream& CCellLong::Write(std::ostream& s) const { return s << *this; }
-std::ostream& CCellLong::Dump(std::ostream& s) const { return s << *this; }
+std::ostream& CCellLong::Write(std::ostream& s) const {
+    return s << *this;
+}
+std::ostream& CCellLong::Dump(std::ostream& s) const {
+    return s << *this;
+}
 
 CCellLong::~CCellLong() = default;
 
 // --- CCellString: text order against texts and against a long's decimal form.
 
-const char* CCellString::GetString() const { return text; }
-const char* CCellString::GetStringEx(void* /*buffer*/) const { return text; }
-std::int32_t CCellString::AsLong() const { return platform::atol(text); }
+const char* CCellString::GetString() const {
+    return text;
+}
+const char* CCellString::GetStringEx(void* /*buffer*/) const {
+    return text;
+}
+std::int32_t CCellString::AsLong() const {
+    return platform::atol(text);
+}
 
-BOOL CCellString::IsLess(const char* s) const { return AsBool(CompareText(text, s) < 0); }
+BOOL CCellString::IsLess(const char* s) const {
+    return AsBool(CompareText(text, s) < 0);
+}
 BOOL CCellString::IsLess(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsGreater(text.c_str());
 }
@@ -107,7 +165,9 @@ BOOL CCellString::IsLess(std::int32_t v) const {
     return AsBool(CompareText(text, DecimalForm(v).c_str()) < 0);
 }
 
-BOOL CCellString::IsGreater(const char* s) const { return AsBool(CompareText(text, s) > 0); }
+BOOL CCellString::IsGreater(const char* s) const {
+    return AsBool(CompareText(text, s) > 0);
+}
 BOOL CCellString::IsGreater(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsLess(text.c_str());
 }
@@ -115,7 +175,9 @@ BOOL CCellString::IsGreater(std::int32_t v) const {
     return AsBool(CompareText(text, DecimalForm(v).c_str()) > 0);
 }
 
-BOOL CCellString::IsEqual(const char* s) const { return AsBool(CompareText(text, s) == 0); }
+BOOL CCellString::IsEqual(const char* s) const {
+    return AsBool(CompareText(text, s) == 0);
+}
 BOOL CCellString::IsEqual(const CCell* other) const {
     return other == nullptr ? FALSE : other->IsEqual(text.c_str());
 }
@@ -123,12 +185,18 @@ BOOL CCellString::IsEqual(std::int32_t v) const {
     return AsBool(CompareText(text, DecimalForm(v).c_str()) == 0);
 }
 
-std::ostream& CCellString::Write(std::ostream& s) const { return s << *this; }
-std::ostream& CCellString::Dump(std::ostream& s) const { return s << *this; }
+std::ostream& CCellString::Write(std::ostream& s) const {
+    return s << *this;
+}
+std::ostream& CCellString::Dump(std::ostream& s) const {
+    return s << *this;
+}
 
 CCellString::~CCellString() = default;
 
-CCellString* CCellString::Self() { return this; }
+CCellString* CCellString::Self() {
+    return this;
+}
 
 // --- Dump lines
 

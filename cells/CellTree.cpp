@@ -14,7 +14,9 @@ namespace {
 
 // A cell of the kind that holds `value`; null when memory runs out. The text
 // copy may throw on its own allocation, which must not leave the tree.
-CCell* NewCellHolding(std::int32_t value) { return new (std::nothrow) CCellLong(value); }
+CCell* NewCellHolding(std::int32_t value) {
+    return new (std::nothrow) CCellLong(value);
+}
 
 CCell* NewCellHolding(const char* text) {
     try {
@@ -39,8 +41,7 @@ CellTreeNode* LinkInNewNode(CellTree& tree, CCell* cell) {
     return node;
 }
 
-template <class Value>
-CellTreeNode* InsertNewCell(CellTree& tree, Value value) {
+template <class Value> CellTreeNode* InsertNewCell(CellTree& tree, Value value) {
     CCell* cell = NewCellHolding(value);
     if (cell == nullptr) {
         return nullptr;
@@ -53,8 +54,7 @@ CellTreeNode* InsertNewCell(CellTree& tree, Value value) {
 }
 
 // The cell a Set... operation offers: the caller's, or one made from the value.
-template <class Value>
-CCell* OfferedCell(Value value, CCell* given) {
+template <class Value> CCell* OfferedCell(Value value, CCell* given) {
     if constexpr (std::is_same_v<Value, const CCell*>) {
         return given;
     } else {
@@ -62,16 +62,16 @@ CCell* OfferedCell(Value value, CCell* given) {
     }
 }
 
-CCell* CellOf(const CellTreeNode* node) { return node != nullptr ? node->cell : nullptr; }
+CCell* CellOf(const CellTreeNode* node) {
+    return node != nullptr ? node->cell : nullptr;
+}
 
 /// Answers `node` if its cell equals `x`, else null.
-template <class Value>
-CellTreeNode* IfEqual(CellTreeNode* node, Value x) {
+template <class Value> CellTreeNode* IfEqual(CellTreeNode* node, Value x) {
     return node != nullptr && node->cell->IsEqual(x) ? node : nullptr;
 }
 
-template <class Value>
-CellTreeNode* LowerBoundOf(CellTreeNode* root, Value x) {
+template <class Value> CellTreeNode* LowerBoundOf(CellTreeNode* root, Value x) {
     return links::LowerBound(root, [x](const CellTreeNode* at) { return at->cell->IsLess(x); });
 }
 
@@ -82,8 +82,7 @@ CellTreeNode* LowerBoundOf(CellTreeNode* root, Value x) {
 // when the tree makes the cell from `value` itself; a given cell that the tree
 // already holds is refused.
 template <class Value>
-CellTreeNode* StoreOrReplace(CellTreeNode*& root, std::int32_t& count, Value value,
-                             CCell* given) {
+CellTreeNode* StoreOrReplace(CellTreeNode*& root, std::int32_t& count, Value value, CCell* given) {
     bool alreadyHeld = false;
     links::WalkEnd<CellTreeNode> end;
     if (root != nullptr) {
@@ -127,7 +126,9 @@ CellTreeNode* StoreOrReplace(CellTreeNode*& root, std::int32_t& count, Value val
 }
 
 // A node without a cell stops a walk.
-bool HoldsCell(const CellTreeNode* node) { return node->cell != nullptr; }
+bool HoldsCell(const CellTreeNode* node) {
+    return node->cell != nullptr;
+}
 
 // Shared by RemoveAll and the destructor, which must not dispatch virtually.
 void FreeAllNodes(CellTreeNode*& root, std::int32_t& count) {
@@ -141,7 +142,9 @@ void FreeAllNodes(CellTreeNode*& root, std::int32_t& count) {
 
 } // namespace
 
-CCell* CellTree::CellAt(const CellTreeNode* pos) const { return CellOf(pos); }
+CCell* CellTree::CellAt(const CellTreeNode* pos) const {
+    return CellOf(pos);
+}
 
 CCell* CellTree::LookupCell(const CCell* x) const {
     return CellOf(IfEqual(LowerBoundCell(x), x));
@@ -151,9 +154,13 @@ CCell* CellTree::LookupString(const char* x) const {
     return CellOf(IfEqual(LowerBoundString(x), x));
 }
 
-CCell* CellTree::LookupLong(std::int32_t x) const { return CellOf(IfEqual(LowerBoundLong(x), x)); }
+CCell* CellTree::LookupLong(std::int32_t x) const {
+    return CellOf(IfEqual(LowerBoundLong(x), x));
+}
 
-CCell* CellTree::GetCell(const CellTreeNode* pos) const { return CellAt(pos); }
+CCell* CellTree::GetCell(const CellTreeNode* pos) const {
+    return CellAt(pos);
+}
 
 CellTreeNode* CellTree::InsertNode(CellTreeNode* node) {
     // A node without a cell would break every later comparison, so it is refused.
@@ -178,11 +185,17 @@ CellTreeNode* CellTree::InsertNode(CellTreeNode* node) {
     return links::LinkCounted(root, count, end, node);
 }
 
-CellTreeNode* CellTree::InsertString(const char* text) { return InsertNewCell(*this, text); }
+CellTreeNode* CellTree::InsertString(const char* text) {
+    return InsertNewCell(*this, text);
+}
 
-CellTreeNode* CellTree::InsertLong(std::int32_t value) { return InsertNewCell(*this, value); }
+CellTreeNode* CellTree::InsertLong(std::int32_t value) {
+    return InsertNewCell(*this, value);
+}
 
-CellTreeNode* CellTree::InsertCell(CCell* cell) { return LinkInNewNode(*this, cell); }
+CellTreeNode* CellTree::InsertCell(CCell* cell) {
+    return LinkInNewNode(*this, cell);
+}
 
 CellTreeNode* CellTree::SetString(const char* text) {
     return StoreOrReplace(root, count, text, nullptr);
@@ -215,33 +228,53 @@ BOOL CellTree::Remove(char mode, CellTreeNode*& pos) {
     return TRUE;
 }
 
-void CellTree::RemoveAll() { FreeAllNodes(root, count); }
+void CellTree::RemoveAll() {
+    FreeAllNodes(root, count);
+}
 
 CellTreeNode* CellTree::LowerBoundCell(const CCell* x) const {
     return x != nullptr ? LowerBoundOf(root, x) : nullptr;
 }
 
-CellTreeNode* CellTree::LowerBoundString(const char* x) const { return LowerBoundOf(root, x); }
+CellTreeNode* CellTree::LowerBoundString(const char* x) const {
+    return LowerBoundOf(root, x);
+}
 
-CellTreeNode* CellTree::LowerBoundLong(std::int32_t x) const { return LowerBoundOf(root, x); }
+CellTreeNode* CellTree::LowerBoundLong(std::int32_t x) const {
+    return LowerBoundOf(root, x);
+}
 
-CellTreeNode* CellTree::FindCell(const CCell* x) const { return IfEqual(LowerBoundCell(x), x); }
+CellTreeNode* CellTree::FindCell(const CCell* x) const {
+    return IfEqual(LowerBoundCell(x), x);
+}
 
-CellTreeNode* CellTree::FindString(const char* x) const { return IfEqual(LowerBoundString(x), x); }
+CellTreeNode* CellTree::FindString(const char* x) const {
+    return IfEqual(LowerBoundString(x), x);
+}
 
-CellTreeNode* CellTree::FindLong(std::int32_t x) const { return IfEqual(LowerBoundLong(x), x); }
+CellTreeNode* CellTree::FindLong(std::int32_t x) const {
+    return IfEqual(LowerBoundLong(x), x);
+}
 
-CellTreeNode* CellTree::LocateCell(const CCell* x) const { return IfEqual(LowerBoundCell(x), x); }
+CellTreeNode* CellTree::LocateCell(const CCell* x) const {
+    return IfEqual(LowerBoundCell(x), x);
+}
 
 CellTreeNode* CellTree::LocateString(const char* x) const {
     return IfEqual(LowerBoundString(x), x);
 }
 
-CellTreeNode* CellTree::LocateLong(std::int32_t x) const { return IfEqual(LowerBoundLong(x), x); }
+CellTreeNode* CellTree::LocateLong(std::int32_t x) const {
+    return IfEqual(LowerBoundLong(x), x);
+}
 
-CellTreeNode* CellTree::First() const { return links::Leftmost(root); }
+CellTreeNode* CellTree::First() const {
+    return links::Leftmost(root);
+}
 
-CellTreeNode* CellTree::Last() const { return links::Rightmost(root); }
+CellTreeNode* CellTree::Last() const {
+    return links::Rightmost(root);
+}
 
 // Pre-order, one dump line per cell in the cell's own format. The walk is a loop
 // over parent links rather than a call per child, so a long chain cannot exhaust
@@ -256,7 +289,9 @@ std::ostream& CellTree::DumpNode(std::ostream& s, const CellTreeNode* node) cons
     return s;
 }
 
-CellTree::~CellTree() { FreeAllNodes(root, count); }
+CellTree::~CellTree() {
+    FreeAllNodes(root, count);
+}
 
 CellTreeNode* CellTree::Next(CellTreeNode*& pos) const {
     return links::StepOver(pos, HoldsCell, links::Successor<CellTreeNode>);

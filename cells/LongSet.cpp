@@ -16,9 +16,13 @@ LongSetNode* IfHolding(LongSetNode* node, std::int32_t key) {
 }
 
 // Key 0 is the "absent" answer, so a node holding it stops a walk.
-bool HoldsKey(const LongSetNode* node) { return node->key != 0; }
+bool HoldsKey(const LongSetNode* node) {
+    return node->key != 0;
+}
 
-std::int32_t KeyOrZero(const LongSetNode* node) { return node != nullptr ? node->key : 0; }
+std::int32_t KeyOrZero(const LongSetNode* node) {
+    return node != nullptr ? node->key : 0;
+}
 
 // Shared by RemoveAll and the destructor, which must not dispatch virtually.
 void FreeAllNodes(LongSetNode*& root, std::int32_t& count) {
@@ -38,7 +42,9 @@ std::int32_t LongSet::Contains(std::int32_t key) const {
     return IfHolding(LowerBound(key), key) != nullptr ? key : 0;
 }
 
-std::int32_t LongSet::GetKey(const LongSetNode* pos) const { return KeyAt(pos); }
+std::int32_t LongSet::GetKey(const LongSetNode* pos) const {
+    return KeyAt(pos);
+}
 
 LongSetNode* LongSet::InsertKey(std::int32_t key) {
     LongSetNode* node = new (std::nothrow) LongSetNode;
@@ -104,24 +110,34 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
     delete freed;
     --count;
     links::RepositionAfterRemove(
-        mode, pos, [this, removedKey] { return LowerBound(removedKey); },
-        [this] { return Last(); }, [this](LongSetNode*& at) { Prev(at); });
+        mode, pos, [this, removedKey] { return LowerBound(removedKey); }, [this] { return Last(); },
+        [this](LongSetNode*& at) { Prev(at); });
     return TRUE;
 }
 
-void LongSet::RemoveAll() { FreeAllNodes(root, count); }
+void LongSet::RemoveAll() {
+    FreeAllNodes(root, count);
+}
 
 LongSetNode* LongSet::LowerBound(std::int32_t key) const {
     return links::LowerBound(root, [key](const LongSetNode* at) { return at->key < key; });
 }
 
-LongSetNode* LongSet::Find(std::int32_t key) const { return IfHolding(LowerBound(key), key); }
+LongSetNode* LongSet::Find(std::int32_t key) const {
+    return IfHolding(LowerBound(key), key);
+}
 
-LongSetNode* LongSet::Locate(std::int32_t key) const { return IfHolding(LowerBound(key), key); }
+LongSetNode* LongSet::Locate(std::int32_t key) const {
+    return IfHolding(LowerBound(key), key);
+}
 
-LongSetNode* LongSet::First() const { return links::Leftmost(root); }
+LongSetNode* LongSet::First() const {
+    return links::Leftmost(root);
+}
 
-LongSetNode* LongSet::Last() const { return links::Rightmost(root); }
+LongSetNode* LongSet::Last() const {
+    return links::Rightmost(root);
+}
 
 // Pre-order, one key a line. The walk is a loop over parent links rather than a
 // call per child, so a long chain cannot exhaust the stack; an override still
@@ -132,7 +148,9 @@ std::ostream& LongSet::DumpNode(std::ostream& s, const LongSetNode* node) const 
     return s;
 }
 
-LongSet::~LongSet() { FreeAllNodes(root, count); }
+LongSet::~LongSet() {
+    FreeAllNodes(root, count);
+}
 
 std::int32_t LongSet::Next(LongSetNode*& pos) const {
     return KeyOrZero(links::StepOver(pos, HoldsKey, links::Successor<LongSetNode>));

@@ -1,4 +1,5 @@
-// TreeLinks.h - link mechanics shared by LongSet and CellTree: stepping, unlinking, rebuilding, freeing.
+// TreeLinks.h - link mechanics shared by LongSet and CellTree: stepping, unlinking, rebuilding,
+// freeing.
 //
 // Both containers are plain binary search trees whose nodes carry `lesser`,
 // `greater` and `parent` links; they differ only in what a node holds (a key
@@ -18,16 +19,14 @@
 
 namespace cells::links {
 
-template <class Node>
-Node* Leftmost(Node* node) {
+template <class Node> Node* Leftmost(Node* node) {
     while (node != nullptr && node->lesser != nullptr) {
         node = node->lesser;
     }
     return node;
 }
 
-template <class Node>
-Node* Rightmost(Node* node) {
+template <class Node> Node* Rightmost(Node* node) {
     while (node != nullptr && node->greater != nullptr) {
         node = node->greater;
     }
@@ -36,8 +35,7 @@ Node* Rightmost(Node* node) {
 
 /// In-order successor: the leftmost node of the greater subtree, else the first
 /// ancestor reached from its lesser side, else null.
-template <class Node>
-Node* Successor(Node* node) {
+template <class Node> Node* Successor(Node* node) {
     if (node->greater != nullptr) {
         return Leftmost(node->greater);
     }
@@ -50,8 +48,7 @@ Node* Successor(Node* node) {
 }
 
 /// Mirror image of Successor.
-template <class Node>
-Node* Predecessor(Node* node) {
+template <class Node> Node* Predecessor(Node* node) {
     if (node->lesser != nullptr) {
         return Rightmost(node->lesser);
     }
@@ -65,8 +62,7 @@ Node* Predecessor(Node* node) {
 
 /// Where a downward walk ended: on a node it stopped at (`hit`), or below
 /// `parent` on the side where the child is missing.
-template <class Node>
-struct WalkEnd {
+template <class Node> struct WalkEnd {
     Node* hit = nullptr;
     Node* parent = nullptr;
     bool greaterSide = false;
@@ -76,8 +72,7 @@ enum class Turn { Lesser, Greater, Stop };
 
 /// Walks down from `root`, asking `turn(node)` at each node which way to go,
 /// until it says Stop or the chosen child is missing. `root` must not be null.
-template <class Node, class TurnFn>
-WalkEnd<Node> WalkDown(Node* root, TurnFn turn) {
+template <class Node, class TurnFn> WalkEnd<Node> WalkDown(Node* root, TurnFn turn) {
     Node* node = root;
     for (;;) {
         const Turn way = turn(node);
@@ -125,8 +120,7 @@ Node* StepOver(Node*& pos, HoldsFn holdsEntry, MoveFn move) {
 
 /// The node with the smallest entry not less than the searched one; `isLess(node)`
 /// says whether the node's entry is less than it. Null for an empty tree.
-template <class Node, class IsLessFn>
-Node* LowerBound(Node* root, IsLessFn isLess) {
+template <class Node, class IsLessFn> Node* LowerBound(Node* root, IsLessFn isLess) {
     if (root == nullptr) {
         return nullptr;
     }
@@ -147,8 +141,7 @@ Node* LowerBound(Node* root, IsLessFn isLess) {
 }
 
 /// Puts `child` (possibly null) where `node` hangs; `node` has at most that one child.
-template <class Node>
-void SpliceOut(Node*& root, Node* node, Node* child) {
+template <class Node> void SpliceOut(Node*& root, Node* node, Node* child) {
     Node* parent = node->parent;
     if (child != nullptr) {
         child->parent = parent;
@@ -244,8 +237,7 @@ BOOL RebuildBalanced(Node*& root, std::int32_t count, FirstFn first, StepFn step
 /// Frees every node under `root` in post-order (lesser subtree, greater subtree,
 /// node) without recursion: each leaf is cut from its parent before `dispose`
 /// frees it, so the parent becomes a leaf in its turn.
-template <class Node, class DisposeFn>
-void FreePostOrder(Node* root, DisposeFn dispose) {
+template <class Node, class DisposeFn> void FreePostOrder(Node* root, DisposeFn dispose) {
     Node* node = root;
     while (node != nullptr) {
         if (node->lesser != nullptr) {
@@ -265,8 +257,7 @@ void FreePostOrder(Node* root, DisposeFn dispose) {
 
 /// Visits the subtree under `top` in pre-order (node, lesser subtree, greater
 /// subtree) without recursion, climbing by parent links and never above `top`.
-template <class Node, class VisitFn>
-void VisitPreOrder(Node* top, VisitFn visit) {
+template <class Node, class VisitFn> void VisitPreOrder(Node* top, VisitFn visit) {
     Node* node = top;
     while (node != nullptr) {
         visit(node);

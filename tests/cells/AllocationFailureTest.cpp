@@ -1,4 +1,5 @@
-// AllocationFailureTest.cpp - when memory runs out the containers answer null or FALSE and stay as they were.
+// AllocationFailureTest.cpp - when memory runs out the containers answer null or FALSE and stay as
+// they were.
 //
 // This program replaces the non-throwing operator new so that a chosen one of
 // the next allocations fails. Nothing else in the program asks for
@@ -35,8 +36,12 @@ void* AllocateUnlessArmed(std::size_t size, void* (*allocate)(std::size_t)) noex
     }
 }
 
-void* AllocateOne(std::size_t size) { return ::operator new(size); }
-void* AllocateArray(std::size_t size) { return ::operator new[](size); }
+void* AllocateOne(std::size_t size) {
+    return ::operator new(size);
+}
+void* AllocateArray(std::size_t size) {
+    return ::operator new[](size);
+}
 
 } // namespace
 
@@ -53,20 +58,24 @@ namespace {
 using cells_test::CountingCell;
 
 // Fails the (k+1)-th non-throwing allocation made by `operation`, then disarms.
-template <class Operation>
-auto WithFailingAllocation(int k, Operation operation) {
+template <class Operation> auto WithFailingAllocation(int k, Operation operation) {
     allocationsBeforeFailure = k;
     auto result = operation();
     allocationsBeforeFailure = -1;
     return result;
 }
 
-std::int32_t KeyOf(const LongSetNode* node) { return node->key; }
-std::int32_t LongOf(const CellTreeNode* node) { return node->cell->GetLong(); }
+std::int32_t KeyOf(const LongSetNode* node) {
+    return node->key;
+}
+std::int32_t LongOf(const CellTreeNode* node) {
+    return node->cell->GetLong();
+}
 
 // Shape, count and the identity of every node and cell, so "unchanged" means unchanged.
 std::string Snapshot(const LongSet& set) {
-    std::string text = cells_test::Shape(set.GetRoot(), KeyOf) + " #" + std::to_string(set.GetCount());
+    std::string text =
+        cells_test::Shape(set.GetRoot(), KeyOf) + " #" + std::to_string(set.GetCount());
     for (LongSetNode* pos = set.First(); pos != nullptr; set.Next(pos)) {
         text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(pos));
     }
@@ -74,7 +83,8 @@ std::string Snapshot(const LongSet& set) {
 }
 
 std::string Snapshot(const CellTree& tree) {
-    std::string text = cells_test::Shape(tree.GetRoot(), LongOf) + " #" + std::to_string(tree.GetCount());
+    std::string text =
+        cells_test::Shape(tree.GetRoot(), LongOf) + " #" + std::to_string(tree.GetCount());
     for (CellTreeNode* pos = tree.First(); pos != nullptr; tree.Next(pos)) {
         text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(pos)) + "/" +
                 std::to_string(reinterpret_cast<std::uintptr_t>(pos->cell));
@@ -144,7 +154,8 @@ TEST(AllocationFailureTest, TextCellsFailWithoutChange) {
     for (int failAt = 0; failAt < 2; ++failAt) {
         CellTree tree;
         tree.InsertString("Cruiser");
-        EXPECT_EQ(nullptr, WithFailingAllocation(failAt, [&] { return tree.InsertString("Drone"); }))
+        EXPECT_EQ(nullptr,
+                  WithFailingAllocation(failAt, [&] { return tree.InsertString("Drone"); }))
             << "row " << failAt;
         EXPECT_EQ(nullptr, WithFailingAllocation(failAt, [&] { return tree.SetString("Drone"); }))
             << "row " << failAt;

@@ -52,8 +52,7 @@ struct LegKind {
     static std::int32_t Value(int rank) { return LongKind::Value(rank); }
 };
 
-template <class Kind>
-class CellFamilyTest : public ::testing::Test {};
+template <class Kind> class CellFamilyTest : public ::testing::Test {};
 
 using CellKinds = ::testing::Types<LongKind, TextKind, LegKind>;
 TYPED_TEST_SUITE(CellFamilyTest, CellKinds);
@@ -86,7 +85,8 @@ TYPED_TEST(CellFamilyTest, ComparesWithCellsOfItsKindThroughTheOtherCell) {
 }
 
 TYPED_TEST(CellFamilyTest, AllowsReplacementAndWritesItsDumpLineEverywhere) {
-    const std::unique_ptr<CCell> cell = std::make_unique<typename TypeParam::Cell>(TypeParam::Value(3));
+    const std::unique_ptr<CCell> cell =
+        std::make_unique<typename TypeParam::Cell>(TypeParam::Value(3));
     const typename TypeParam::Cell existing(TypeParam::Value(3));
     EXPECT_EQ(TRUE, cell->CanReplace(&existing));
 
@@ -120,20 +120,20 @@ TEST(CellTest, MixedComparisonsUseDecimalFormInTextOrder) {
         BOOL expected;
     };
     const Row rows[] = {
-        {twelve.IsLess("9"), TRUE},          // "12" before "9"
-        {twelve.IsLess(9), FALSE},           // but 12 is not below 9
-        {ten.IsLess(9), TRUE},               // "10" before "9"
-        {ten.IsGreater("1"), TRUE},          // a proper prefix sorts first
-        {five.IsEqual(&textFive), TRUE},     // through textFive.IsEqual(5)
+        {twelve.IsLess("9"), TRUE},      // "12" before "9"
+        {twelve.IsLess(9), FALSE},       // but 12 is not below 9
+        {ten.IsLess(9), TRUE},           // "10" before "9"
+        {ten.IsGreater("1"), TRUE},      // a proper prefix sorts first
+        {five.IsEqual(&textFive), TRUE}, // through textFive.IsEqual(5)
         {five.IsEqual(&textZeroFive), FALSE},
-        {textFive.IsEqual(&five), TRUE},     // through five.IsEqual("5")
-        {nine.IsLess(&ten), FALSE},          // "9" after "10" as texts
+        {textFive.IsEqual(&five), TRUE}, // through five.IsEqual("5")
+        {nine.IsLess(&ten), FALSE},      // "9" after "10" as texts
         {nine.IsGreater(&ten), TRUE},
         {ten.IsLess(&nine), TRUE},
         {minimum.IsEqual("-2147483648"), TRUE},
         {textZeroFive.IsEqual(5), FALSE},
-        {CCellLong(-1).IsLess("-"), FALSE},  // "-1" after its prefix "-"
-        {CCellLong(-5).IsLess(3), TRUE},     // signed
+        {CCellLong(-1).IsLess("-"), FALSE}, // "-1" after its prefix "-"
+        {CCellLong(-5).IsLess(3), TRUE},    // signed
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(rows[i].expected, rows[i].actual) << "row " << i;

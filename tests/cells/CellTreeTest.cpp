@@ -1,4 +1,5 @@
-// CellTreeTest.cpp - CellTree: ownership of cells, searching by cell/text/long, removal, rebalancing, dumping.
+// CellTreeTest.cpp - CellTree: ownership of cells, searching by cell/text/long, removal,
+// rebalancing, dumping.
 #include "cells/CellTree.h"
 
 #include "cells/CountingCell.h"
@@ -18,9 +19,13 @@ using cells_test::CheckTree;
 using cells_test::CountingCell;
 using cells_test::TreeWalk;
 
-std::int32_t LongOf(const CellTreeNode* node) { return node->cell->GetLong(); }
+std::int32_t LongOf(const CellTreeNode* node) {
+    return node->cell->GetLong();
+}
 
-std::string ShapeOf(const CellTree& tree) { return cells_test::Shape(tree.GetRoot(), LongOf); }
+std::string ShapeOf(const CellTree& tree) {
+    return cells_test::Shape(tree.GetRoot(), LongOf);
+}
 
 ::testing::AssertionResult Valid(const CellTree& tree) {
     TreeWalk<const CellTreeNode> walk;
@@ -57,7 +62,9 @@ void InsertCounting(CellTree& tree, std::initializer_list<std::int32_t> values) 
 class CellTreeTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(0, CountingCell::Live()); }
-    void TearDown() override { EXPECT_EQ(0, CountingCell::Live()) << "a cell leaked or was deleted twice"; }
+    void TearDown() override {
+        EXPECT_EQ(0, CountingCell::Live()) << "a cell leaked or was deleted twice";
+    }
 };
 
 // A cell whose CanReplace refuses, to see the offered cell discarded.
@@ -294,7 +301,7 @@ TEST_F(CellTreeTest, SearchesByTextLongAndCell) {
         bool found;
     };
     const Row rows[] = {
-        {"Cruiser", "Cruiser", true}, {"C", "Cruiser", false}, {"A", "Battleship", false},
+        {"Cruiser", "Cruiser", true}, {"C", "Cruiser", false},   {"A", "Battleship", false},
         {"Z", nullptr, false},        {"", "Battleship", false}, {"Frigate", "Frigate", true},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {

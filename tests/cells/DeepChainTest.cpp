@@ -56,9 +56,9 @@ void RunOnSmallStack(const std::function<void()>& body) {
 
 // What a run on the small stack saw; checked on the test's own thread.
 struct ChainReport {
-    std::int32_t depth = 0;          // nodes along lesser links from the root
-    std::int32_t walkedUp = 0;       // steps of First/Next, in ascending order
-    std::int32_t walkedDown = 0;     // steps of Last/Prev, in descending order
+    std::int32_t depth = 0;      // nodes along lesser links from the root
+    std::int32_t walkedUp = 0;   // steps of First/Next, in ascending order
+    std::int32_t walkedDown = 0; // steps of Last/Prev, in descending order
     std::size_t dumpLines = 0;
     std::string firstDumpLine;
     BOOL rebalanced = FALSE;
@@ -67,8 +67,7 @@ struct ChainReport {
     std::int32_t countAfterRemoveAll = -1;
 };
 
-template <class Tree, class Node>
-std::int32_t LesserDepth(const Tree& tree) {
+template <class Tree, class Node> std::int32_t LesserDepth(const Tree& tree) {
     std::int32_t depth = 0;
     for (const Node* node = tree.GetRoot(); node != nullptr; node = node->lesser) {
         ++depth;
@@ -76,8 +75,7 @@ std::int32_t LesserDepth(const Tree& tree) {
     return depth;
 }
 
-template <class Tree>
-void DumpInto(const Tree& tree, ChainReport& report) {
+template <class Tree> void DumpInto(const Tree& tree, ChainReport& report) {
     std::ostringstream out;
     tree.DumpNode(out, tree.GetRoot());
     const std::string text = out.str();
@@ -85,10 +83,15 @@ void DumpInto(const Tree& tree, ChainReport& report) {
     report.firstDumpLine = text.substr(0, text.find('\n'));
 }
 
-std::int32_t KeyOf(const LongSetNode* node) { return node->key; }
-std::int32_t LongOf(const CellTreeNode* node) { return node->cell->GetLong(); }
+std::int32_t KeyOf(const LongSetNode* node) {
+    return node->key;
+}
+std::int32_t LongOf(const CellTreeNode* node) {
+    return node->cell->GetLong();
+}
 
-// Steps from `start` while `step(pos)` yields values moving the expected way; answers the steps taken.
+// Steps from `start` while `step(pos)` yields values moving the expected way; answers the steps
+// taken.
 template <class Node, class StepFn>
 std::int32_t StepsInOrder(Node* start, StepFn step, bool ascending) {
     std::int32_t steps = 0;

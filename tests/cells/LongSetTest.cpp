@@ -1,4 +1,5 @@
-// LongSetTest.cpp - LongSet: adding, searching, stepping, removing with repositioning, rebalancing, dumping.
+// LongSetTest.cpp - LongSet: adding, searching, stepping, removing with repositioning, rebalancing,
+// dumping.
 #include "cells/LongSet.h"
 
 #include "cells/TreeCheck.h"
@@ -20,9 +21,13 @@ namespace {
 using cells_test::CheckTree;
 using cells_test::TreeWalk;
 
-std::int32_t KeyOf(const LongSetNode* node) { return node->key; }
+std::int32_t KeyOf(const LongSetNode* node) {
+    return node->key;
+}
 
-std::string ShapeOf(const LongSet& set) { return cells_test::Shape(set.GetRoot(), KeyOf); }
+std::string ShapeOf(const LongSet& set) {
+    return cells_test::Shape(set.GetRoot(), KeyOf);
+}
 
 void AddAll(LongSet& set, std::initializer_list<std::int32_t> keys) {
     for (std::int32_t key : keys) {
@@ -111,7 +116,12 @@ TEST(LongSetTest, LowerBoundFindsSmallestKeyNotLess) {
         std::int32_t key;
         std::int32_t expected; // 0: null
     };
-    const Row rows[] = {{5, 8}, {9, 0}, {4, 4}, {1, 2}, {8, 8}, {3, 4},
+    const Row rows[] = {{5, 8},
+                        {9, 0},
+                        {4, 4},
+                        {1, 2},
+                        {8, 8},
+                        {3, 4},
                         {std::numeric_limits<std::int32_t>::min(), 2},
                         {std::numeric_limits<std::int32_t>::max(), 0}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -128,8 +138,8 @@ TEST(LongSetTest, NegativeKeysOrderAsSignedValues) {
     LongSet set;
     AddAll(set, {3, -1, std::numeric_limits<std::int32_t>::min(), 7,
                  std::numeric_limits<std::int32_t>::max()});
-    const std::vector<std::int32_t> expected = {std::numeric_limits<std::int32_t>::min(), -1, 3,
-                                                7, std::numeric_limits<std::int32_t>::max()};
+    const std::vector<std::int32_t> expected = {std::numeric_limits<std::int32_t>::min(), -1, 3, 7,
+                                                std::numeric_limits<std::int32_t>::max()};
     EXPECT_EQ(expected, Ascending(set));
 }
 
@@ -249,7 +259,8 @@ TEST(LongSetTest, DescendingChainRebalancesAroundFour) {
     EXPECT_EQ(3, walk.height);
     EXPECT_EQ((std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7}), Ascending(set));
     for (std::int32_t key = 1; key <= 7; ++key) {
-        EXPECT_EQ(key, held[static_cast<std::size_t>(key - 1)]->key) << "nodes are kept, not copied";
+        EXPECT_EQ(key, held[static_cast<std::size_t>(key - 1)]->key)
+            << "nodes are kept, not copied";
     }
 }
 
@@ -259,12 +270,8 @@ TEST(LongSetTest, RebalanceShapesForSmallCounts) {
         const char* shape;
     };
     const Row rows[] = {
-        {1, "(1)"},
-        {2, "((1)2)"},
-        {3, "((1)2(3))"},
-        {4, "(((1)2(3))4)"},
-        {5, "(((1)2(3))4(5))"},
-        {8, "((((1)2(3))4((5)6(7)))8)"},
+        {1, "(1)"},          {2, "((1)2)"},          {3, "((1)2(3))"},
+        {4, "(((1)2(3))4)"}, {5, "(((1)2(3))4(5))"}, {8, "((((1)2(3))4((5)6(7)))8)"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         LongSet set;

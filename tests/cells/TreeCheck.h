@@ -16,10 +16,9 @@
 
 namespace cells_test {
 
-template <class Node>
-struct TreeWalk {
-    std::vector<Node*> inOrder; // every node, in ascending order
-    int height = 0;             // nodes on the longest root-to-leaf path
+template <class Node> struct TreeWalk {
+    std::vector<Node*> inOrder;                 // every node, in ascending order
+    int height = 0;                             // nodes on the longest root-to-leaf path
     std::vector<std::pair<Node*, int>> pending; // the walk's own stack, kept for reuse
 };
 
@@ -84,8 +83,7 @@ template <class Node, class KeyOf>
         ++depth;
     }
     if (static_cast<std::int64_t>(walk.inOrder.size()) != count) {
-        return ::testing::AssertionFailure()
-               << walk.inOrder.size() << " nodes but count " << count;
+        return ::testing::AssertionFailure() << walk.inOrder.size() << " nodes but count " << count;
     }
     return ::testing::AssertionSuccess();
 }
@@ -105,8 +103,7 @@ template <class Node>
 
 /// The tree written as nested "(lesser key greater)" groups, for exact shape checks
 /// of small trees: keys 1..3 rooted at 2 read "((1)2(3))".
-template <class Node, class KeyOf>
-std::string Shape(const Node* node, KeyOf keyOf) {
+template <class Node, class KeyOf> std::string Shape(const Node* node, KeyOf keyOf) {
     if (node == nullptr) {
         return "";
     }

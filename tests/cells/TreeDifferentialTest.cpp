@@ -1,4 +1,5 @@
-// TreeDifferentialTest.cpp - LongSet and CellTree against std::multiset over long random operation sequences.
+// TreeDifferentialTest.cpp - LongSet and CellTree against std::multiset over long random operation
+// sequences.
 //
 // One driver runs both containers through an adapter. After every operation one
 // checker walks the whole tree: ascending order, count, parent links both ways,
@@ -61,9 +62,10 @@ struct CellTreeAdapter {
     std::int32_t Count() const { return tree.GetCount(); }
     int LiveCells() const { return CountingCell::Live(); }
     int CountingCellsIn(const TreeWalk<Node>& walk) const {
-        return static_cast<int>(std::count_if(walk.inOrder.begin(), walk.inOrder.end(), [](Node* n) {
-            return dynamic_cast<const CountingCell*>(n->cell) != nullptr;
-        }));
+        return static_cast<int>(
+            std::count_if(walk.inOrder.begin(), walk.inOrder.end(), [](Node* n) {
+                return dynamic_cast<const CountingCell*>(n->cell) != nullptr;
+            }));
     }
 
     Node* Merge(std::int32_t key, std::mt19937& rng) {
@@ -104,8 +106,7 @@ private:
     static std::int32_t KeyOrZero(const Node* node) { return node != nullptr ? KeyOf(node) : 0; }
 };
 
-template <class Adapter>
-class TreeDifferentialTest : public ::testing::Test {
+template <class Adapter> class TreeDifferentialTest : public ::testing::Test {
 protected:
     using Node = typename Adapter::Node;
 
