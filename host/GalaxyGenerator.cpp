@@ -40,19 +40,35 @@ private:
 constexpr std::array<std::string_view, 20> kSyllables = {"ka", "ve", "ri", "so", "tu", "na", "lo", "mi", "xe", "da",
                                                          "pe", "zo", "ga", "lu", "bi", "ro", "se", "ti", "wa", "ny"};
 
-/// A pronounceable word, different for every index: the index in bijective base 20,
-/// one syllable per digit, at least two syllables, first letter capital.
-std::string UniqueWord(std::int32_t index) {
-    std::string word;
-    std::uint32_t rest = static_cast<std::uint32_t>(index) + static_cast<std::uint32_t>(kSyllables.size());
-    while (rest > 0) {
-        --rest;
-        word.insert(0, kSyllables[rest % kSyllables.size()]);
-        rest /= static_cast<std::uint32_t>(kSyllables.size());
+/// Pronounceable names, a different one for each index below `count`: every name has
+/// the same number of syllables (at least two), one per base-20 digit of the index after
+/// a fixed shuffle (a multiplier prime to 20 permutes the digit strings), so neighbouring
+/// indices do not read alike.
+class Namer {
+public:
+    Namer(std::int32_t count, std::uint64_t offset) : offset_(offset) {
+        while (combinations_ < static_cast<std::uint64_t>(count) || syllables_ < 2) {
+            combinations_ *= kSyllables.size();
+            ++syllables_;
+        }
     }
-    word[0] = static_cast<char>(word[0] - 'a' + 'A');
-    return word;
-}
+
+    std::string Name(std::int32_t index) const {
+        std::uint64_t code = (static_cast<std::uint64_t>(index) * 7919U + offset_) % combinations_;
+        std::string word;
+        for (int s = 0; s < syllables_; ++s) {
+            word += kSyllables[code % kSyllables.size()];
+            code /= kSyllables.size();
+        }
+        word[0] = static_cast<char>(word[0] - 'a' + 'A');
+        return word;
+    }
+
+private:
+    std::uint64_t offset_;
+    std::uint64_t combinations_ = 1;
+    int syllables_ = 0;
+};
 
 /// Two places, as a player would type them; also keeps the text of a number short.
 double Hundredths(std::int64_t hundredths) {
@@ -91,15 +107,17 @@ GalaxyContent Generate(const GeneratorOptions& options) {
     content.game = "Generated Cluster " + std::to_string(options.seed);
     content.turn = 1 + random.Below(200);
 
+    const Namer raceNames(options.races, 211);
     for (std::int32_t r = 0; r < options.races; ++r) {
-        content.races.push_back(Race{UniqueWord(r + 400) + "i", Hundredths(100 + random.Below(300))});
+        content.races.push_back(Race{raceNames.Name(r) + "an", Hundredths(100 + random.Below(300))});
     }
 
     // About one planet per 100 square units, so planets lie some ten units apart whatever the size.
     const auto side = static_cast<std::int32_t>(std::ceil(std::sqrt(static_cast<double>(options.planets)) * 10.0));
+    const Namer planetNames(options.planets, 5);
     content.planets.reserve(static_cast<std::size_t>(options.planets));
     for (std::int32_t p = 0; p < options.planets; ++p) {
-        Planet planet{UniqueWord(p), Hundredths(random.Below(side * 100)), Hundredths(random.Below(side * 100)), ""};
+        Planet planet{planetNames.Name(p), Hundredths(random.Below(side * 100)), Hundredths(random.Below(side * 100)), ""};
         if (p < options.races) {
             planet.owner = content.races[static_cast<std::size_t>(p)].name; // every race owns a home
         } else if (random.Percent(30)) {
@@ -117,6 +135,7 @@ GalaxyContent Generate(const GeneratorOptions& options) {
         }
     }
 
+    const Namer fleetNames(50, 17);
     content.groups.reserve(static_cast<std::size_t>(options.groups));
     std::int32_t number = 0;
     for (std::int32_t g = 0; g < options.groups; ++g) {
@@ -141,7 +160,7 @@ GalaxyContent Generate(const GeneratorOptions& options) {
             group.from = 1 + random.Below(options.planets);
         }
         if (g > 0 && random.Percent(10)) {
-            group.fleet = "Fleet " + UniqueWord(random.Below(50));
+            group.fleet = fleetNames.Name(random.Below(50)) + " Wing";
         }
         content.groups.push_back(std::move(group));
     }
