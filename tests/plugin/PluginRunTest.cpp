@@ -69,9 +69,11 @@ TEST(PluginRunTest, DemoGalaxyIsPlannedAndEveryOrderAccepted) {
 TEST(PluginRunTest, CancelAfterStepsSendsNothing) {
     TestFolder folder;
     const auto trace = folder / "trace.jsonl";
+    // Slow answers keep the worker's completion well behind the step that presses Cancel,
+    // which the host posts behind whatever the worker has posted already.
     for (const char* steps : {"0", "3", "12"}) {
-        const HostRun run =
-            RunHost(folder, {"--json", "--cancel-after-steps", steps, "--trace", trace.string()});
+        const HostRun run = RunHost(folder, {"--json", "--cancel-after-steps", steps, "--answer-delay-ms",
+                                             "2", "--trace", trace.string()});
         ASSERT_EQ(0, run.status) << "steps " << steps << ": " << run.err;
         const Json report = Json::parse(run.out);
         EXPECT_EQ(true, report["cancelled"]) << "steps " << steps;
