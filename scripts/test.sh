@@ -17,7 +17,7 @@ run_preset() {
     echo "== $preset: configure, build, test"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    ctest --preset "$preset" 2>&1 | tee "$log_dir/$preset.log"
+    ctest --preset "$preset" --parallel "$(nproc)" 2>&1 | tee "$log_dir/$preset.log"
 }
 
 run_preset dev
