@@ -4,6 +4,10 @@
 #include "platform/DialogModel.h"
 #include "platform/ModuleState.h"
 
+#if defined(_WIN32)
+#include <commctrl.h>
+#endif
+
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, HandleOk)
     ON_COMMAND(IDCANCEL, HandleCancel)
@@ -35,7 +39,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     if (CreateWindowFromTemplate(templateId, parent) == FALSE) {
         return FALSE;
     }
-    OnInitDialog();
+#if !defined(_WIN32)
+    OnInitDialog(); // a system dialog has run it already, at WM_INITDIALOG, inside its creation
+#endif
     return TRUE;
 }
 
@@ -70,6 +76,57 @@ BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* parent) {
     return m_hWnd != nullptr ? TRUE : FALSE;
 }
 #else
-// The real Win32 dialog comes with the Windows window layer; until then no window is made.
-BOOL CDialog::CreateWindowFromTemplate(UINT /*templateId*/, CWnd* /*parent*/) { return FALSE; }
+namespace {
+
+// A template that names msctls_progress32 cannot be made before the class is registered.
+bool ProgressClassRegistered() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    return registered;
+}
+
+void SetDialogResult(HWND hwnd, LRESULT result) { SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result); }
+
+// The one dialog procedure of every framework dialog: the dialog object rides in the
+// window's user slot from WM_INITDIALOG to WM_NCDESTROY; what its message maps do not
+// handle is left to the system's default dialog handling (FALSE).
+INT_PTR CALLBACK FrameworkDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        dialog->m_hWnd = hwnd;
+        return dialog->OnInitDialog();
+    }
+    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (dialog == nullptr) {
+        return FALSE; // before WM_INITDIALOG (fonts, frame) or after WM_NCDESTROY
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        dialog->OnWindowDestroyed();
+        return FALSE;
+    }
+    if (!dialog->HasHandler(message, wParam)) {
+        return FALSE;
+    }
+    SetDialogResult(hwnd, dialog->WindowProc(message, wParam, lParam));
+    return TRUE;
+}
+
+} // namespace
+
+BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* parent) {
+    const HINSTANCE instance = AfxGetModuleState()->m_hCurrentInstanceHandle;
+    if (instance == nullptr || !ProgressClassRegistered()) {
+        return FALSE;
+    }
+    HWND owner = parent == nullptr ? nullptr : parent->GetSafeHwnd();
+    // The system picks the template in the thread's UI language and runs OnInitDialog
+    // inside this call; the window is shown once that has returned (WS_VISIBLE).
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, &FrameworkDialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    return window != nullptr && m_hWnd == window ? TRUE : FALSE;
+}
 #endif

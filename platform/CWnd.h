@@ -32,6 +32,10 @@ public:
     /// Routes one message of the attached window through the message maps.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
+    /// Whether some message map of this window's classes has an entry for the message; a
+    /// system dialog procedure leaves the rest to the system's default handling.
+    bool HasHandler(UINT message, WPARAM wParam) const { return FindHandler(message, wParam) != nullptr; }
+
     /// Called once the attached window is gone: `m_hWnd` is cleared before it.
     virtual void PostNcDestroy() {}
 
