@@ -2,7 +2,8 @@
 //
 // Both are static objects of the Tarvenix2 module: constructed when the host
 // loads it, destroyed when the host unloads it, the application object last
-// of the two. The module state names the plug-in's resources and that object,
+// of the two. The module state names the plug-in's resources (on Windows the
+// ones compiled into the DLL, elsewhere the records of PluginResources.h) and that object,
 // so that while an export holds it, LoadString, CDialog::Create, AfxGetApp and
 // AfxGetThread answer for the plug-in rather than for the host.
 #pragma once
