@@ -1,6 +1,7 @@
 // PluginSession.cpp - the host callback, the run of one command and the host's message loop.
 #include "host/PluginSession.h"
 
+#include "host/DesktopObserver.h"
 #include "host/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"
@@ -129,6 +130,19 @@ private:
     bool closed_ = false;
 };
 
+#if defined(_WIN32)
+/// The plug-in's window: on a real desktop the host's thread may own system windows of its
+/// own, so it is the first visible dialog among them, or null.
+HWND FindPluginWindow() { return FindThreadDialog(); }
+
+/// Dialog keys (Esc, Tab, Space on the button) become the dialog's commands, as in any host.
+void Deliver(HWND dialog, MSG& msg) {
+    if (IsDialogMessageA(dialog, &msg) == FALSE) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+#else
 BOOL CALLBACK CollectFirstWindow(HWND window, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
@@ -140,6 +154,9 @@ HWND FindPluginWindow() {
     EnumThreadWindows(GetCurrentThreadId(), &CollectFirstWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
+
+void Deliver(HWND /*dialog*/, MSG& msg) { DispatchMessageA(&msg); }
+#endif
 
 /// Dispatches what is queued without waiting; the plug-in may have posted on its way out.
 void DispatchQueued() {
@@ -179,6 +196,12 @@ RunOutcome PluginSession::RunCommand() {
 
     // Ctrl-C from here on presses Cancel, as soon as there is a window to press it on.
     InterruptGuard interrupt;
+#if defined(_WIN32)
+    // The real message box and the real Cancel button do not pass through the host's code.
+    DesktopObserver observer([this](const std::string& text) { PresentMessageBox(text.c_str()); },
+                             [this] { outcome_.cancelPressed = true; });
+    observer_ = &observer;
+#endif
     const auto started = std::chrono::steady_clock::now();
     CallExport("OnUserCommand", [&] { exports_.onUserCommand(command); });
     RunMessageLoop();
@@ -186,6 +209,9 @@ RunOutcome PluginSession::RunCommand() {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     closeAtEnd.Close();
     DispatchQueued();
+#if defined(_WIN32)
+    observer_ = nullptr;
+#endif
     outcome_.orders = answerer_.OrderResults();
     return outcome_;
 }
@@ -225,6 +251,9 @@ void PluginSession::RunMessageLoop() {
     TerminalView view(2); // the error stream, when it is a terminal
     for (HWND window = FindPluginWindow(); window != nullptr; window = FindPluginWindow()) {
         view.Show(window);
+#if defined(_WIN32)
+        observer_->Watch(window);
+#endif
         if (!outcome_.cancelPressed && CancelDue()) {
             // As a user would: the click reaches the window as its Cancel command.
             PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(IDCANCEL), 0);
@@ -234,7 +263,7 @@ void PluginSession::RunMessageLoop() {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             const bool step = msg.hwnd == window && msg.message == kProgressStepMessage;
-            DispatchMessageA(&msg);
+            Deliver(window, msg);
             if (step) {
                 ++stepsDispatched_;
             }

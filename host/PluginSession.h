@@ -29,6 +29,10 @@ class CMapStringToString;
 
 namespace host {
 
+#if defined(_WIN32)
+class DesktopObserver;
+#endif
+
 /// The plug-in broke the host's contract (no menu item, an exception out of an export); exit 1.
 class PluginMisbehaved : public std::runtime_error {
 public:
@@ -68,7 +72,7 @@ public:
 
     /// [any thread] Answers one request of the plug-in in place.
     void Answer(CMapStringToString& request);
-    /// [ui] Records the plug-in's message box and dismisses it with OK.
+    /// [ui] Records the plug-in's message box; elsewhere than on Windows also dismisses it with OK.
     int PresentMessageBox(const char* text);
 
 private:
@@ -84,6 +88,9 @@ private:
     std::mutex answerMutex_;  // a misbehaving plug-in could call from two threads at once
     RunOutcome outcome_;
     std::int32_t stepsDispatched_ = 0;
+#if defined(_WIN32)
+    DesktopObserver* observer_ = nullptr; // while RunCommand runs
+#endif
 };
 
 /// Calls OnLoad and OnAbout with an empty map, then OnClose; the about answer as a

@@ -1,0 +1,121 @@
+// DesktopObserver.cpp - thread hooks that report the plug-in's message boxes and Cancel presses.
+#include "host/DesktopObserver.h"
+
+#if defined(_WIN32)
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace host {
+namespace {
+
+// The hooks are per thread, and so is the observer they report to.
+thread_local DesktopObserver* t_observer = nullptr;
+
+// The class every dialog window has, the message box included.
+constexpr std::string_view kDialogClass = "#32770";
+// Where the system puts a message box's text, on Windows and under Wine alike.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    const int length = GetClassNameA(window, name, static_cast<int>(sizeof name));
+    return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring TextOf(HWND window) {
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1);
+    const int length = GetWindowTextW(window, buffer.data(), static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+/// A message box's text: its static text control, if the dialog has one.
+std::wstring MessageBoxText(HWND dialog) {
+    HWND text = GetDlgItem(dialog, kMessageBoxTextId);
+    return text != nullptr && ClassOf(text) == "Static" ? TextOf(text) : std::wstring();
+}
+
+bool IsCancelCommand(WPARAM wParam, LPARAM lParam) {
+    const UINT id = LOWORD(wParam);
+    const UINT code = HIWORD(wParam);
+    if (id == IDCANCEL) {
+        return true;
+    }
+    // A button of the dialog that a person clicked; the completion command (IDOK) is no press.
+    const auto control = reinterpret_cast<HWND>(lParam);
+    return code == BN_CLICKED && control != nullptr && id != IDOK && ClassOf(control) == "Button";
+}
+
+BOOL CALLBACK KeepFirstVisibleDialog(HWND window, LPARAM found) {
+    if (IsWindowVisible(window) != FALSE && ClassOf(window) == kDialogClass) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+DesktopObserver::DesktopObserver(BoxShown boxShown, CancelPressed cancelPressed)
+    : boxShown_(std::move(boxShown)), cancelPressed_(std::move(cancelPressed)) {
+    t_observer = this;
+    const DWORD thread = GetCurrentThreadId();
+    windowEvents_ = SetWindowsHookExA(WH_CBT, &OnWindowEvent, nullptr, thread);
+    sentMessages_ = SetWindowsHookExA(WH_CALLWNDPROC, &OnSentMessage, nullptr, thread);
+}
+
+DesktopObserver::~DesktopObserver() {
+    if (sentMessages_ != nullptr) {
+        UnhookWindowsHookEx(sentMessages_);
+    }
+    if (windowEvents_ != nullptr) {
+        UnhookWindowsHookEx(windowEvents_);
+    }
+    t_observer = nullptr;
+}
+
+// A dialog that is activated with a message box's text in it is a message box; the
+// progress window has none. By activation its text is in place.
+LRESULT CALLBACK DesktopObserver::OnWindowEvent(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && t_observer != nullptr) {
+        const auto window = reinterpret_cast<HWND>(wParam);
+        if (ClassOf(window) == kDialogClass) {
+            const std::wstring text = MessageBoxText(window);
+            if (!text.empty()) {
+                t_observer->boxShown_(Utf8(text));
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK DesktopObserver::OnSentMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && t_observer != nullptr && t_observer->watched_ != nullptr) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (sent->hwnd == t_observer->watched_ && sent->message == WM_COMMAND &&
+            IsCancelCommand(sent->wParam, sent->lParam)) {
+            t_observer->cancelPressed_();
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HWND FindThreadDialog() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &KeepFirstVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+} // namespace host
+#endif
