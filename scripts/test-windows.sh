@@ -13,8 +13,14 @@ scripts/install-windows-toolchain.sh
 echo "== mingw: toolchain ready after $(elapsed "$stage_start")"
 export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 
+# The Linux host and plug-in, which the Windows run of the demo galaxy is compared with.
+echo "== mingw: the Linux host to compare with"
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target tarvenix-host Tarvenix2
+linux_host="$PWD/build/dev/host/tarvenix-host"
+
 echo "== mingw: configure, build"
-cmake --preset mingw >/dev/null
+cmake --preset mingw -DTARVENIX_LINUX_HOST="$linux_host" >/dev/null
 cmake --build --preset mingw
 echo "== mingw: built after $(elapsed "$stage_start")"
 

@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# host-window-checks.sh - tarvenix-host.exe with the real Tarvenix2.dll under Wine, on a real (virtual) desktop.
+#
+#   host-window-checks.sh CHECK WINE_RUN BIN_DIR OUT_DIR [LINUX_HOST]
+#
+# CHECK is one of:
+#   demo-matches-linux  the demo galaxy planned here and by the Linux build: the same orders,
+#                       verdicts and trace, byte for byte (needs LINUX_HOST)
+#   cancel-click        a slowed run: the window with its title, a moving bar, a screenshot,
+#                       then a mouse click on Cancel; nothing is sent
+#   message-box-en      a group in flight: the system's message box with string 5, closed by a
+#   message-box-ru      key press, in English or (Russian UI language) in Russian; nothing else sent
+#   russian-window      with the Russian UI language, the window's title is the Russian one
+#
+# Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
+# 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
+# Window checks share one desktop: CTest runs them one at a time.
+set -uo pipefail
+
+check=$1
+wine_run=$2
+bin_dir=$3
+out_dir=$4
+linux_host=${5:-}
+
+mkdir -p "$out_dir"
+work=$(mktemp -d "$out_dir/$check.XXXXXX")
+
+fail() {
+    echo "FAIL ($check): $*" >&2
+    exit 1
+}
+
+skip() {
+    echo "SKIPPED ($check): $*"
+    exit 77
+}
+
+# A Unix path as the Windows program sees it, through Wine's Z: drive.
+windows_path() { echo "Z:${1//\//\\}"; }
+
+need_desktop() {
+    [ -n "${DISPLAY:-}" ] || skip "no X display (run under xvfb-run)"
+    for tool in xdotool xwd convert; do
+        command -v "$tool" >/dev/null || skip "$tool is not installed"
+    done
+}
+
+# A check that fails half-way leaves no host behind on the shared desktop.
+host_pid=
+trap '[ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null' EXIT
+
+# Runs the Windows host in the background with the given locale; its report goes to $work/report.json.
+start_host() {
+    local locale=$1
+    shift
+    LC_ALL=$locale "$wine_run" "$bin_dir/tarvenix-host.exe" --json --trace "$(windows_path "$work/trace.jsonl")" "$@" \
+        >"$work/report.json" 2>"$work/stderr.txt" &
+    host_pid=$!
+}
+
+
+# Waits at most 60 s for the host to end; its exit status.
+wait_host() {
+    local waited=0
+    while kill -0 "$host_pid" 2>/dev/null; do
+        if [ "$waited" -ge 600 ]; then
+            kill "$host_pid" 2>/dev/null
+            fail "the host did not end; stderr: $(cat "$work/stderr.txt")"
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    local status=0
+    wait "$host_pid" || status=$?
+    host_pid=
+    return "$status"
+}
+
+# The id of the host's first visible X window, once there is one (at most 30 s); empty if none came.
+host_window() {
+    local id=
+    for _ in $(seq 1 120); do
+        id=$(xdotool search --onlyvisible --class tarvenix-host 2>/dev/null | head -n 1)
+        [ -n "$id" ] && break
+        kill -0 "$host_pid" 2>/dev/null || break
+        sleep 0.25
+    done
+    echo "$id"
+}
+
+# Sets X, Y, WIDTH and HEIGHT to the X window's place on the screen and size.
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+
+# The screen as PNG, and the window's part of it beside it (NAME-window.png).
+screenshot() {
+    local window=$1 png=$2
+    geometry "$window"
+    xwd -root -silent | convert xwd:- "$png"
+    convert "$png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "${png%.png}-window.png"
+}
+
+# The "orders" array of a --json report, as text.
+orders_of() { sed -n 's/^{"orders": \(\[.*\]\), "message_box".*/\1/p' "$1"; }
+
+count_adds() { grep -c '"Function": "Add"' "$work/trace.jsonl"; }
+
+demo_matches_linux() {
+    [ -n "$linux_host" ] && [ -x "$linux_host" ] || skip "no Linux tarvenix-host to compare with"
+    LC_ALL=en_US.UTF-8 "$linux_host" --json --trace "$work/linux-trace.jsonl" >"$work/linux.json" || fail "the Linux run failed"
+    start_host en_US.UTF-8
+    wait_host || fail "the Windows run failed: $(cat "$work/stderr.txt")"
+    local linux_orders windows_orders
+    linux_orders=$(orders_of "$work/linux.json")
+    windows_orders=$(orders_of "$work/report.json")
+    [ -n "$linux_orders" ] || fail "no orders in the Linux report"
+    [ "$linux_orders" = "$windows_orders" ] || fail "orders differ: Linux $linux_orders, Windows $windows_orders"
+    # Everything but the planning time, which is the machine's, and the console's line end.
+    local strip='s/, "plan_ms": [0-9.e+-]*//; s/\r$//'
+    [ "$(sed "$strip" "$work/linux.json")" = "$(sed "$strip" "$work/report.json")" ] ||
+        fail "reports differ beyond plan_ms"
+    cmp "$work/linux-trace.jsonl" "$work/trace.jsonl" || fail "traces differ"
+}
+
+cancel_click() {
+    need_desktop
+    # 176 answers at 80 ms each keep the window open for some 14 s.
+    start_host en_US.UTF-8 --answer-delay-ms 80
+    local window
+    window=$(host_window)
+    [ -n "$window" ] || fail "no window appeared: $(cat "$work/stderr.txt")"
+    [ "$(xdotool getwindowname "$window")" = "Sending Ships" ] || fail "title '$(xdotool getwindowname "$window")'"
+    sleep 2
+    screenshot "$window" "$work/before.png"
+    sleep 1.5
+    screenshot "$window" "$work/progress.png"
+    cmp -s "$work/before-window.png" "$work/progress-window.png" && fail "the bar did not move in 1.5 s"
+    cp "$work/progress.png" "$out_dir/cancel-click-window.png"
+    echo "screenshot: $out_dir/cancel-click-window.png"
+    # The button stands at 93..123 of the template's 127 units across and fills its height:
+    # aim at its middle, in the window as drawn (frame and caption included).
+    geometry "$window"
+    xdotool mousemove --window "$window" $((WIDTH * 84 / 100)) $((HEIGHT * 62 / 100)) click 1
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    grep -q '"cancelled": true' "$work/report.json" || fail "not reported cancelled: $(cat "$work/report.json")"
+    [ "$(count_adds)" -eq 0 ] || fail "an Add was sent after Cancel"
+}
+
+message_box() {
+    local locale=$1 expected=$2
+    need_desktop
+    # Group 12 of the demo galaxy is in flight.
+    start_host "$locale" --select 12
+    local window
+    window=$(host_window)
+    [ -n "$window" ] || fail "no message box appeared: $(cat "$work/stderr.txt")"
+    sleep 0.5
+    screenshot "$window" "$work/box.png"
+    cp "$work/box-window.png" "$out_dir/$check.png"
+    xdotool key --window "$window" Return
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    grep -qF "\"message_box\": \"$expected\"" "$work/report.json" || fail "report: $(cat "$work/report.json")"
+    [ "$(wc -l <"$work/trace.jsonl")" -eq 2 ] || fail "more than the owner and status queries were sent"
+}
+
+russian_window() {
+    need_desktop
+    start_host ru_RU.UTF-8 --answer-delay-ms 80
+    local window title
+    window=$(host_window)
+    [ -n "$window" ] || fail "no window appeared: $(cat "$work/stderr.txt")"
+    title=$(xdotool getwindowname "$window")
+    xdotool key --window "$window" Escape
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    [ "$title" = "Рассылка кораблей" ] || fail "title '$title'"
+    grep -q '"cancelled": true' "$work/report.json" || fail "Escape did not cancel: $(cat "$work/report.json")"
+}
+
+case "$check" in
+demo-matches-linux) demo_matches_linux ;;
+cancel-click) cancel_click ;;
+message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
+message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
+russian-window) russian_window ;;
+*) fail "unknown check" ;;
+esac
+rm -rf "$work"
+echo "ok ($check)"
+exit 0
