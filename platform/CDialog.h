@@ -3,7 +3,10 @@
 // Create finds the template in the resources of the module in force
 // (ModuleState.h), makes the window and its controls, then runs OnInitDialog,
 // whose base binds the member controls through DoDataExchange. IDOK and
-// IDCANCEL commands reach the virtual OnOK and OnCancel. The dialog object
+// IDCANCEL commands reach the virtual OnOK and OnCancel. On Windows the window is
+// the system's dialog, made from the template compiled into the module; one
+// dialog procedure routes its messages into WindowProc, runs OnInitDialog at
+// WM_INITDIALOG and detaches the object at WM_NCDESTROY. The dialog object
 // outlives its window and can create it again once it is gone; a second Create
 // while the window exists is refused.
 #pragma once
