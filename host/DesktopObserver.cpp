@@ -111,6 +111,16 @@ LRESULT CALLBACK DesktopObserver::OnSentMessage(int code, WPARAM wParam, LPARAM 
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+std::string Utf8FromAnsi(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return Utf8(wide);
+}
+
 HWND FindThreadDialog() {
     HWND found = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &KeepFirstVisibleDialog, reinterpret_cast<LPARAM>(&found));

@@ -46,5 +46,8 @@ private:
 /// The first visible dialog among the calling thread's top-level windows, or null.
 HWND FindThreadDialog();
 
+/// A text of the plug-in, which an ANSI module writes in the system's ANSI code page, as UTF-8.
+std::string Utf8FromAnsi(const std::string& text);
+
 } // namespace host
 #endif

@@ -13,6 +13,7 @@
 #include "host/RunReport.h"
 
 #if defined(_WIN32)
+#include "host/DesktopObserver.h"
 #include "platform/WinTypes.h"
 #endif
 
@@ -131,6 +132,15 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
         << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string()) << '\n';
 }
 
+/// The about answer's text as the host prints it: UTF-8, whatever the plug-in's code page.
+std::string AboutText(const OrderedJson& value) {
+#if defined(_WIN32)
+    return Utf8FromAnsi(value.get<std::string>());
+#else
+    return value.get<std::string>();
+#endif
+}
+
 } // namespace
 
 int ExitStatusOf(const std::exception& error) {
@@ -214,12 +224,12 @@ int RunAbout(const AboutOptions& options, std::ostream& out) {
     const std::array<std::string, 5> known = {"Name", "Author", "Version", "Date", "Description"};
     for (const std::string& key : known) {
         if (about.contains(key)) {
-            out << key << ": " << about[key].get<std::string>() << '\n';
+            out << key << ": " << AboutText(about[key]) << '\n';
         }
     }
     for (const auto& [key, value] : about.items()) {
         if (std::find(known.begin(), known.end(), key) == known.end()) {
-            out << key << ": " << value.get<std::string>() << '\n';
+            out << key << ": " << AboutText(value) << '\n';
         }
     }
     return kExitOk;

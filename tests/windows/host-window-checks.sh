@@ -10,7 +10,8 @@
 #                       then a mouse click on Cancel; nothing is sent
 #   message-box-en      a group in flight: the system's message box with string 5, closed by a
 #   message-box-ru      key press, in English or (Russian UI language) in Russian; nothing else sent
-#   russian-window      with the Russian UI language, the window's title is the Russian one
+#   russian-window      with the Russian UI language, the window's title and the about texts
+#                       are the Russian ones (Escape closes the window as Cancel)
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -174,6 +175,10 @@ russian_window() {
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
     [ "$title" = "Рассылка кораблей" ] || fail "title '$title'"
     grep -q '"cancelled": true' "$work/report.json" || fail "Escape did not cancel: $(cat "$work/report.json")"
+    # The about texts, which the plug-in gives in the ANSI code page, printed as UTF-8.
+    LC_ALL=ru_RU.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" about >"$work/about.txt" 2>&1 ||
+        fail "about failed: $(cat "$work/about.txt")"
+    grep -q "Description:      Эстафетная рассылка кораблей" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
 case "$check" in
