@@ -14,11 +14,12 @@ CMapStringToString::CMapStringToString(int /*blockSize*/) {}
 
 CString& CMapStringToString::operator[](const char* key) {
     const std::string_view k = KeyView(key);
-    auto found = entries_.find(k);
-    if (found == entries_.end()) {
-        found = entries_.emplace(std::string(k), CString()).first;
+    // One descent serves both the lookup and, for an absent key, the insertion.
+    auto place = entries_.lower_bound(k);
+    if (place == entries_.end() || place->first != k) {
+        place = entries_.emplace_hint(place, std::string(k), CString());
     }
-    return found->second;
+    return place->second;
 }
 
 BOOL CMapStringToString::Lookup(const char* key, CString& value) const {
