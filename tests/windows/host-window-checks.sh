@@ -8,6 +8,7 @@
 #                       verdicts and trace, byte for byte (needs LINUX_HOST)
 #   cancel-click        a slowed run: the window with its title, a moving bar, a screenshot,
 #                       then a mouse click on Cancel; nothing is sent
+#   cancel-after-steps  the host's own Cancel press after five progress steps; nothing is sent
 #   message-box-en      a group in flight: the system's message box with string 5, closed by a
 #   message-box-ru      key press, in English or (Russian UI language) in Russian; nothing else sent
 #   russian-window      with the Russian UI language, the window's title and the about texts
@@ -147,6 +148,14 @@ cancel_click() {
     [ "$(count_adds)" -eq 0 ] || fail "an Add was sent after Cancel"
 }
 
+cancel_after_steps() {
+    [ -n "${DISPLAY:-}" ] || skip "no X display (run under xvfb-run)"
+    start_host en_US.UTF-8 --cancel-after-steps 5 --answer-delay-ms 2
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    grep -q '"cancelled": true' "$work/report.json" || fail "not reported cancelled: $(cat "$work/report.json")"
+    [ "$(count_adds)" -eq 0 ] || fail "an Add was sent after Cancel"
+}
+
 message_box() {
     local locale=$1 expected=$2
     need_desktop
@@ -184,6 +193,7 @@ russian_window() {
 case "$check" in
 demo-matches-linux) demo_matches_linux ;;
 cancel-click) cancel_click ;;
+cancel-after-steps) cancel_after_steps ;;
 message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
 message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
 russian-window) russian_window ;;
