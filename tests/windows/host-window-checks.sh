@@ -41,8 +41,11 @@ skip() {
 # A Unix path as the Windows program sees it, through Wine's Z: drive.
 windows_path() { echo "Z:${1//\//\\}"; }
 
+# The plug-in's window needs a display even when no one looks at it.
+need_display() { [ -n "${DISPLAY:-}" ] || skip "no X display (run under xvfb-run)"; }
+
 need_desktop() {
-    [ -n "${DISPLAY:-}" ] || skip "no X display (run under xvfb-run)"
+    need_display
     for tool in xdotool xwd convert; do
         command -v "$tool" >/dev/null || skip "$tool is not installed"
     done
@@ -109,6 +112,7 @@ count_adds() { grep -c '"Function": "Add"' "$work/trace.jsonl"; }
 
 demo_matches_linux() {
     [ -n "$linux_host" ] && [ -x "$linux_host" ] || skip "no Linux tarvenix-host to compare with"
+    need_display
     LC_ALL=en_US.UTF-8 "$linux_host" --json --trace "$work/linux-trace.jsonl" >"$work/linux.json" || fail "the Linux run failed"
     start_host en_US.UTF-8
     wait_host || fail "the Windows run failed: $(cat "$work/stderr.txt")"
@@ -149,7 +153,7 @@ cancel_click() {
 }
 
 cancel_after_steps() {
-    [ -n "${DISPLAY:-}" ] || skip "no X display (run under xvfb-run)"
+    need_display
     start_host en_US.UTF-8 --cancel-after-steps 5 --answer-delay-ms 2
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
     grep -q '"cancelled": true' "$work/report.json" || fail "not reported cancelled: $(cat "$work/report.json")"
