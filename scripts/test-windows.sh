@@ -24,19 +24,26 @@ cmake --preset mingw -DTARVENIX_LINUX_HOST="$linux_host" >/dev/null
 cmake --build --preset mingw
 echo "== mingw: built after $(elapsed "$stage_start")"
 
+# Everything under Wine runs on one virtual display: the Wine processes that the first
+# program starts (the desktop among them) keep the display they were started with, so
+# the server and the prefix are made there too, or no window of a later test could show.
 # One Wine server stays up for the whole run instead of starting anew between programs
 # (it answers 2 when one is up already), and the prefix is made or updated before the
 # first test rather than inside it.
-wine_run=build/mingw/wine-run
-"$wine_run" --server -p || [ $? -eq 2 ]
-"$wine_run" wineboot --init >/dev/null 2>&1
-echo "== mingw: Wine ready after $(elapsed "$stage_start")"
-
-echo "== mingw: test under Wine"
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    wine_run=build/mingw/wine-run
+    # A server left from a run without this display would keep its display-less desktop.
+    "$wine_run" --server -k >/dev/null 2>&1 || true
+    "$wine_run" --server -p || [ $? -eq 2 ]
+    "$wine_run" wineboot --init >/dev/null 2>&1
+    echo "== mingw: Wine ready"
+    echo "== mingw: test under Wine"
+    status=0
     ctest --preset mingw --parallel "$(nproc)" || status=$?
-# Leave no Wine process behind.
-"$wine_run" --server -k >/dev/null 2>&1 || true
+    # Leave no Wine process behind.
+    "$wine_run" --server -k >/dev/null 2>&1 || true
+    exit "$status"
+' || status=$?
 echo "== mingw: done after $(elapsed "$stage_start")"
 exit "$status"
