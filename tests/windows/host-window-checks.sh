@@ -105,6 +105,13 @@ screenshot() {
     convert "$png" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "${png%.png}-window.png"
 }
 
+# How light the middle row of the progress bar is in a screenshot, 0 (all filled) to 1
+# (empty, white): the bar covers 3-70 % of the window's width and 50-78 % of its height.
+bar_level() {
+    convert "$1" -crop "$((WIDTH * 55 / 100))x2+$((X + WIDTH * 10 / 100))+$((Y + HEIGHT * 64 / 100))" +repage \
+        -colorspace Gray -format "%[fx:mean]" info:
+}
+
 # The "orders" array of a --json report, as text.
 orders_of() { sed -n 's/^{"orders": \(\[.*\]\), "message_box".*/\1/p' "$1"; }
 
@@ -136,13 +143,22 @@ cancel_click() {
     window=$(host_window)
     [ -n "$window" ] || fail "no window appeared: $(cat "$work/stderr.txt")"
     [ "$(xdotool getwindowname "$window")" = "Sending Ships" ] || fail "title '$(xdotool getwindowname "$window")'"
-    sleep 2
-    screenshot "$window" "$work/before.png"
-    sleep 1.5
-    screenshot "$window" "$work/progress.png"
-    cmp -s "$work/before-window.png" "$work/progress-window.png" && fail "the bar did not move in 1.5 s"
-    cp "$work/progress.png" "$out_dir/cancel-click-window.png"
-    echo "screenshot: $out_dir/cancel-click-window.png"
+    # The bar starts once the planner's preparatory queries are answered: watch it for a
+    # while, keep the screenshot where it is fullest, and see it take at least two levels.
+    local levels=() level fullest=2
+    for shot in $(seq 1 40); do
+        screenshot "$window" "$work/shot.png"
+        level=$(bar_level "$work/shot.png")
+        [[ " ${levels[*]} " == *" $level "* ]] || levels+=("$level")
+        if awk -v a="$level" -v b="$fullest" 'BEGIN { exit !(a < b) }'; then
+            fullest=$level
+            cp "$work/shot.png" "$out_dir/cancel-click-window.png"
+        fi
+        [ "${#levels[@]}" -ge 3 ] && break
+        sleep 0.3
+    done
+    [ "${#levels[@]}" -ge 2 ] || fail "the bar did not move (levels: ${levels[*]})"
+    echo "screenshot: $out_dir/cancel-click-window.png (bar levels seen: ${levels[*]})"
     # The button stands at 93..123 of the template's 127 units across and fills its height:
     # aim at its middle, in the window as drawn (frame and caption included).
     geometry "$window"
