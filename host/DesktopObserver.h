@@ -1,4 +1,5 @@
-// DesktopObserver.h - what the Windows host sees of the plug-in's real windows: its message box and a user's Cancel.
+// DesktopObserver.h - what the Windows host sees of the plug-in's windows: its message box, a
+// Cancel press.
 //
 // On Windows the plug-in's message box is the system's and its progress window
 // a real dialog that a person can click; neither passes through the host's

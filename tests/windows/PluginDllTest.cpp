@@ -1,4 +1,5 @@
-// PluginDllTest.cpp - the real Tarvenix2.dll called in process: its texts in the UI language, by either export name.
+// PluginDllTest.cpp - the real Tarvenix2.dll in process: its texts in the UI language, by either
+// name.
 //
 // The plug-in reads its texts with the ANSI LoadString, so they reach the host in
 // the system's ANSI code page; the test turns them back into UTF-8 to compare.
@@ -32,9 +33,11 @@ std::string FromAnsi(const CString& text) {
     if (bytes.empty()) {
         return {};
     }
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                        length);
     return peimage::ToUtf8(wide);
 }
 
@@ -49,11 +52,11 @@ protected:
         onLoad();
     }
     void TearDown() override {
-        if (onClose != nullptr) onClose();
+        if (onClose != nullptr)
+            onClose();
     }
 
-    template <typename T>
-    T Entry(const char* name) const {
+    template <typename T> T Entry(const char* name) const {
         return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(plugin.get(), name)));
     }
 
@@ -88,7 +91,8 @@ TEST_F(PluginDllTest, AboutTextsComeFromTheStringTableInTheUiLanguage) {
     ASSERT_TRUE(about.Lookup("Name", text));
     EXPECT_EQ(russian ? "====== Tarvenix =====" : "====== Rozi zevo =====", FromAnsi(text));
     ASSERT_TRUE(about.Lookup("Description", text));
-    EXPECT_EQ(russian ? "     Эстафетная рассылка кораблей" : "     The ship dispatching procedure", FromAnsi(text));
+    EXPECT_EQ(russian ? "     Эстафетная рассылка кораблей" : "     The ship dispatching procedure",
+              FromAnsi(text));
     ASSERT_TRUE(about.Lookup("Version", text));
     EXPECT_FALSE(text.IsEmpty());
 }
