@@ -87,9 +87,7 @@ void SendProgressDialog::OnCancel() {
 BOOL SendProgressDialog::DestroyWindow() {
     AssertOnOwnerThread();
     if (workerThread != nullptr) {
-        DWORD exitCode = STILL_ACTIVE; // a failed query counts as still running: wait
-        GetExitCodeThread(workerThread, &exitCode);
-        if (exitCode == STILL_ACTIVE) {
+        if (IsWorkerRunning()) {
             // Safe without a time-out: the worker only posts to this thread, never waits for it.
             WaitForSingleObject(workerThread, INFINITE);
         }
@@ -127,7 +125,7 @@ LRESULT SendProgressDialog::OnWorkerEnded(WPARAM /*wParam*/, LPARAM /*lParam*/) 
 }
 
 bool SendProgressDialog::IsWorkerRunning() const {
-    DWORD exitCode = STILL_ACTIVE;
+    DWORD exitCode = STILL_ACTIVE; // a failed query counts as still running
     GetExitCodeThread(workerThread, &exitCode);
     return exitCode == STILL_ACTIVE;
 }
