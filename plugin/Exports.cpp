@@ -21,9 +21,11 @@
 
 namespace {
 
-/// Runs one call into the application object; whatever it throws stops here.
+/// Runs one call into the application object with the plug-in's module current for
+/// its length; whatever it throws stops here.
 template <typename Call>
 void Guarded(Call&& call) noexcept {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     try {
         call(ThePluginApp());
     } catch (...) {
@@ -37,35 +39,29 @@ namespace plain_exports {
 extern "C" {
 
 TARVENIX_EXPORT void OnLoad() {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([](PluginApp& app) { app.OnLoad(); });
 }
 
 // Called before the first OnUserCommand: the host's callback arrives here.
 TARVENIX_EXPORT void OnInitialize(CMapStringToString& settings) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([&settings](PluginApp& app) { app.OnInitialize(settings); });
 }
 
 // Returns once the progress window is open, or at once when the command ends early.
 TARVENIX_EXPORT void OnUserCommand(CMapStringToString& command) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([&command](PluginApp& app) { app.OnUserCommand(command); });
 }
 
 TARVENIX_EXPORT void OnPlanetChanged(CMapStringToString& map) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([&map](PluginApp& app) { app.OnPlanetChanged(map); });
 }
 
 TARVENIX_EXPORT void OnAbout(CMapStringToString& about) {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([&about](PluginApp& app) { app.OnAbout(about); });
 }
 
 // The host's last call before it lets the library go: no worker may run past it.
 TARVENIX_EXPORT void OnClose() {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     Guarded([](PluginApp& app) { app.OnClose(); });
 }
 

@@ -4,7 +4,6 @@
 #include "plugin/Version.h"
 #include "plugin/resource.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 

@@ -15,5 +15,5 @@ class PluginApp;
 /// The plug-in's application object.
 PluginApp& ThePluginApp();
 
-/// The plug-in's module state, for AFX_MANAGE_STATE at the top of every export.
+/// The plug-in's module state, which every export holds current (AFX_MANAGE_STATE) for its call.
 AFX_MODULE_STATE* AfxGetStaticModuleState();
