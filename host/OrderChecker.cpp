@@ -2,8 +2,8 @@
 #include "host/OrderChecker.h"
 
 #include "host/HostRequest.h"
+#include "host/NumberText.h"
 
-#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -33,12 +33,6 @@ std::optional<ParsedOrder> ParseOrder(std::string_view text) {
         return std::nullopt;
     }
     return ParsedOrder{*group, *planet};
-}
-
-std::string Number(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.4f", value);
-    return text;
 }
 
 OrderResult Refused(OrderResult result, std::string reason) {
@@ -80,8 +74,8 @@ OrderResult OrderChecker::CheckAndApply(std::string_view orderText, std::string_
     const double distance = galaxy_.Distance(group->planet, parsed->planet);
     if (!(distance <= group->speed)) {
         return Refused(std::move(result), "planet #" + std::to_string(parsed->planet) + " is out of reach of " +
-                                              groupName + ": distance " + Number(distance) + ", speed " +
-                                              Number(group->speed));
+                                              groupName + ": distance " + FixedText(distance, 4) + ", speed " +
+                                              FixedText(group->speed, 4));
     }
     if (galaxy_.HighestGroupNumber() == std::numeric_limits<std::int32_t>::max()) {
         return Refused(std::move(result), "no group number left for the ship");

@@ -1,11 +1,11 @@
 // PlanPicture.cpp - laying out planets and orders and writing them as SVG.
 #include "host/PlanPicture.h"
 
+#include "host/NumberText.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -47,13 +47,8 @@ PlanetStyle StyleOf(PlanetKind kind) {
     return {"#3a4256", "#5c6680", "Other planet"};
 }
 
-/// Fixed-point text, independent of the C locale the plug-in may have set.
-std::string Number(double value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    return std::string(buffer.data(), result.ptr);
-}
+/// A picture coordinate or length with one place; a tenth of a pixel is as fine as a picture needs.
+std::string Number(double value) { return FixedText(value, 1); }
 
 /// An order drawn as an arrow from one planet to another.
 struct Arrow {

@@ -2,6 +2,7 @@
 #include "host/QueryAnswerer.h"
 
 #include "host/HostRequest.h"
+#include "host/NumberText.h"
 
 #include <algorithm>
 #include <cassert>
@@ -32,15 +33,8 @@ std::string Prefixed(std::string_view prefix, std::int32_t value) {
 std::string Whole(std::int32_t value) { return Prefixed("", value); }
 std::string PlanetText(std::int32_t number) { return Prefixed("#", number); }
 
-std::string Fixed(double value, int places) {
-    // Wide enough for any finite double: 309 integer digits, sign, point and places.
-    char text[400];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, places);
-    return std::string(text, error == std::errc{} ? end : text);
-}
-
-std::string Decimal(double value) { return Fixed(value, 2); }
-std::string AngleText(double radians) { return Fixed(radians, 6); }
+std::string Decimal(double value) { return FixedText(value, 2); }
+std::string AngleText(double radians) { return FixedText(radians, 6); }
 
 void Put(CMapStringToString& reply, const std::string& key, const std::string& value) {
     reply.SetAt(key.c_str(), value.c_str());
