@@ -20,7 +20,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     control.m_hWnd = GetDlgItem(pDX->m_pDlgWnd->m_hWnd, id);
 }
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
+CDialog::CDialog(UINT /*templateId*/, CWnd* /*parent*/) {}
 
 CDialog::~CDialog() {
     // Only the base part is left: a derived dialog that must act on its own
@@ -34,8 +34,6 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     if (m_hWnd != nullptr) {
         return FALSE;
     }
-    templateId_ = templateId;
-    parent_ = parent;
     if (CreateWindowFromTemplate(templateId, parent) == FALSE) {
         return FALSE;
     }

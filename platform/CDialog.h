@@ -33,6 +33,7 @@ TARVENIX_FRAMEWORK_API void DDX_Control(CDataExchange* pDX, int id, CWnd& contro
 
 class TARVENIX_FRAMEWORK_API CDialog : public CWnd {
 public:
+    /// A modeless dialog is given its template and owner again by Create, so it keeps neither.
     explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -58,8 +59,6 @@ private:
     void HandleCancel() { OnCancel(); }
     BOOL CreateWindowFromTemplate(UINT templateId, CWnd* parent);
 
-    UINT templateId_;
-    CWnd* parent_;
 #if !defined(_WIN32)
     std::unique_ptr<DialogModel> window_; // the in-process window, kept until the next Create
 #endif
