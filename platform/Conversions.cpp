@@ -9,11 +9,16 @@
 namespace platform {
 namespace {
 
-const char* SkipWhiteSpace(const char* text) {
+// Moves `text` past leading white space and one sign; answers whether the sign was a minus.
+bool SkipToDigits(const char*& text) {
     while (std::isspace(static_cast<unsigned char>(*text)) != 0) {
         ++text;
     }
-    return text;
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+') {
+        ++text;
+    }
+    return negative;
 }
 
 } // namespace
@@ -22,11 +27,7 @@ std::int32_t atol(const char* text) {
     if (text == nullptr) {
         return 0;
     }
-    text = SkipWhiteSpace(text);
-    const bool negative = *text == '-';
-    if (*text == '-' || *text == '+') {
-        ++text;
-    }
+    const bool negative = SkipToDigits(text);
     // Accumulate the magnitude in 64 bits and stop growing it once it is past
     // any 32-bit value, so that a thousand digits cost nothing and never wrap.
     constexpr std::int64_t kBeyondRange = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 2;
@@ -52,22 +53,17 @@ double atof(const char* text) {
     if (text == nullptr) {
         return 0.0;
     }
-    text = SkipWhiteSpace(text);
-    // from_chars, unlike strtod, ignores the process locale: a host that
-    // switched to a locale with a decimal comma must not change what we read.
-    const bool negative = *text == '-';
-    if (*text == '+' || *text == '-') {
-        ++text;
-    }
+    const bool negative = SkipToDigits(text);
     if (*text == '-' || *text == '+') {
         return 0.0; // "--5" is not a number
     }
+    // from_chars, unlike strtod, ignores the process locale: a host that
+    // switched to a locale with a decimal comma must not change what we read.
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text, text + std::strlen(text), value);
+    const std::errc error = std::from_chars(text, text + std::strlen(text), value).ec;
     if (error != std::errc{} && error != std::errc::result_out_of_range) {
         return 0.0;
     }
-    (void)end;
     return negative ? -value : value;
 }
 
