@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #if !defined(_WIN32)
@@ -13,6 +14,7 @@ namespace {
 struct Gate {
     std::atomic<bool> entered{false};
     std::atomic<bool> open{false};
+    std::atomic<bool> left{false}; // set as the routine returns
 };
 
 DWORD WINAPI WaitAtGate(LPVOID parameter) {
@@ -21,6 +23,7 @@ DWORD WINAPI WaitAtGate(LPVOID parameter) {
     while (!gate->open.load()) {
         std::this_thread::yield();
     }
+    gate->left = true;
     return 7;
 }
 
@@ -64,6 +67,11 @@ TEST(ThreadTest, ClosingTheHandleOfARunningThreadLetsItFinish) {
     }
     EXPECT_TRUE(CloseHandle(thread));
     gate.open = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!gate.left.load() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(gate.left.load()) << "the routine ran on to its end without its handle";
 }
 
 TEST(ThreadTest, NullHandlesAndRoutinesAreRefused) {
