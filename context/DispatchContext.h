@@ -28,12 +28,6 @@ class SendProgressDialog;
 /// The host's function: it answers a request by writing into the same map.
 using HostCallback = void (*)(CMapStringToString&);
 
-// The menu item's number and the selection number of the command's queries; the
-// resource header defines the same number for the resource compiler.
-#ifndef ID_DISTRIBUTE_GROUP
-#define ID_DISTRIBUTE_GROUP 51507
-#endif
-
 class DispatchContext {
 public:
     /// BindHost's results.
