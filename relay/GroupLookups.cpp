@@ -6,6 +6,17 @@
 #include "platform/Conversions.h"
 #include "relay/HostNumbers.h"
 
+namespace {
+
+// A group free to carry a dispatch on: no "Source", no "Feet", exactly one ship.
+// A field the answer lacks reads as empty, so only a missing "Count" disqualifies.
+bool IsIdleSingleShip(CMapStringToString& details) {
+    return details["Source"].IsEmpty() && details["Feet"].IsEmpty() &&
+           platform::atol(details["Count"]) == 1;
+}
+
+} // namespace
+
 std::int32_t DispatchContext::FindGroupOfType(std::int32_t planet, const CellTree& typeNames) {
     return FindGroup(planet, typeNames, false);
 }
@@ -32,11 +43,7 @@ std::int32_t DispatchContext::FindGroup(std::int32_t planet, const CellTree& typ
         if (typeNames.LookupString(details["Name"]) == nullptr) {
             continue;
         }
-        if (!idleOnly) {
-            return platform::atol(entry);
-        }
-        if (details["Source"].IsEmpty() && details["Feet"].IsEmpty() &&
-            platform::atol(details["Count"]) == 1) {
+        if (!idleOnly || IsIdleSingleShip(details)) {
             return platform::atol(entry);
         }
     }
