@@ -2,9 +2,9 @@
 //
 // The same options give the same bytes on every machine and build: the
 // generator uses its own fixed random sequence (no library distribution whose
-// output could differ), and every decimal it writes has two places. The text
-// it returns always loads as a valid galaxy with exactly the planets, races
-// and groups asked for.
+// output could differ), and no decimal it writes has more than two places.
+// The text it returns always loads as a valid galaxy with exactly the
+// planets, races and groups asked for.
 #pragma once
 
 #include <cstdint>

@@ -33,7 +33,8 @@ int RunPlan(const PlanOptions& options, std::ostream& out);
 int RunGenerate(const GenerateOptions& options, std::ostream& out);
 int RunAbout(const AboutOptions& options, std::ostream& out);
 
-/// The Tarvenix2 module built beside the host: the build's plugin/ folder, else the host's own folder.
+/// The Tarvenix2 module built beside the host: in the host's own folder (an installed copy),
+/// else in the build tree's plugin/ folder next to the host's.
 std::filesystem::path DefaultPluginPath();
 
 } // namespace host
