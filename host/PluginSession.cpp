@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <string>
 #include <string_view>
 
 namespace host {
@@ -166,10 +167,6 @@ void DispatchQueued() {
     }
 }
 
-std::string Decimal(std::int64_t value) {
-    return std::to_string(value);
-}
-
 } // namespace
 
 PluginSession::PluginSession(const PluginExports& exports, Galaxy& galaxy, RunSettings settings)
@@ -191,8 +188,8 @@ RunOutcome PluginSession::RunCommand() {
     CMapStringToString command;
     command["Command"] = outcome_.menuText.c_str();
     command["GameName"] = galaxy_.Game().c_str();
-    command["Turn"] = Decimal(galaxy_.Turn()).c_str();
-    command["SID"] = Decimal(selected.number).c_str();
+    command["Turn"] = std::to_string(galaxy_.Turn()).c_str();
+    command["SID"] = std::to_string(selected.number).c_str();
 
     // Ctrl-C from here on presses Cancel, as soon as there is a window to press it on.
     InterruptGuard interrupt;
@@ -220,7 +217,7 @@ void PluginSession::InitializePlugin() {
     CMapStringToString settings;
     // The host has no frame window of its own to offer: its numbers are 0.
     settings["MainFrame"] = "0";
-    settings["DataManager"] = Decimal(reinterpret_cast<std::intptr_t>(&HostCallback)).c_str();
+    settings["DataManager"] = std::to_string(reinterpret_cast<std::intptr_t>(&HostCallback)).c_str();
     settings["EventMask"] = "0";
     settings["MainFramePtr"] = "0";
     CallExport("OnInitialize", [&] { exports_.onInitialize(settings); });
