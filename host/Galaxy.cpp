@@ -211,17 +211,20 @@ void Galaxy::BuildGrid() {
     } else if (width > 0.0 || height > 0.0) {
         cellSize = std::max(width, height) / count;
     }
+    const bool usableSize = std::isfinite(cellSize) && cellSize > 0.0;
     const double maxSide = 2.0 * count + 2.0;
     auto cellsAlong = [&](double extent) {
-        if (!std::isfinite(extent) || !std::isfinite(cellSize) || cellSize <= 0.0) {
+        if (!usableSize || !std::isfinite(extent)) {
             return 1.0;
         }
         return std::clamp(std::floor(extent / cellSize) + 1.0, 1.0, maxSide);
     };
     gridColumns_ = static_cast<std::int32_t>(cellsAlong(width));
     gridRows_ = static_cast<std::int32_t>(cellsAlong(height));
-    if (gridColumns_ == 1 && gridRows_ == 1) {
-        cellSize = std::isfinite(cellSize) && cellSize > 0.0 ? cellSize : 1.0;
+    if (!usableSize) {
+        // The single cell takes every planet whatever its size; the size must only keep
+        // the cell arithmetic free of division by zero and NaN.
+        cellSize = 1.0;
     }
     gridMinX_ = minX;
     gridMinY_ = minY;

@@ -156,7 +156,6 @@ private:
     template <typename Found>
     void VisitWithinRange(std::int32_t centre, double range, Found found) const;
 
-
     GalaxyContent content_;
 
     std::unordered_map<std::string, std::size_t> raceByName_;
