@@ -8,6 +8,7 @@
 #include "relay/RelayMessages.h"
 
 #include <cassert>
+#include <cstdint>
 
 namespace {
 
@@ -103,16 +104,16 @@ void SendProgressDialog::OnStop() { OnCancel(); }
 
 LRESULT SendProgressDialog::OnRelayStep(WPARAM /*wParam*/, LPARAM /*lParam*/) {
     AssertOnOwnerThread();
-    progressBar.SendMessage(PBM_STEPIT, 0, 0);
+    progressBar.StepIt();
     return 0;
 }
 
 LRESULT SendProgressDialog::OnRelayRange(WPARAM wParam, LPARAM /*lParam*/) {
     AssertOnOwnerThread();
-    // The range takes 16 bits: a pass of 70000 steps shows as 0..4464. No position is
-    // set; the bar keeps stepping from where it stands.
-    progressBar.SendMessage(PBM_SETRANGE, 0, static_cast<LPARAM>((wParam & 0xFFFF) << 16));
-    progressBar.SendMessage(PBM_SETSTEP, 1, 0);
+    // The range takes 16 bits, as their pattern: a pass of 70000 steps shows as 0..4464.
+    // No position is set; the bar keeps stepping from where it stands.
+    progressBar.SetRange(0, static_cast<std::int16_t>(wParam & 0xFFFF));
+    progressBar.SetStep(1);
     return 0;
 }
 
