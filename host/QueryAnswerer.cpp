@@ -8,6 +8,7 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,9 +41,8 @@ void Put(CMapStringToString& reply, const std::string& key, const std::string& v
     reply.SetAt(key.c_str(), value.c_str());
 }
 
-/// A request's function word and usable parameter count, with the request to read its words from.
+/// A request's usable parameter count, with the request to read its words from.
 struct Query {
-    std::string function;
     std::int32_t count = 0;
     const HostRequest* request = nullptr;
 
@@ -315,21 +315,22 @@ bool QueryAnswerer::AnswerRequest(CMapStringToString& request) {
     if (function == "Add") {
         // Judged even when malformed, so that a bad hand-over shows among the orders.
         std::vector<OrderResult> judged = orders_.ApplyAddRequest(request);
-        orderResults_.insert(orderResults_.end(), judged.begin(), judged.end());
+        orderResults_.insert(orderResults_.end(), std::make_move_iterator(judged.begin()),
+                             std::make_move_iterator(judged.end()));
         return true;
     }
     const std::optional<std::int32_t> count = reader.ParameterCount();
     if (!count) {
         return false;
     }
-    const Query query{function, *count, &reader};
-    if (query.function == "Selection") {
+    const Query query{*count, &reader};
+    if (function == "Selection") {
         return AnswerSelection(galaxy_, query, selectionId_, menuItemId_, request);
     }
-    if (query.function == "List") {
+    if (function == "List") {
         return AnswerList(galaxy_, query, request);
     }
-    if (query.function == "Get") {
+    if (function == "Get") {
         return AnswerGet(galaxy_, query, request);
     }
     return false;
