@@ -363,7 +363,7 @@ TEST_F(QueryAnswererTest, AnswerNeverAddsEmptyEntriesForKeysItReads) {
               Entries(request));
 }
 
-TEST_F(QueryAnswererTest, RandomRequestMapsNeverCrash) {
+TEST_F(QueryAnswererTest, RandomRequestMapsNeverCrashNorLoseRequestKeys) {
     // Words drawn from the protocol's own vocabulary, so many maps come close to real queries.
     const std::vector<std::string> words = {"", "Get", "List", "Selection", "Add", "Planet", "Race", "ShipType",
                                             "Group", "Groups", "PlanetsAndRange", "PlanetsNum", "ShipTypes",
@@ -381,9 +381,18 @@ TEST_F(QueryAnswererTest, RandomRequestMapsNeverCrash) {
             }
         }
         request.SetAt("Parameters.Count", random() % 4 == 0 ? pick().c_str() : std::to_string(parameters).c_str());
-        answerer.Answer(request); // must return, whatever the map holds
+        // Whatever the map holds, the answer returns, never drops a key of the
+        // request, and leaves the map as it was when it gives an empty reply.
+        const Reply before = Entries(request);
+        const bool understood = answerer.Answer(request);
+        const Reply after = Entries(request);
+        for (const auto& [key, value] : before) {
+            ASSERT_TRUE(after.contains(key)) << "round " << round << ": request key " << key << " removed";
+        }
+        if (!understood) {
+            ASSERT_EQ(before, after) << "round " << round << ": an empty reply changed the map";
+        }
     }
-    SUCCEED();
 }
 
 TEST_F(QueryAnswererTest, AddIsJudgedAndLaterQueriesSeeTheNewGroup) {
