@@ -7,8 +7,8 @@
 #include "host/Galaxy.h"
 #include "host/GalaxyFile.h"
 #include "platform/CMapStringToString.h"
+#include "platform/MapEntries.h"
 
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,17 +100,6 @@ inline void EncodeList(std::string_view function, const std::vector<std::string>
     }
 }
 
-/// The whole map as an ordinary map, for comparisons that print well.
-inline std::map<std::string, std::string> Entries(const CMapStringToString& map) {
-    std::map<std::string, std::string> entries;
-    POSITION position = map.GetStartPosition();
-    while (position != nullptr) {
-        CString key;
-        CString value;
-        map.GetNextAssoc(position, key, value);
-        entries.emplace(key.str(), value.str());
-    }
-    return entries;
-}
+using platform_test::Entries;
 
 } // namespace host::test

@@ -3,6 +3,7 @@
 #include "platform/CProgressCtrl.h"
 #include "platform/CWinApp.h"
 #include "platform/DialogModel.h"
+#include "platform/MessagePump.h"
 #include "platform/ModuleState.h"
 
 #include <gtest/gtest.h>
@@ -73,13 +74,6 @@ protected:
     AFX_MODULE_STATE module{&kResources};
     AFX_MAINTAIN_STATE inModule{&module};
 };
-
-void PumpPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        DispatchMessageA(&msg);
-    }
-}
 
 TEST_F(DialogTest, CreateBuildsTheTemplateAndRunsOnInitDialogWithBoundControls) {
     RecordingDialog dialog;

@@ -1,11 +1,12 @@
-// RecordingWindow.h - a test window that records every message its procedure sees, and bounded pumps.
+// RecordingWindow.h - a test window that records every message its procedure sees.
 //
 // Shared by the window tests and the planner tests: both check what reached a
 // window by comparing whole message sequences, and both pump the calling
-// thread's queue with a bounded wait instead of sleeping. The planner tests run
-// on Windows too, over a real window.
+// thread's queue with the bounded pumps this header brings along. The planner
+// tests run on Windows too, over a real window.
 #pragma once
 
+#include "platform/MessagePump.h"
 #include "platform/Window.h"
 
 #include <ostream>
@@ -91,25 +92,3 @@ protected:
     void OnHandleDestroyed() override { ++destroyedCalls; }
 };
 #endif
-
-/// Dispatches what this thread's queue holds, at most `limit` messages; never waits.
-inline int PumpPending(int limit = 1000000) {
-    int dispatched = 0;
-    MSG msg;
-    while (dispatched < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        DispatchMessageA(&msg);
-        ++dispatched;
-    }
-    return dispatched;
-}
-
-/// Dispatches until `done()` holds, waiting at most about ten seconds in all; returns done().
-template <typename Predicate>
-bool PumpUntil(Predicate done) {
-    for (int rounds = 0; rounds < 200 && !done(); ++rounds) {
-        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            PumpPending(10000);
-        }
-    }
-    return done();
-}

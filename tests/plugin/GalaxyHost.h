@@ -13,6 +13,8 @@
 #include "host/GalaxyFile.h"
 #include "host/QueryAnswerer.h"
 #include "platform/CMapStringToString.h"
+#include "platform/MapEntries.h"
+#include "platform/MessagePump.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -76,22 +78,8 @@ public:
     std::function<void(const std::string& text)> beforeAnswer; // optional; set before a run
 
 private:
-    static std::string TextOf(CMapStringToString& request) {
-        CString value;
-        request.Lookup("Function", value);
-        std::string text = value.str();
-        CString count;
-        request.Lookup("Parameters.Count", count);
-        for (int k = 1; k <= std::atoi(count.c_str()); ++k) {
-            CString parameter;
-            request.Lookup(("Parameter." + std::to_string(k)).c_str(), parameter);
-            text += ' ' + parameter.str();
-        }
-        return text;
-    }
-
     void Handle(CMapStringToString& request) {
-        const std::string text = TextOf(request);
+        const std::string text = platform_test::RequestText(platform_test::Entries(request));
         {
             const std::lock_guard lock(mutex_);
             requests_.push_back(text);
@@ -170,14 +158,6 @@ inline std::size_t ThreadCount() {
     (void)runtimeThreadsStarted;
     const std::filesystem::directory_iterator tasks("/proc/self/task");
     return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
-}
-
-/// Dispatches whatever is queued for the calling thread, without waiting.
-inline void PumpPending() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-        DispatchMessageA(&msg);
-    }
 }
 
 } // namespace plugin_test

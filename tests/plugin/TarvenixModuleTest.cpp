@@ -8,6 +8,7 @@
 #include "host/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/DialogModel.h"
+#include "platform/MapEntries.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +25,9 @@
 
 namespace {
 
+using platform_test::Entries;
 using plugin_test::GalaxyHost;
 using plugin_test::Gate;
-using plugin_test::PumpPending;
 using plugin_test::PumpUntilGone;
 using plugin_test::ThreadCount;
 
@@ -36,17 +37,6 @@ using MapEntry = void (*)(CMapStringToString&);
 constexpr const char* kEnglishMenu = "Distribute Group";
 constexpr const char* kRussianMenu = "Разослать группу";
 constexpr int kStopButton = 1002;
-
-std::map<std::string, std::string> Entries(const CMapStringToString& map) {
-    std::map<std::string, std::string> entries;
-    CString key;
-    CString value;
-    for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
-        map.GetNextAssoc(pos, key, value);
-        entries[key.str()] = value.str();
-    }
-    return entries;
-}
 
 BOOL TakeFirst(HWND window, LPARAM found) {
     *reinterpret_cast<HWND*>(found) = window;

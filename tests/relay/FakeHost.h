@@ -11,6 +11,7 @@
 
 #include "context/DispatchContext.h"
 #include "platform/CMapStringToString.h"
+#include "platform/MapEntries.h"
 
 #include <cassert>
 #include <functional>
@@ -22,7 +23,7 @@
 class FakeHost {
 public:
     using Reply = std::vector<std::pair<std::string, std::string>>;
-    using Request = std::map<std::string, std::string>;
+    using Request = platform_test::MapEntries;
 
     FakeHost() {
         assert(current_ == nullptr && "one FakeHost at a time");
@@ -43,41 +44,18 @@ public:
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const Request& request : requests) {
-            texts.push_back(TextOf(request));
+            texts.push_back(platform_test::RequestText(request));
         }
         return texts;
-    }
-
-    /// The request rebuilt as text: "Function", then "Parameter.1".. "Parameters.Count".
-    static std::string TextOf(const Request& request) {
-        std::string text = Value(request, "Function");
-        const int count = std::stoi("0" + Value(request, "Parameters.Count"));
-        for (int k = 1; k <= count; ++k) {
-            text += ' ';
-            text += Value(request, "Parameter." + std::to_string(k));
-        }
-        return text;
     }
 
     std::vector<Request> requests;
     std::function<void(const std::string& text)> beforeAnswer; // optional
 
 private:
-    static std::string Value(const Request& request, const std::string& key) {
-        const auto found = request.find(key);
-        return found != request.end() ? found->second : std::string();
-    }
-
     void Handle(CMapStringToString& map) {
-        Request request;
-        CString key;
-        CString value;
-        for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
-            map.GetNextAssoc(pos, key, value);
-            request[key.str()] = value.str();
-        }
-        requests.push_back(request);
-        const std::string text = TextOf(request);
+        requests.push_back(platform_test::Entries(map));
+        const std::string text = platform_test::RequestText(requests.back());
         if (beforeAnswer) {
             beforeAnswer(text);
         }

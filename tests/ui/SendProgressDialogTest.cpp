@@ -19,7 +19,6 @@ namespace {
 
 using plugin_test::GalaxyHost;
 using plugin_test::Gate;
-using plugin_test::PumpPending;
 using plugin_test::PumpUntilGone;
 using plugin_test::ThreadCount;
 
