@@ -4,6 +4,8 @@
 // with ScopedEnvironment before running. Files go to a fresh folder per test.
 #pragma once
 
+#include "platform/ScopedEnvironment.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -13,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,27 +72,7 @@ private:
     std::filesystem::path path_;
 };
 
-/// Sets an environment variable for the scope; restores the old value after.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnvironment() {
-        if (old_) {
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
+using platform_test::ScopedEnvironment;
 
 /// Runs the host with `arguments`; standard output and error are captured through files in `folder`.
 inline HostRun RunHost(const TestFolder& folder, const std::vector<std::string>& arguments) {

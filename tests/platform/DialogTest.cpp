@@ -5,10 +5,10 @@
 #include "platform/DialogModel.h"
 #include "platform/MessagePump.h"
 #include "platform/ModuleState.h"
+#include "platform/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -134,19 +134,12 @@ TEST_F(DialogTest, UnknownTemplateIsRefused) {
 }
 
 TEST_F(DialogTest, RussianTitleUnderARussianLocale) {
-    const char* saved = std::getenv("LC_ALL");
-    const std::string previous = saved == nullptr ? "" : saved;
-    setenv("LC_ALL", "ru_RU.UTF-8", 1);
+    const platform_test::ScopedEnvironment russian("LC_ALL", "ru_RU.UTF-8");
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create(kTemplate, nullptr));
     char title[64];
     GetWindowTextA(dialog.m_hWnd, title, sizeof title);
     EXPECT_STREQ("Рассылка кораблей", title);
-    if (saved == nullptr) {
-        unsetenv("LC_ALL");
-    } else {
-        setenv("LC_ALL", previous.c_str(), 1);
-    }
 }
 
 TEST(WinAppTest, TheModulesApplicationIsTheCurrentThreadObjectInsideTheModule) {

@@ -3,22 +3,16 @@
 #include "platform/MessageBox.h"
 #include "platform/ModuleState.h"
 #include "platform/Resources.h"
+#include "platform/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
+#include <iterator>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
-#if defined(_WIN32)
-// The C runtime's environment, which getenv reads; an empty value removes the variable.
-int setenv(const char* name, const char* value, int /*overwrite*/) { return _putenv_s(name, value); }
-int unsetenv(const char* name) { return _putenv_s(name, ""); }
-#endif
+using platform_test::ScopedEnvironment;
 
 constexpr StringResource kStrings[] = {
     {1, "Distribute Group", "Разослать группу"},
@@ -26,37 +20,15 @@ constexpr StringResource kStrings[] = {
 };
 constexpr ModuleResources kResources{"TestModule", kStrings, {}};
 
-// Sets the three locale variables for one test and puts back what was there.
-class ScopedLocale {
-public:
-    ScopedLocale(const char* lcAll, const char* lcMessages, const char* lang) {
-        Set("LC_ALL", lcAll);
-        Set("LC_MESSAGES", lcMessages);
-        Set("LANG", lang);
-    }
-    ~ScopedLocale() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-    }
-    ScopedLocale(const ScopedLocale&) = delete;
-    ScopedLocale& operator=(const ScopedLocale&) = delete;
+// Sets the three locale variables for one test and puts back what was there;
+// a null value removes the variable.
+struct ScopedLocale {
+    ScopedLocale(const char* lcAll, const char* lcMessages, const char* lang)
+        : all("LC_ALL", lcAll), messages("LC_MESSAGES", lcMessages), language("LANG", lang) {}
 
-private:
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old == nullptr ? std::nullopt : std::optional<std::string>(old));
-        if (value == nullptr) {
-            unsetenv(name);
-        } else {
-            setenv(name, value, 1);
-        }
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    ScopedEnvironment all;
+    ScopedEnvironment messages;
+    ScopedEnvironment language;
 };
 
 TEST(ResourcesTest, LanguageComesFromTheFirstSetLocaleVariable) {

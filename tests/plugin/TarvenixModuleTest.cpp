@@ -9,6 +9,7 @@
 #include "platform/CMapStringToString.h"
 #include "platform/DialogModel.h"
 #include "platform/MapEntries.h"
+#include "platform/ScopedEnvironment.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,7 @@
 #include <dlfcn.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <map>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,27 +57,6 @@ std::jthread OpenLater(Gate& gate) {
         gate.Open();
     });
 }
-
-/// Sets LC_ALL for the scope; the plug-in reads it afresh on every lookup.
-class ScopedLocale {
-public:
-    explicit ScopedLocale(const char* locale) {
-        if (const char* old = std::getenv("LC_ALL")) {
-            old_ = old;
-        }
-        ::setenv("LC_ALL", locale, 1);
-    }
-    ~ScopedLocale() {
-        if (old_) {
-            ::setenv("LC_ALL", old_->c_str(), 1);
-        } else {
-            ::unsetenv("LC_ALL");
-        }
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 class TarvenixModuleTest : public ::testing::Test {
 protected:
@@ -207,7 +185,8 @@ TEST_F(TarvenixModuleTest, OnPlanetChangedAndOnLoadTouchNothing) {
 }
 
 TEST_F(TarvenixModuleTest, RussianLocaleGivesRussianTextsAndOnlyTheRussianCommand) {
-    ScopedLocale russian("ru_RU.UTF-8");
+    // The plug-in reads LC_ALL afresh on every lookup.
+    const platform_test::ScopedEnvironment russian("LC_ALL", "ru_RU.UTF-8");
     CMapStringToString settings;
     Find<MapEntry>("OnInitialize")(settings);
     EXPECT_EQ(kRussianMenu, Entries(settings)["MenuItem:51507"]);
