@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,13 +56,15 @@ inline std::vector<nlohmann::ordered_json> JsonLines(const std::string& text) {
     return lines;
 }
 
-/// A folder of its own for the current test, removed afterwards.
+/// A folder of its own for the current test, removed afterwards. The process id keeps
+/// the same test of two builds run at once (a debug and a sanitizer run) apart.
 class TestFolder {
 public:
     TestFolder() {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
-                (std::string("tarvenix-host-") + test->test_suite_name() + "-" + test->name());
+                (std::string("tarvenix-host-") + test->test_suite_name() + "-" + test->name() + "-" +
+                 std::to_string(::getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -3,6 +3,8 @@
 
 #include "platform/CMapStringToString.h"
 
+#include "HostProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,7 +51,8 @@ TEST(PluginModuleTest, MissingModuleError) {
 }
 
 TEST(PluginModuleTest, FileThatIsNotALibraryError) {
-    const std::filesystem::path notALibrary = std::filesystem::temp_directory_path() / "tarvenix-not-a-library.so";
+    const host_test::TestFolder folder;
+    const std::filesystem::path notALibrary = folder / "not-a-library.so";
     {
         std::FILE* file = std::fopen(notALibrary.c_str(), "w");
         ASSERT_NE(file, nullptr);
@@ -57,7 +60,6 @@ TEST(PluginModuleTest, FileThatIsNotALibraryError) {
         std::fclose(file);
     }
     EXPECT_THROW(PluginModule::Load(notALibrary), PluginLoadError);
-    std::filesystem::remove(notALibrary);
 }
 
 } // namespace
