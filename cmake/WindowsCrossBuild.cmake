@@ -46,6 +46,7 @@ function(tarvenix_cross_header_only_package package include_subdir)
     set(${package}_DIR "${mirror}/share/cmake/${package}" CACHE PATH "${package} for the cross build" FORCE)
 endfunction()
 tarvenix_cross_header_only_package(nlohmann_json nlohmann)
+tarvenix_cross_header_only_package(CLI11 CLI)
 
 # GoogleTest for the target, built from Debian's sources (package googletest): no
 # prebuilt Windows GoogleTest exists there, and nothing is downloaded. Only what a

@@ -2,8 +2,9 @@
 //
 // Parsing checks everything it can before anything is loaded: an unknown
 // option, a missing or malformed value, or an option that the command does
-// not take is a UsageError, which the host reports in one line with exit
-// status 2. Paths are only recorded here; opening them is the run's affair.
+// not take is a UsageError, which the host reports with exit status 2: one
+// line that names the problem, then one that says what to do about it. Paths
+// are only recorded here; opening them is the run's affair.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +17,16 @@
 
 namespace host {
 
-/// Bad command line; its message is the one line the host prints before exiting with 2.
+/// Bad command line: what() names the problem in one line, Hint() says what to do next.
 class UsageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const std::string& problem, std::string hint = {})
+        : std::runtime_error(problem), hint_(std::move(hint)) {}
+
+    const std::string& Hint() const { return hint_; }
+
+private:
+    std::string hint_;
 };
 
 enum class Language { English, Russian };
@@ -31,7 +38,8 @@ struct PlanOptions {
     std::optional<Language> language;             // the environment decides when absent
     std::optional<std::filesystem::path> trace;
     std::optional<std::filesystem::path> svg;
-    std::optional<std::filesystem::path> save;
+    std::optional<std::filesystem::path> html;
+    std::optional<std::filesystem::path> save;    // --out, or its older name --save
     bool json = false;
     std::optional<std::int32_t> cancelAfterSteps;
     std::int32_t answerDelayMs = 0;
@@ -50,14 +58,20 @@ struct AboutOptions {
     std::optional<Language> language;
 };
 
-struct HelpRequest {};
+/// --help, -h or the help command: `text` is the help of the command asked about.
+struct HelpRequest {
+    std::string text;
+};
 
-using HostCommand = std::variant<PlanOptions, GenerateOptions, AboutOptions, HelpRequest>;
+/// --version.
+struct VersionRequest {};
+
+using HostCommand = std::variant<PlanOptions, GenerateOptions, AboutOptions, HelpRequest, VersionRequest>;
 
 /// Parses the arguments after the program name; throws UsageError.
 HostCommand ParseCommandLine(const std::vector<std::string>& arguments);
 
-/// The synopsis printed by --help and after a usage error.
-const char* UsageText();
+/// `tarvenix-host 1.0.0.1`: the program and the project's version.
+std::string VersionText();
 
 } // namespace host

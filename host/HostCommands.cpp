@@ -123,6 +123,19 @@ PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
     return outputs;
 }
 
+/// The module that --plugin names, else the one built with the host. A module that is not
+/// there is named with the way to give another: a host moved out of its build has none beside it.
+PluginModule LoadPlugin(const std::optional<std::filesystem::path>& chosen) {
+    const std::filesystem::path path = chosen.value_or(DefaultPluginPath());
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        throw PluginLoadError("cannot load '" + path.string() + "': no such file; " +
+                              (chosen ? "check the path given to --plugin"
+                                      : "name the Tarvenix2 module with --plugin PATH"));
+    }
+    return PluginModule::Load(path);
+}
+
 void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& pluginFile) {
     const Group& group = galaxy.SelectedGroup();
     const std::int32_t at = group.InOrbit() ? group.planet : group.from;
@@ -167,7 +180,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
 
     ApplyLanguage(options.language);
-    const PluginModule module = PluginModule::Load(options.plugin.value_or(DefaultPluginPath()));
+    const PluginModule module = LoadPlugin(options.plugin);
     if (!options.json) {
         WriteRunHeader(out, galaxy, module.FileName());
     }
@@ -210,6 +223,9 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     }
     if (options.out) {
         OpenOutput(*options.out, "galaxy file") << text;
+        out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
+            << ", " << CountedText(generator.races, "race", "races") << ", "
+            << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
     } else {
         out << text;
     }
@@ -218,7 +234,7 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
 
 int RunAbout(const AboutOptions& options, std::ostream& out) {
     ApplyLanguage(options.language);
-    const PluginModule module = PluginModule::Load(options.plugin.value_or(DefaultPluginPath()));
+    const PluginModule module = LoadPlugin(options.plugin);
     const OrderedJson about = AskAbout(module.Exports());
     // The five keys of the about answer first, in their order; anything else after them.
     const std::array<std::string, 5> known = {"Name", "Author", "Version", "Date", "Description"};

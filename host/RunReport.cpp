@@ -1,35 +1,142 @@
 // RunReport.cpp - the summary counts and the two forms of the report.
 #include "host/RunReport.h"
 
+#include "host/NumberText.h"
+#include "host/TextColumns.h"
+
+#include <algorithm>
 #include <cmath>
-#include <iomanip>
 #include <ostream>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace host {
 namespace {
 
-/// `#p name`, or `#p` alone for a number that names no planet. Streamed, not concatenated:
-/// GCC 12 at -O3 takes short string concatenations for overlapping copies (-Wrestrict).
-void WritePlanet(std::ostream& out, const Galaxy& galaxy, std::int32_t number) {
-    out << '#' << number;
+constexpr const char* kIndent = "  ";
+constexpr const char* kColumnGap = "  ";
+constexpr const char* kRouteArrow = " -> ";
+
+/// `#p name`, or `#p` alone for a number that names no planet.
+std::string PlanetText(const Galaxy& galaxy, std::int32_t number) {
+    std::string text = "#" + std::to_string(number);
     if (galaxy.HasPlanet(number)) {
-        out << ' ' << galaxy.PlanetAt(number).name;
+        text.append(" ").append(galaxy.PlanetAt(number).name);
     }
+    return text;
 }
 
 double RoundedMs(double ms) {
     return std::round(ms * 1000.0) / 1000.0;
 }
 
+bool IsRelay(const OrderResult& order, std::int32_t selectedGroup) {
+    return order.group != 0 && order.group != selectedGroup;
+}
+
+/// A planet number in the JSON report; 0 (not parsed, not reached) is null.
+OrderedJson PlanetJson(std::int32_t number) {
+    return number != 0 ? OrderedJson(number) : OrderedJson(nullptr);
+}
+
+/// The order table's cells, one row per order, and each column's width in display columns.
+class OrderTable {
+public:
+    OrderTable(const std::vector<OrderResult>& orders, const Galaxy& galaxy, std::int32_t selectedGroup) {
+        for (const OrderResult& order : orders) {
+            Row row{order.order, order.accepted ? "accepted" : "refused", {}, {}, {}};
+            if (order.accepted) {
+                row.from = PlanetText(galaxy, order.origin);
+                row.to = PlanetText(galaxy, order.destination);
+                row.sentBy = (IsRelay(order, selectedGroup) ? "relay group " : "group ") + std::to_string(order.group);
+                anyAccepted_ = true;
+            } else {
+                row.from = order.reason;
+            }
+            rows_.push_back(row);
+        }
+        for (const Row& row : rows_) {
+            orderWidth_ = std::max(orderWidth_, DisplayColumns(row.order));
+            if (!row.to.empty()) {
+                fromWidth_ = std::max(fromWidth_, DisplayColumns(row.from));
+                toWidth_ = std::max(toWidth_, DisplayColumns(row.to));
+            }
+        }
+    }
+
+    void Write(std::ostream& out) const {
+        out << "Orders:\n" << kIndent << PadToColumns("Order", orderWidth_) << kColumnGap
+            << PadToColumns("Result", kResultWidth) << kColumnGap;
+        if (anyAccepted_) {
+            out << PadToColumns("From", fromWidth_) << PadToColumns("", DisplayColumns(kRouteArrow))
+                << PadToColumns("To", toWidth_) << kColumnGap << "Sent by\n";
+        } else {
+            out << "Reason\n";
+        }
+        for (const Row& row : rows_) {
+            out << kIndent << PadToColumns(row.order, orderWidth_) << kColumnGap
+                << PadToColumns(row.result, kResultWidth) << kColumnGap;
+            if (row.to.empty()) {
+                out << row.from << '\n'; // a refusal's reason runs to the end of the line
+                continue;
+            }
+            out << PadToColumns(row.from, fromWidth_) << kRouteArrow << PadToColumns(row.to, toWidth_)
+                << kColumnGap << row.sentBy << '\n';
+        }
+    }
+
+private:
+    struct Row {
+        std::string order;
+        std::string result;
+        std::string from; // a refused order's reason
+        std::string to;   // empty for a refused order
+        std::string sentBy;
+    };
+    static constexpr std::size_t kResultWidth = 8; // "accepted"
+
+    std::vector<Row> rows_;
+    bool anyAccepted_ = false;
+    std::size_t orderWidth_ = DisplayColumns("Order");
+    std::size_t fromWidth_ = DisplayColumns("From");
+    std::size_t toWidth_ = DisplayColumns("To");
+};
+
+std::string SummaryLine(const PlanSummary& summary) {
+    std::string line = "Summary: " + CountedText(summary.shipsSent, "ship sent", "ships sent");
+    if (summary.relays > 0) {
+        line += ", " + std::to_string(summary.relays) + " of them by " +
+                (summary.relays == 1 ? "a relay group" : "relay groups") + " (" +
+                CountedText(summary.relayChains, "relay chain", "relay chains") + ")";
+    }
+    return line + "; " + CountedText(summary.queries, "query answered", "queries answered") + "; planning took " +
+           FixedText(summary.planMs, 1) + " ms";
+}
+
 } // namespace
+
+std::string CountedText(std::int64_t count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
 
 PlanSummary Summarize(const RunOutcome& outcome, std::int32_t selectedGroup) {
     PlanSummary summary;
+    // A chain starts with a relay hop from a planet that no other relay hop reached.
+    std::set<std::int32_t> reachedByRelay;
     for (const OrderResult& order : outcome.orders) {
-        if (order.accepted) {
-            ++summary.shipsSent;
-            summary.relays += order.group != selectedGroup ? 1 : 0;
+        if (order.accepted && IsRelay(order, selectedGroup)) {
+            reachedByRelay.insert(order.destination);
+        }
+    }
+    for (const OrderResult& order : outcome.orders) {
+        if (!order.accepted) {
+            continue;
+        }
+        ++summary.shipsSent;
+        if (IsRelay(order, selectedGroup)) {
+            ++summary.relays;
+            summary.relayChains += reachedByRelay.count(order.origin) == 0 ? 1 : 0;
         }
     }
     summary.queries = outcome.queries;
@@ -44,6 +151,9 @@ OrderedJson ReportJson(const RunOutcome& outcome, std::int32_t selectedGroup) {
         entry["order"] = order.order;
         entry["accepted"] = order.accepted;
         entry["reason"] = order.reason;
+        entry["from"] = PlanetJson(order.origin);
+        entry["to"] = PlanetJson(order.destination);
+        entry["relay"] = IsRelay(order, selectedGroup);
         orders.push_back(std::move(entry));
     }
     const PlanSummary summary = Summarize(outcome, selectedGroup);
@@ -58,38 +168,39 @@ OrderedJson ReportJson(const RunOutcome& outcome, std::int32_t selectedGroup) {
     return report;
 }
 
+std::string NoOrdersReason(const RunOutcome& outcome, const Galaxy& galaxy) {
+    if (!outcome.orders.empty()) {
+        return {};
+    }
+    if (outcome.Cancelled()) {
+        return "Cancel was pressed before the plan was complete, so nothing was sent";
+    }
+    if (outcome.messageBox) {
+        return "the plug-in showed the message above instead of planning";
+    }
+    if (outcome.addRequests == 0) {
+        return "the plug-in ended without sending a plan";
+    }
+    const Group& group = galaxy.SelectedGroup();
+    if (group.count == 0) {
+        return "group " + std::to_string(group.number) + " has no ship left to send";
+    }
+    return "every planet within reach already holds a " + group.type + " or an equivalent ship";
+}
+
 void WriteReportText(std::ostream& out, const RunOutcome& outcome, const Galaxy& galaxy,
                      std::int32_t selectedGroup) {
     if (outcome.messageBox) {
         out << "Message box: " << *outcome.messageBox << "  [OK]\n";
     }
     if (!outcome.orders.empty()) {
-        out << "Orders:\n";
-        for (const OrderResult& order : outcome.orders) {
-            out << "  " << std::left << std::setw(12) << order.order << ' ';
-            if (order.accepted) {
-                out << "accepted  ";
-                WritePlanet(out, galaxy, order.origin);
-                out << " -> ";
-                WritePlanet(out, galaxy, order.destination);
-                if (order.group != selectedGroup) {
-                    out << "  (relay group " << order.group << ')';
-                }
-            } else {
-                out << "refused   " << order.reason;
-            }
-            out << '\n';
-        }
-    }
-    if (outcome.Cancelled()) {
+        OrderTable(outcome.orders, galaxy, selectedGroup).Write(out);
+    } else if (outcome.Cancelled()) {
         out << "Cancelled: nothing was sent.\n";
-    } else if (outcome.addRequests > 0 && outcome.orders.empty()) {
-        out << "The plan holds no orders.\n";
+    } else {
+        out << "The plan holds no orders: " << NoOrdersReason(outcome, galaxy) << ".\n";
     }
-    const PlanSummary summary = Summarize(outcome, selectedGroup);
-    out << "Summary: " << summary.shipsSent << " ships sent, " << summary.relays << " relays used, "
-        << summary.queries << " queries answered, planning took " << std::fixed << std::setprecision(1)
-        << summary.planMs << " ms\n";
+    out << SummaryLine(Summarize(outcome, selectedGroup)) << '\n';
 }
 
 } // namespace host

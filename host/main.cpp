@@ -23,8 +23,12 @@ int Run(const std::vector<std::string>& arguments) {
                           [](const host::PlanOptions& options) { return host::RunPlan(options, std::cout); },
                           [](const host::GenerateOptions& options) { return host::RunGenerate(options, std::cout); },
                           [](const host::AboutOptions& options) { return host::RunAbout(options, std::cout); },
-                          [](const host::HelpRequest&) {
-                              std::cout << host::UsageText();
+                          [](const host::HelpRequest& help) {
+                              std::cout << help.text;
+                              return host::kExitOk;
+                          },
+                          [](const host::VersionRequest&) {
+                              std::cout << host::VersionText() << '\n';
                               return host::kExitOk;
                           },
                       },
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
     try {
         return Run(arguments);
     } catch (const host::UsageError& error) {
-        std::cerr << "tarvenix-host: " << error.what() << '\n' << host::UsageText();
+        std::cerr << "tarvenix-host: " << error.what() << '\n' << error.Hint() << '\n';
         return host::kExitBadInput;
     } catch (const std::exception& error) {
         std::cerr << "tarvenix-host: " << error.what() << '\n';

@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 exec ./install-missing-packages.sh "build dependencies" \
-    cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+    cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev

@@ -35,9 +35,15 @@ TEST(HostRunTest, PlanOnTheDemoGalaxyPrintsOrdersAndSummary) {
                            "in orbit of #1 Hearth"),
               std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("22 #17 1     accepted  #16 Pallas -> #17 Solace  (relay group 22)"), std::string::npos)
+    // Columns as wide as their widest cell, under a header row.
+    EXPECT_NE(run.out.find("  Order     Result    From           To           Sent by\n"
+                           "  7 #5 1    accepted  #1 Hearth   -> #5 Brisk     group 7\n"),
+              std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("Summary: 10 ships sent, 3 relays used, 6 queries answered, planning took "),
+    EXPECT_NE(run.out.find("  22 #17 1  accepted  #16 Pallas  -> #17 Solace   relay group 22\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Summary: 10 ships sent, 3 of them by relay groups (2 relay chains); "
+                           "6 queries answered; planning took "),
               std::string::npos)
         << run.out;
 }
@@ -48,7 +54,10 @@ TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
     ScopedEnvironment orders("TARVENIX_TEST_PLUGIN_ORDERS", "7 #5 1;18 #18 1;7 #40 1;7 #5;9 #3 1");
     const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.rfind("{\"orders\": [{\"order\": \"7 #5 1\", \"accepted\": true, \"reason\": \"\"}, ", 0), 0u)
+    EXPECT_EQ(run.out.rfind("{\"orders\": [{\"order\": \"7 #5 1\", \"accepted\": true, \"reason\": \"\", "
+                            "\"from\": 1, \"to\": 5, \"relay\": false}, ",
+                            0),
+              0u)
         << run.out;
 
     const Json report = Json::parse(run.out);
@@ -140,7 +149,8 @@ TEST(HostRunTest, ExitStatuses) {
          "--svg '" + (folder / "demo.json").string() + "' would overwrite the galaxy file"},
         {{"--galaxy", (folder / "demo.json").string(), "--save", (folder / "demo.json").string()}, "0", "sync", 2,
          "would overwrite the galaxy file"},
-        {{"--plugin", "/missing.so"}, "0", "sync", 1, "cannot load '/missing.so'"},
+        {{"--plugin", "/missing.so"}, "0", "sync", 1,
+         "cannot load '/missing.so': no such file; check the path given to --plugin"},
         {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, "0", "sync", 1,
          "cannot resolve 'OnClose' in 'TestPluginWithoutClose.so'"},
         {{"--plugin", kPlugin}, "1", "sync", 1, "registered no menu item"},
@@ -191,6 +201,7 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     const HostRun generate = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                               "--seed", "11", "--out", galaxyPath.string()});
     ASSERT_EQ(generate.status, 0) << generate.err;
+    EXPECT_EQ(generate.out, "Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n");
     const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                            "--seed", "11"});
     EXPECT_EQ(again.out, host_test::ReadText(galaxyPath)) << "the same seed gives the same bytes";
