@@ -4,16 +4,32 @@
 // window layer's model: its title, a bar that follows the progress control's
 // range and position, and its Cancel button (Ctrl-C presses it). It draws on
 // the error stream, and only when that stream is a terminal: the report on
-// standard output and any redirected output stay clean. Used on the host's
-// thread, which owns the window, while the message loop runs.
+// standard output and any redirected output stay clean. The line is redrawn
+// in place and never reaches the terminal's last column, so the terminal
+// never wraps it and no stale copy is left behind, in any language: widths
+// are counted in display columns, not bytes. Used on the host's thread, which
+// owns the window, while the message loop runs.
 #pragma once
 
 #include "platform/Window.h"
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace host {
+
+/// What the terminal line shows of the progress window.
+struct ProgressLine {
+    std::string title;
+    bool hasBar = false;
+    std::int32_t minimum = 0;
+    std::int32_t maximum = 0;
+    std::int32_t position = 0;
+    std::string button; // the Cancel button's text; empty when the window has none
+};
 
 class TerminalView {
 public:
@@ -28,8 +44,15 @@ public:
     /// Clears the drawn line, so that what follows starts on a clean one.
     void Close();
 
-    /// The window as one line of text: title, bar of `barWidth` cells, position, button.
-    static std::string Render(HWND window, int barWidth);
+    /// What `window` shows, or nothing when it is not a dialog drawn here (always on Windows).
+    static std::optional<ProgressLine> Read(HWND window);
+
+    /// `line` in at most `columns` - 1 display columns: the bar narrows first (30 cells at
+    /// most), then the Ctrl-C hint and the button's frame get shorter, then the title is cut.
+    static std::string Fit(const ProgressLine& line, std::size_t columns);
+
+    /// The terminal's width in columns: the terminal's own answer, else COLUMNS, else 80.
+    static std::size_t TerminalColumns(int fd);
 
 private:
     void Write(const std::string& text) const;

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -209,7 +210,10 @@ TEST_F(TarvenixModuleTest, RussianLocaleGivesRussianTextsAndOnlyTheRussianComman
     EXPECT_STREQ("Рассылка кораблей", title);
     GetWindowTextA(GetDlgItem(window, kStopButton), title, sizeof title);
     EXPECT_STREQ("Cancel", title);
-    EXPECT_EQ("Рассылка кораблей  [..........] 0/100  [ Cancel ]", host::TerminalView::Render(window, 10))
+    const std::optional<host::ProgressLine> shown = host::TerminalView::Read(window);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ("Рассылка кораблей  [" + std::string(30, '.') + "] 0/100    [ Cancel ]  (Ctrl-C: Cancel)",
+              host::TerminalView::Fit(*shown, 120))
         << "the host's terminal view: the control's initial state before the first range";
     gate.Open();
     ASSERT_TRUE(PumpUntilGone(window));
