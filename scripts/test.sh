@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds and tests the debug build and the
 # address/undefined-behaviour sanitizer build, runs the threaded tests under the thread
-# sanitizer, then the Windows target under Wine where that stage exists.
+# sanitizer, fuzzes each libFuzzer harness for a minute, then the Windows target under Wine
+# where that stage exists.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,10 @@ run_preset() {
 run_preset dev
 run_preset asan
 run_preset tsan
+
+# One harness at a time, each for a bounded time from a copy of its checked-in corpus.
+echo "== fuzz: configure, build, fuzz each harness"
+scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
 
 if [ -x scripts/test-windows.sh ]; then
     scripts/test-windows.sh 2>&1 | tee "$log_dir/windows.log"
