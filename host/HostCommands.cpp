@@ -7,6 +7,7 @@
 #include "host/GalaxyFile.h"
 #include "host/GalaxyGenerator.h"
 #include "host/JsonText.h"
+#include "host/PlanPage.h"
 #include "host/PlanPicture.h"
 #include "host/PluginModule.h"
 #include "host/PluginSession.h"
@@ -87,6 +88,7 @@ std::ofstream OpenOutput(const std::filesystem::path& path, const char* what) {
 struct PlanOutputs {
     std::ofstream trace;
     std::ofstream svg;
+    std::ofstream html;
     std::optional<std::filesystem::path> save;
 };
 
@@ -102,6 +104,7 @@ void RefuseOverwritingGalaxy(const PlanOptions& options, const std::filesystem::
 PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
     PlanOutputs outputs;
     for (const auto& [output, option] : {std::pair{&options.trace, "--trace"}, std::pair{&options.svg, "--svg"},
+                                         std::pair{&options.html, "--html"},
                                          std::pair{&options.save, "--save"}}) {
         if (*output) {
             RefuseOverwritingGalaxy(options, **output, option);
@@ -112,6 +115,9 @@ PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
     }
     if (options.svg) {
         outputs.svg = OpenOutput(*options.svg, "picture file");
+    }
+    if (options.html) {
+        outputs.html = OpenOutput(*options.html, "plan page");
     }
     if (options.save) {
         // Checked now for writability, without emptying what is there; written after the run.
@@ -200,7 +206,10 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
         SaveGalaxyFile(galaxy, *outputs.save);
     }
     if (options.svg) {
-        outputs.svg << DrawPlanSvg(galaxy, selectedGroup, outcome.orders);
+        outputs.svg << DrawPlanSvg(galaxy, selectedGroup, outcome);
+    }
+    if (options.html) {
+        outputs.html << WritePlanPage(galaxy, selectedGroup, outcome);
     }
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";

@@ -1,334 +1,215 @@
-// PlanPicture.cpp - laying out planets and orders and writing them as SVG.
+// PlanPicture.cpp - the plan's scene written as SVG: title, framed plot, overview, legend.
 #include "host/PlanPicture.h"
 
 #include "host/NumberText.h"
+#include "host/PlanScene.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <set>
 #include <sstream>
 
 namespace host {
 namespace {
 
+constexpr double kMargin = 24.0;
 constexpr double kPlotWidth = 1000.0;
 constexpr double kMaxPlotHeight = 900.0;
-constexpr double kMinPlotHeight = 420.0;
-constexpr double kMargin = 48.0;      // room for labels at the edges
-constexpr double kTitleHeight = 56.0;
-constexpr double kLegendWidth = 270.0;
-constexpr double kLegendGap = 40.0;  // keeps labels of the easternmost planets clear of the legend
-constexpr std::size_t kLabelEveryPlanetUpTo = 150;
+constexpr double kMinPlotHeight = 560.0;  // the legend and the overview need this much beside the plot
+constexpr double kTitleHeight = 64.0;
+constexpr double kNoteHeight = 26.0;
+constexpr double kPanelWidth = 290.0;
+constexpr double kLabelSize = 11.0;
+constexpr std::size_t kLabelEveryPlanetUpTo = 150; // planets in the frame; above this only those in the plan
 
 constexpr const char* kBackground = "#0d1321";
-constexpr const char* kDirectColour = "#8ecae6";
-constexpr const char* kRefusedColour = "#ef476f";
-constexpr std::array<const char*, 6> kChainColours = {"#f4a261", "#c77dff", "#ff70a6",
-                                                      "#f9c74f", "#e76f51", "#90be6d"};
+constexpr const char* kPanelFill = "#151d30";
+constexpr const char* kPanelStroke = "#2c3a57";
 
-enum class PlanetKind { Other, Reachable, Own };
-
-struct PlanetStyle {
-    const char* fill;
-    const char* stroke;
-    const char* label;
-};
-
-PlanetStyle StyleOf(PlanetKind kind) {
-    switch (kind) {
-    case PlanetKind::Own:
-        return {"#2a9d8f", "#b7f0e6", "Own planet"};
-    case PlanetKind::Reachable:
-        return {"#1d3557", "#8ecae6", "Within drive range"};
-    case PlanetKind::Other:
-        break;
-    }
-    return {"#3a4256", "#5c6680", "Other planet"};
+/// A picture coordinate or length with one place. Scaling can only give a non-finite or absurd
+/// value from absurd galaxy coordinates; those are clamped so the document stays valid.
+std::string Number(double value) {
+    constexpr double kLimit = 1.0e7;
+    return FixedText(std::isnan(value) ? 0.0 : std::clamp(value, -kLimit, kLimit), 1);
 }
 
-/// A picture coordinate or length with one place; a tenth of a pixel is as fine as a picture needs.
-std::string Number(double value) { return FixedText(value, 1); }
-
-/// An order drawn as an arrow from one planet to another.
-struct Arrow {
-    std::int32_t from = 0;
-    std::int32_t to = 0;
-    int chain = -1; // index into the chain colours; -1 for a direct send
-    bool refused = false;
-};
-
-/// Orders sorted into arrows: direct sends, relay chains (numbered), refused orders.
-class PlanLayout {
-public:
-    PlanLayout(const Galaxy& galaxy, std::int32_t selectedGroup, const std::vector<OrderResult>& orders)
-        : galaxy_(galaxy), selectedGroup_(selectedGroup) {
-        std::vector<const OrderResult*> relayed;
-        for (const OrderResult& order : orders) {
-            if (!order.accepted) {
-                AddRefused(order);
-            } else if (order.group != selectedGroup_) {
-                relayed.push_back(&order);
-                relayPlanets_.insert(order.origin);
-            }
-        }
-        for (const OrderResult& order : orders) {
-            if (order.accepted && order.group == selectedGroup_) {
-                AddSelectedSend(order, relayed);
-            }
-        }
-        // Relay sends that no send of the selection led to still form chains of their own.
-        for (const OrderResult* order : relayed) {
-            if (order != nullptr) {
-                arrows_.push_back({order->origin, order->destination, chainCount_++, false});
-            }
-        }
-    }
-
-    const std::vector<Arrow>& Arrows() const { return arrows_; }
-    const std::set<std::int32_t>& RelayPlanets() const { return relayPlanets_; }
-    int ChainCount() const { return chainCount_; }
-    std::size_t DirectCount() const {
-        return static_cast<std::size_t>(std::count_if(arrows_.begin(), arrows_.end(), [](const Arrow& a) {
-            return a.chain < 0 && !a.refused;
-        }));
-    }
-
-private:
-    void AddSelectedSend(const OrderResult& order, std::vector<const OrderResult*>& relayed) {
-        if (relayPlanets_.count(order.destination) == 0) {
-            arrows_.push_back({order.origin, order.destination, -1, false});
-            return;
-        }
-        const int chain = chainCount_++;
-        arrows_.push_back({order.origin, order.destination, chain, false});
-        // Follow the ship on: each relay hands on from the planet the previous hop reached.
-        std::int32_t at = order.destination;
-        for (bool extended = true; extended;) {
-            extended = false;
-            for (const OrderResult*& next : relayed) {
-                if (next != nullptr && next->origin == at) {
-                    arrows_.push_back({next->origin, next->destination, chain, false});
-                    at = next->destination;
-                    next = nullptr; // each relay order belongs to one chain
-                    extended = true;
-                    break;
-                }
-            }
-        }
-    }
-
-    void AddRefused(const OrderResult& order) {
-        const Group* group = galaxy_.FindGroup(order.group);
-        if (group == nullptr || !galaxy_.HasPlanet(order.destination)) {
-            return; // nothing to draw it between
-        }
-        const std::int32_t from = group->InOrbit() ? group->planet : group->from;
-        if (galaxy_.HasPlanet(from)) {
-            arrows_.push_back({from, order.destination, -1, true});
-        }
-    }
-
-    const Galaxy& galaxy_;
-    std::int32_t selectedGroup_;
-    std::vector<Arrow> arrows_;
-    std::set<std::int32_t> relayPlanets_;
-    int chainCount_ = 0;
-};
-
-/// Galaxy coordinates to picture coordinates, keeping the galaxy's proportions.
+/// Galaxy coordinates inside `box` to the plot rectangle at (left, top), keeping proportions.
 class Viewport {
 public:
-    explicit Viewport(const std::vector<Planet>& planets) {
-        double minX = 0.0, maxX = 1.0, minY = 0.0, maxY = 1.0;
-        if (!planets.empty()) {
-            minX = maxX = planets.front().x;
-            minY = maxY = planets.front().y;
-            for (const Planet& planet : planets) {
-                minX = std::min(minX, planet.x);
-                maxX = std::max(maxX, planet.x);
-                minY = std::min(minY, planet.y);
-                maxY = std::max(maxY, planet.y);
-            }
+    Viewport(const PlanBox& box, double left, double top, double width, double height)
+        : box_(box), left_(left), top_(top) {
+        const double spanX = std::max(box.Width(), 1e-9), spanY = std::max(box.Height(), 1e-9);
+        scale_ = std::min(width / spanX, height / spanY);
+        if (!std::isfinite(scale_) || scale_ <= 0.0) {
+            scale_ = 1.0;
         }
-        const double spanX = std::max(maxX - minX, 1.0);
-        const double spanY = std::max(maxY - minY, 1.0);
-        plotHeight_ = std::clamp(kPlotWidth * spanY / spanX, kMinPlotHeight, kMaxPlotHeight);
-        scale_ = std::min(kPlotWidth / spanX, plotHeight_ / spanY);
-        minX_ = minX;
-        minY_ = minY;
-        // Centre the galaxy in the plot when one side is narrower than the area.
-        offsetX_ = kMargin + (kPlotWidth - spanX * scale_) / 2.0;
-        offsetY_ = kTitleHeight + kMargin + (plotHeight_ - spanY * scale_) / 2.0;
+        // Centre the box when one side is narrower than the plot.
+        left_ += (width - spanX * scale_) / 2.0;
+        top_ += (height - spanY * scale_) / 2.0;
     }
 
-    double X(double x) const { return offsetX_ + (x - minX_) * scale_; }
-    double Y(double y) const { return offsetY_ + (y - minY_) * scale_; }
-    double Width() const { return kMargin * 2 + kPlotWidth + kLegendGap + kLegendWidth; }
+    double X(double x) const { return left_ + (x - box_.minX) * scale_; }
+    double Y(double y) const { return top_ + (y - box_.minY) * scale_; }
     double Scale() const { return scale_; }
-    double Height() const { return kTitleHeight + kMargin * 2 + plotHeight_; }
-    double LegendX() const { return kMargin * 2 + kPlotWidth + kLegendGap; }
 
 private:
-    double minX_ = 0.0;
-    double minY_ = 0.0;
+    PlanBox box_;
+    double left_;
+    double top_;
     double scale_ = 1.0;
-    double offsetX_ = 0.0;
-    double offsetY_ = 0.0;
-    double plotHeight_ = kMinPlotHeight;
 };
 
-std::vector<PlanetKind> ClassifyPlanets(const Galaxy& galaxy, const std::string& race) {
-    std::vector<PlanetKind> kinds(galaxy.Planets().size(), PlanetKind::Other);
-    const Race* owner = galaxy.FindRace(race);
-    const double driveRange = owner != nullptr ? owner->drivesTech * 40.0 : 0.0;
-    std::vector<std::int32_t> near;
-    for (std::int32_t number = 1; number <= galaxy.PlanetCount(); ++number) {
-        if (galaxy.PlanetAt(number).owner != race) {
-            continue;
-        }
-        kinds[number - 1] = PlanetKind::Own;
-        near.clear();
-        galaxy.PlanetsWithinRange(number, driveRange, near);
-        for (std::int32_t reached : near) {
-            PlanetKind& kind = kinds[reached - 1];
-            kind = kind == PlanetKind::Own ? kind : PlanetKind::Reachable;
-        }
-    }
-    return kinds;
-}
-
-const char* ArrowColour(const Arrow& arrow) {
+std::string ArrowColour(const PlanArrow& arrow) {
     if (arrow.refused) {
         return kRefusedColour;
     }
-    return arrow.chain < 0 ? kDirectColour : kChainColours[static_cast<std::size_t>(arrow.chain) % kChainColours.size()];
+    return arrow.chain < 0 ? kDirectColour : kChainColours[static_cast<std::size_t>(arrow.chain) % kChainColourCount];
 }
 
-std::string MarkerId(const Arrow& arrow) {
+std::string MarkerId(const PlanArrow& arrow) {
     if (arrow.refused) {
         return "head-refused";
     }
     return arrow.chain < 0 ? "head-direct"
-                           : "head-chain" + std::to_string(static_cast<std::size_t>(arrow.chain) % kChainColours.size());
-}
-
-void WriteMarker(std::ostringstream& svg, const std::string& id, const char* colour) {
-    svg << "    <marker id=\"" << id << "\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"5\" "
-        << "markerHeight=\"5\" orient=\"auto-start-reverse\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\""
-        << colour << "\"/></marker>\n";
+                           : "head-chain" + std::to_string(static_cast<std::size_t>(arrow.chain) % kChainColourCount);
 }
 
 class SvgPlan {
 public:
-    SvgPlan(const Galaxy& galaxy, std::int32_t selectedGroup, const std::vector<OrderResult>& orders)
-        : galaxy_(galaxy), layout_(galaxy, selectedGroup, orders), view_(galaxy.Planets()) {
-        const Group* selected = galaxy.FindGroup(selectedGroup);
-        if (selected != nullptr) {
-            selected_ = *selected;
-            source_ = selected->InOrbit() ? selected->planet : selected->from;
+    explicit SvgPlan(const PlanScene& scene) : scene_(scene), galaxy_(scene.GalaxyDrawn()) {
+        note_ = scene.EndingNote();
+        plotTop_ = kTitleHeight + (note_.empty() ? 0.0 : kNoteHeight);
+        const PlanBox& frame = scene.Frame();
+        const double aspect = frame.Height() / std::max(frame.Width(), 1e-9);
+        plotHeight_ = std::isfinite(aspect) ? std::clamp(kPlotWidth * aspect, kMinPlotHeight, kMaxPlotHeight)
+                                            : kMinPlotHeight;
+        for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
+            const Planet& planet = galaxy_.PlanetAt(number);
+            planetsInFrame_ += frame.Contains(planet.x, planet.y) ? 1 : 0;
         }
-        kinds_ = ClassifyPlanets(galaxy, selected_.race);
-        radius_ = galaxy.Planets().size() <= 500 ? 5.0 : galaxy.Planets().size() <= 5000 ? 3.0 : 1.5;
-        for (const OrderResult& order : orders) {
-            shipsSent_ += order.accepted ? 1 : 0;
-        }
+        // Dense frames get smaller planets, so that they stay apart.
+        faded_ = planetsInFrame_ <= 500 ? 1.6 : planetsInFrame_ <= 3000 ? 1.0 : 0.7;
     }
 
     std::string Write() {
+        const Viewport view(scene_.Frame(), kMargin, plotTop_, kPlotWidth, plotHeight_);
         svg_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Number(view_.Width())
-             << "\" height=\"" << Number(view_.Height()) << "\" viewBox=\"0 0 " << Number(view_.Width())
-             << ' ' << Number(view_.Height()) << "\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n";
+             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Number(Width()) << "\" height=\""
+             << Number(Height()) << "\" viewBox=\"0 0 " << Number(Width()) << ' ' << Number(Height())
+             << "\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n";
         WriteDefinitions();
         svg_ << "  <rect width=\"100%\" height=\"100%\" fill=\"" << kBackground << "\"/>\n";
         WriteTitle();
-        WritePlanets();
-        WriteArrows();
-        WriteLabels();
+        svg_ << "  <g clip-path=\"url(#plot)\">\n";
+        WritePlanets(view);
+        WriteArrows(view);
+        WriteLabels(view);
+        svg_ << "  </g>\n";
+        WriteEmptyPlotNote();
         WriteLegend();
+        if (scene_.FrameIsPartOfGalaxy()) {
+            WriteOverview();
+        }
         svg_ << "</svg>\n";
         return svg_.str();
     }
 
 private:
+    double Width() const { return kMargin * 3 + kPlotWidth + kPanelWidth; }
+    double Height() const { return plotTop_ + plotHeight_ + kMargin; }
+    double PanelX() const { return kMargin * 2 + kPlotWidth; }
+
     void WriteDefinitions() {
         svg_ << "  <defs>\n";
-        WriteMarker(svg_, "head-direct", kDirectColour);
-        WriteMarker(svg_, "head-refused", kRefusedColour);
-        for (std::size_t i = 0; i < kChainColours.size(); ++i) {
-            WriteMarker(svg_, "head-chain" + std::to_string(i), kChainColours[i]);
+        WriteMarker("head-direct", kDirectColour);
+        WriteMarker("head-refused", kRefusedColour);
+        for (std::size_t i = 0; i < kChainColourCount; ++i) {
+            WriteMarker("head-chain" + std::to_string(i), kChainColours[i]);
         }
-        svg_ << "    <radialGradient id=\"source-glow\"><stop offset=\"0%\" stop-color=\"#ffd166\" "
-             << "stop-opacity=\"0.55\"/><stop offset=\"100%\" stop-color=\"#ffd166\" stop-opacity=\"0\"/>"
-             << "</radialGradient>\n  </defs>\n";
+        svg_ << "    <clipPath id=\"plot\"><rect x=\"" << Number(kMargin) << "\" y=\"" << Number(plotTop_)
+             << "\" width=\"" << Number(kPlotWidth) << "\" height=\"" << Number(plotHeight_) << "\"/></clipPath>\n"
+             << "  </defs>\n";
+    }
+
+    void WriteMarker(const std::string& id, const char* colour) {
+        svg_ << "    <marker id=\"" << id << "\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"5\" "
+             << "markerHeight=\"5\" orient=\"auto-start-reverse\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\""
+             << colour << "\"/></marker>\n";
     }
 
     void WriteTitle() {
+        const Group& group = scene_.Selected();
         svg_ << "  <g id=\"title\" fill=\"#e0e6f0\">\n"
              << "    <text x=\"" << Number(kMargin) << "\" y=\"30\" font-size=\"20\" font-weight=\"bold\">"
              << EscapeXml(galaxy_.Game()) << ", turn " << galaxy_.Turn() << "</text>\n"
-             << "    <text x=\"" << Number(kMargin) << "\" y=\"50\" font-size=\"13\" fill=\"#aab4c8\">Group "
-             << selected_.number << " (" << EscapeXml(selected_.type) << ", " << EscapeXml(selected_.race)
-             << ") from " << EscapeXml(PlanetName(source_)) << ": " << shipsSent_ << " ships sent, "
-             << layout_.DirectCount() << " direct, " << layout_.ChainCount() << " relay chains</text>\n"
-             << "  </g>\n";
-    }
-
-    void WritePlanets() {
-        svg_ << "  <g id=\"planets\" stroke-width=\"1.2\">\n";
-        if (galaxy_.HasPlanet(source_)) {
-            const Planet& source = galaxy_.PlanetAt(source_);
-            // The group's reach: where its ships can go without a relay.
-            svg_ << "    <circle class=\"reach\" cx=\"" << Number(view_.X(source.x)) << "\" cy=\""
-                 << Number(view_.Y(source.y)) << "\" r=\"" << Number(selected_.speed * view_.Scale())
-                 << "\" fill=\"#ffd166\" fill-opacity=\"0.04\" stroke=\"#ffd166\" stroke-opacity=\"0.35\" "
-                 << "stroke-dasharray=\"4 4\"/>\n";
-            svg_ << "    <circle cx=\"" << Number(view_.X(source.x)) << "\" cy=\"" << Number(view_.Y(source.y))
-                 << "\" r=\"" << Number(radius_ * 5) << "\" fill=\"url(#source-glow)\"/>\n";
-        }
-        for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
-            const Planet& planet = galaxy_.PlanetAt(number);
-            const PlanetStyle style = StyleOf(kinds_[number - 1]);
-            svg_ << "    <circle class=\"planet\" cx=\"" << Number(view_.X(planet.x)) << "\" cy=\""
-                 << Number(view_.Y(planet.y)) << "\" r=\"" << Number(radius_) << "\" fill=\"" << style.fill
-                 << "\" stroke=\"" << style.stroke << "\"><title>#" << number << ' '
-                 << EscapeXml(planet.name) << "</title></circle>\n";
-        }
-        for (std::int32_t relay : layout_.RelayPlanets()) {
-            if (galaxy_.HasPlanet(relay)) {
-                svg_ << "    <circle class=\"relay\" cx=\"" << Number(view_.X(galaxy_.PlanetAt(relay).x))
-                     << "\" cy=\"" << Number(view_.Y(galaxy_.PlanetAt(relay).y)) << "\" r=\""
-                     << Number(radius_ + 3.5) << "\" fill=\"none\" stroke=\"#f4a261\" stroke-dasharray=\"2 2\"/>\n";
-            }
-        }
-        if (galaxy_.HasPlanet(source_)) {
-            svg_ << "    <circle class=\"source\" cx=\"" << Number(view_.X(galaxy_.PlanetAt(source_).x))
-                 << "\" cy=\"" << Number(view_.Y(galaxy_.PlanetAt(source_).y)) << "\" r=\""
-                 << Number(radius_ + 4) << "\" fill=\"none\" stroke=\"#ffd166\" stroke-width=\"2.5\"/>\n";
+             << "    <text x=\"" << Number(kMargin) << "\" y=\"52\" font-size=\"13\" fill=\"#aab4c8\">Group "
+             << group.number << " (" << EscapeXml(group.type) << ", " << EscapeXml(group.race) << ") from "
+             << EscapeXml(PlanetName(scene_.Source())) << ": " << EscapeXml(scene_.SendsSummary()) << "</text>\n";
+        if (!note_.empty()) {
+            svg_ << "    <text id=\"ending\" x=\"" << Number(kMargin) << "\" y=\"" << Number(kTitleHeight + 14)
+                 << "\" font-size=\"14\" font-weight=\"bold\" fill=\"#ffb4a2\">" << EscapeXml(note_) << "</text>\n";
         }
         svg_ << "  </g>\n";
     }
 
-    void WriteArrows() {
+    void WritePlanets(const Viewport& view) {
+        svg_ << "  <rect x=\"" << Number(kMargin) << "\" y=\"" << Number(plotTop_) << "\" width=\""
+             << Number(kPlotWidth) << "\" height=\"" << Number(plotHeight_) << "\" fill=\"#0f182a\" stroke=\""
+             << kPanelStroke << "\"/>\n";
+        svg_ << "  <g id=\"planets\" stroke-width=\"1\">\n";
+        if (scene_.Source() != 0) {
+            const Planet& source = galaxy_.PlanetAt(scene_.Source());
+            // The group's reach: where its ships can go without a relay.
+            svg_ << "    <circle class=\"reach\" cx=\"" << Number(view.X(source.x)) << "\" cy=\""
+                 << Number(view.Y(source.y)) << "\" r=\"" << Number(scene_.Selected().speed * view.Scale())
+                 << "\" fill=\"#ffd166\" fill-opacity=\"0.05\" stroke=\"#ffd166\" stroke-opacity=\"0.45\" "
+                 << "stroke-dasharray=\"5 4\"/>\n";
+        }
+        // Faded planets first, so that the ones taking part are drawn over them.
+        for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
+            if (!scene_.TakesPart(number)) {
+                WritePlanet(view, number, faded_);
+            }
+        }
+        for (std::int32_t number : scene_.Participants()) {
+            WritePlanet(view, number, 1.0);
+        }
+        svg_ << "  </g>\n";
+    }
+
+    void WritePlanet(const Viewport& view, std::int32_t number, double scale) {
+        const Planet& planet = galaxy_.PlanetAt(number);
+        if (!scene_.Frame().Contains(planet.x, planet.y)) {
+            return; // outside the frame; the overview shows it
+        }
+        const PlanetRole role = scene_.RoleOf(number);
+        const RoleStyle style = StyleOfRole(role);
+        svg_ << "    <circle class=\"planet " << RoleKey(role) << "\" cx=\"" << Number(view.X(planet.x))
+             << "\" cy=\"" << Number(view.Y(planet.y)) << "\" r=\"" << Number(style.radius * scale) << "\" fill=\""
+             << style.fill << "\" stroke=\"" << style.stroke << '"'
+             << (role == PlanetRole::Source ? " stroke-width=\"2.5\"" : "") << "><title>#" << number << ' '
+             << EscapeXml(planet.name) << OwnerText(planet) << "</title></circle>\n";
+    }
+
+    void WriteArrows(const Viewport& view) {
         svg_ << "  <g id=\"orders\" fill=\"none\" stroke-linecap=\"round\">\n";
-        for (const Arrow& arrow : layout_.Arrows()) {
+        for (const PlanArrow& arrow : scene_.Arrows()) {
             const Planet& from = galaxy_.PlanetAt(arrow.from);
             const Planet& to = galaxy_.PlanetAt(arrow.to);
-            const double x1 = view_.X(from.x), y1 = view_.Y(from.y);
-            const double x2 = view_.X(to.x), y2 = view_.Y(to.y);
+            const double x1 = view.X(from.x), y1 = view.Y(from.y);
+            const double x2 = view.X(to.x), y2 = view.Y(to.y);
             const double length = std::hypot(x2 - x1, y2 - y1);
-            if (length < 1e-6) {
+            if (!(length > 1e-6)) {
                 continue; // an order to the planet it leaves has no direction to draw
             }
             // Start and end at the rims, so that heads and planets do not overlap.
-            const double trim = std::min(radius_ + 2.0, length / 3.0);
+            const double startTrim = std::min(StyleOfRole(scene_.RoleOf(arrow.from)).radius + 1.5, length / 3.0);
+            const double endTrim = std::min(StyleOfRole(scene_.RoleOf(arrow.to)).radius + 1.5, length / 3.0);
             const double ux = (x2 - x1) / length, uy = (y2 - y1) / length;
             const char* kind = arrow.refused ? "refused" : arrow.chain < 0 ? "direct" : "relay";
-            svg_ << "    <line class=\"" << kind << "\" x1=\"" << Number(x1 + ux * trim) << "\" y1=\""
-                 << Number(y1 + uy * trim) << "\" x2=\"" << Number(x2 - ux * trim) << "\" y2=\""
-                 << Number(y2 - uy * trim) << "\" stroke=\"" << ArrowColour(arrow) << "\" stroke-width=\""
-                 << (arrow.chain < 0 ? "1.8" : "2.2") << '"';
+            svg_ << "    <line class=\"" << kind << "\" x1=\"" << Number(x1 + ux * startTrim) << "\" y1=\""
+                 << Number(y1 + uy * startTrim) << "\" x2=\"" << Number(x2 - ux * endTrim) << "\" y2=\""
+                 << Number(y2 - uy * endTrim) << "\" stroke=\"" << ArrowColour(arrow) << "\" stroke-width=\""
+                 << (arrow.chain < 0 ? "1.4" : "2") << '"';
             if (arrow.refused) {
                 svg_ << " stroke-dasharray=\"2 4\"";
             } else if (arrow.chain >= 0) {
@@ -339,70 +220,131 @@ private:
         svg_ << "  </g>\n";
     }
 
-    void WriteLabels() {
-        std::set<std::int32_t> labelled;
-        if (galaxy_.Planets().size() <= kLabelEveryPlanetUpTo) {
+    /// Names of the planets in the plan first (source, relays, targets), then of the others
+    /// when the frame holds few planets; a name that would overlap another is left out.
+    void WriteLabels(const Viewport& view) {
+        std::vector<std::int32_t> numbers = scene_.Participants();
+        if (planetsInFrame_ <= kLabelEveryPlanetUpTo) {
             for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
-                labelled.insert(number);
+                const Planet& planet = galaxy_.PlanetAt(number);
+                if (!scene_.TakesPart(number) && scene_.Frame().Contains(planet.x, planet.y)) {
+                    numbers.push_back(number);
+                }
             }
         }
-        labelled.insert(source_);
-        for (const Arrow& arrow : layout_.Arrows()) {
-            labelled.insert(arrow.from);
-            labelled.insert(arrow.to);
-        }
-        svg_ << "  <g id=\"labels\" font-size=\"11\" fill=\"#c9d2e3\">\n";
-        for (std::int32_t number : labelled) {
-            if (!galaxy_.HasPlanet(number)) {
-                continue;
-            }
+        std::vector<LabelRequest> requests;
+        for (std::int32_t number : numbers) {
             const Planet& planet = galaxy_.PlanetAt(number);
-            const bool strong = number == source_;
-            svg_ << "    <text x=\"" << Number(view_.X(planet.x) + radius_ + 3) << "\" y=\""
-                 << Number(view_.Y(planet.y) - radius_ - 2) << '"'
-                 << (strong ? " font-weight=\"bold\" fill=\"#ffd166\"" : "") << '>' << EscapeXml(planet.name)
+            const double size = number == scene_.Source() ? kLabelSize + 3 : kLabelSize;
+            const double radius = StyleOfRole(scene_.RoleOf(number)).radius * (scene_.TakesPart(number) ? 1.0 : faded_);
+            requests.push_back({view.X(planet.x), view.Y(planet.y), radius, EstimatedTextWidth(planet.name, size),
+                                size * 1.15, number == scene_.Source()});
+        }
+        const PlanBox plot{kMargin, plotTop_, kMargin + kPlotWidth, plotTop_ + plotHeight_};
+        const std::vector<PlacedLabel> placed = PlaceLabels(requests, plot);
+        for (const PlacedLabel& label : placed) {
+            participantLabels_ += scene_.TakesPart(numbers[label.index]) ? 1 : 0;
+        }
+        svg_ << "  <g id=\"labels\" font-size=\"" << Number(kLabelSize) << "\" fill=\"#c9d2e3\" stroke=\""
+             << kBackground << "\" stroke-width=\"3\" paint-order=\"stroke\" stroke-linejoin=\"round\">\n";
+        for (const PlacedLabel& label : placed) {
+            const std::int32_t number = numbers[label.index];
+            const bool source = number == scene_.Source();
+            const bool faded = !scene_.TakesPart(number);
+            // The box's bottom holds the descenders; the baseline sits a fifth of the height above it.
+            svg_ << "    <text x=\"" << Number(label.box.minX) << "\" y=\""
+                 << Number(label.box.maxY - label.box.Height() * 0.2) << '"'
+                 << (source ? " font-size=\"14\" font-weight=\"bold\" fill=\"#ffd166\"" : "")
+                 << (faded ? " fill=\"#7d889e\"" : "") << '>' << EscapeXml(galaxy_.PlanetAt(number).name)
                  << "</text>\n";
         }
         svg_ << "  </g>\n";
     }
 
-    void WriteLegend() {
-        const double x = view_.LegendX();
-        double y = kTitleHeight + kMargin;
-        svg_ << "  <g id=\"legend\" font-size=\"12\" fill=\"#e0e6f0\">\n"
-             << "    <rect x=\"" << Number(x - 14) << "\" y=\"" << Number(y - 24) << "\" width=\""
-             << Number(kLegendWidth - 20) << "\" height=\"264\" rx=\"8\" fill=\"#151d30\" stroke=\"#2c3a57\"/>\n"
-             << "    <text x=\"" << Number(x) << "\" y=\"" << Number(y) << "\" font-weight=\"bold\">Legend</text>\n";
-        y += 26;
-        svg_ << "    <circle cx=\"" << Number(x + 8) << "\" cy=\"" << Number(y - 4)
-             << "\" r=\"7\" fill=\"none\" stroke=\"#ffd166\" stroke-width=\"2.5\"/>\n";
-        LegendText(x, y, "Source of the group");
-        y += 24;
-        svg_ << "    <circle cx=\"" << Number(x + 8) << "\" cy=\"" << Number(y - 4) << "\" r=\"8\" fill=\"#ffd166\" "
-             << "fill-opacity=\"0.04\" stroke=\"#ffd166\" stroke-opacity=\"0.5\" stroke-dasharray=\"3 3\"/>\n";
-        LegendText(x, y, "Reach of the group");
-        for (PlanetKind kind : {PlanetKind::Own, PlanetKind::Reachable, PlanetKind::Other}) {
-            y += 24;
-            const PlanetStyle style = StyleOf(kind);
-            svg_ << "    <circle cx=\"" << Number(x + 8) << "\" cy=\"" << Number(y - 4) << "\" r=\"5\" fill=\""
-                 << style.fill << "\" stroke=\"" << style.stroke << "\"/>\n";
-            LegendText(x, y, style.label);
+    void WriteEmptyPlotNote() {
+        if (!scene_.Arrows().empty() || note_.empty()) {
+            return;
         }
+        const double x = kMargin + kPlotWidth / 2.0, y = plotTop_ + 36.0;
+        svg_ << "  <g id=\"no-plan\"><rect x=\"" << Number(x - 330) << "\" y=\"" << Number(y - 22)
+             << "\" width=\"660\" height=\"34\" rx=\"6\" fill=\"" << kPanelFill << "\" fill-opacity=\"0.9\" stroke=\""
+             << "#ffb4a2\"/><text x=\"" << Number(x) << "\" y=\"" << Number(y) << "\" text-anchor=\"middle\" "
+             << "font-size=\"14\" fill=\"#ffb4a2\">" << EscapeXml(note_) << "</text></g>\n";
+    }
+
+    void WriteLegend() {
+        const double x = PanelX() + 14;
+        double y = plotTop_ + 24;
+        svg_ << "  <g id=\"legend\" font-size=\"12\" fill=\"#e0e6f0\">\n"
+             << "    <rect x=\"" << Number(PanelX()) << "\" y=\"" << Number(plotTop_) << "\" width=\""
+             << Number(kPanelWidth) << "\" height=\"" << Number(LegendHeight()) << "\" rx=\"8\" fill=\""
+             << kPanelFill << "\" stroke=\"" << kPanelStroke << "\"/>\n"
+             << "    <text x=\"" << Number(x) << "\" y=\"" << Number(y) << "\" font-weight=\"bold\">Legend</text>\n";
+        for (PlanetRole role : kAllRoles) {
+            y += 22;
+            const RoleStyle style = StyleOfRole(role);
+            svg_ << "    <circle cx=\"" << Number(x + 9) << "\" cy=\"" << Number(y - 4) << "\" r=\""
+                 << Number(std::max(style.radius, 3.0)) << "\" fill=\"" << style.fill << "\" stroke=\""
+                 << style.stroke << "\"/>\n";
+            LegendText(x, y, std::string(RoleLabel(role)) + " (" + std::to_string(CountRole(role)) + ")");
+        }
+        y += 22;
+        svg_ << "    <circle cx=\"" << Number(x + 9) << "\" cy=\"" << Number(y - 4) << "\" r=\"8\" fill=\"#ffd166\" "
+             << "fill-opacity=\"0.05\" stroke=\"#ffd166\" stroke-opacity=\"0.6\" stroke-dasharray=\"3 3\"/>\n";
+        LegendText(x, y, "Reach of the group (its speed)");
         y += 24;
-        svg_ << "    <circle cx=\"" << Number(x + 8) << "\" cy=\"" << Number(y - 4)
-             << "\" r=\"8\" fill=\"none\" stroke=\"#f4a261\" stroke-dasharray=\"2 2\"/>\n";
-        LegendText(x, y, "Relay planet");
-        y += 26;
-        LegendLine(x, y, kDirectColour, "", "head-direct", "Direct send");
-        y += 26;
-        LegendLine(x, y, kChainColours[0], "7 4", "head-chain0", "Relay chain (one colour each)");
-        y += 26;
+        LegendLine(x, y, kDirectColour, "", "head-direct", "Direct send of the group");
+        y += 22;
+        LegendLine(x, y, kChainColours[0], "7 4", "head-chain0", "Relay chain, one colour each");
+        y += 22;
         LegendLine(x, y, kRefusedColour, "2 4", "head-refused", "Refused by the host");
+        y += 26;
+        const std::size_t participants = scene_.Participants().size();
+        LegendText(x - 26, y, participantLabels_ == participants
+                                  ? "Every planet in the plan is named."
+                                  : std::to_string(participantLabels_) + " of " + std::to_string(participants) +
+                                        " planets in the plan named;");
+        if (participantLabels_ != participants) {
+            y += 16;
+            LegendText(x - 26, y, "the rest would overlap (--html shows all).");
+        }
         svg_ << "  </g>\n";
     }
 
-    void LegendText(double x, double y, const char* text) {
-        svg_ << "    <text x=\"" << Number(x + 26) << "\" y=\"" << Number(y) << "\">" << text << "</text>\n";
+    double LegendHeight() const { return 24 + 22 * 8 + 24 + 22 * 2 + 26 + 16 + 14; }
+
+    /// The whole galaxy small under the legend: every planet a dot, the frame as a rectangle.
+    void WriteOverview() {
+        const double top = plotTop_ + LegendHeight() + 14;
+        const double height = std::max(plotTop_ + plotHeight_ - top, 60.0);
+        const Viewport view(scene_.Whole(), PanelX() + 8, top + 22, kPanelWidth - 16, height - 30);
+        svg_ << "  <g id=\"overview\">\n    <rect x=\"" << Number(PanelX()) << "\" y=\"" << Number(top)
+             << "\" width=\"" << Number(kPanelWidth) << "\" height=\"" << Number(height) << "\" rx=\"8\" fill=\""
+             << kPanelFill << "\" stroke=\"" << kPanelStroke << "\"/>\n    <text x=\"" << Number(PanelX() + 14)
+             << "\" y=\"" << Number(top + 17) << "\" font-size=\"12\" fill=\"#e0e6f0\">The whole galaxy</text>\n";
+        WriteDots(view, false, "#4a5570", 1.6);
+        WriteDots(view, true, "#ffd166", 2.4);
+        const PlanBox& frame = scene_.Frame();
+        svg_ << "    <rect class=\"frame\" x=\"" << Number(view.X(frame.minX)) << "\" y=\"" << Number(view.Y(frame.minY))
+             << "\" width=\"" << Number(frame.Width() * view.Scale()) << "\" height=\""
+             << Number(frame.Height() * view.Scale()) << "\" fill=\"none\" stroke=\"#e0e6f0\"/>\n  </g>\n";
+    }
+
+    /// Planets as dots of one path: thousands of them stay one small element.
+    void WriteDots(const Viewport& view, bool takingPart, const char* colour, double size) {
+        svg_ << "    <path stroke=\"" << colour << "\" stroke-width=\"" << Number(size)
+             << "\" stroke-linecap=\"round\" d=\"";
+        for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
+            if (scene_.TakesPart(number) == takingPart) {
+                const Planet& planet = galaxy_.PlanetAt(number);
+                svg_ << 'M' << Number(view.X(planet.x)) << ' ' << Number(view.Y(planet.y)) << "h0";
+            }
+        }
+        svg_ << "\"/>\n";
+    }
+
+    void LegendText(double x, double y, const std::string& text) {
+        svg_ << "    <text x=\"" << Number(x + 26) << "\" y=\"" << Number(y) << "\">" << EscapeXml(text) << "</text>\n";
     }
 
     void LegendLine(double x, double y, const char* colour, const char* dashes, const char* marker,
@@ -414,27 +356,69 @@ private:
         LegendText(x, y, text);
     }
 
+    std::size_t CountRole(PlanetRole role) const {
+        std::size_t count = 0;
+        for (std::int32_t number = 1; number <= galaxy_.PlanetCount(); ++number) {
+            count += scene_.RoleOf(number) == role ? 1 : 0;
+        }
+        return count;
+    }
+
+    static std::string OwnerText(const Planet& planet) {
+        return planet.owner.empty() ? std::string() : " (" + EscapeXml(planet.owner) + ")";
+    }
+
     std::string PlanetName(std::int32_t number) const {
         return galaxy_.HasPlanet(number) ? galaxy_.PlanetAt(number).name : std::string("?");
     }
 
+    const PlanScene& scene_;
     const Galaxy& galaxy_;
-    PlanLayout layout_;
-    Viewport view_;
-    Group selected_;
-    std::int32_t source_ = 0;
-    std::vector<PlanetKind> kinds_;
-    double radius_ = 5.0;
-    std::int32_t shipsSent_ = 0;
+    std::string note_;
+    double plotTop_ = kTitleHeight;
+    double plotHeight_ = kMinPlotHeight;
+    std::size_t planetsInFrame_ = 0;
+    double faded_ = 1.0;               // radius factor of the planets outside the plan
+    std::size_t participantLabels_ = 0;
     std::ostringstream svg_;
 };
+
+/// The length of the UTF-8 sequence that starts `text` at `at`, or 0 when it is not well formed.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4                ? 4
+                                                                             : 0;
+    if (length == 0 || at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = at + 1; i < at + length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // Overlong forms, surrogates and code points above U+10FFFF.
+    if ((lead == 0xE0 && byte(at + 1) < 0xA0) || (lead == 0xED && byte(at + 1) > 0x9F) ||
+        (lead == 0xF0 && byte(at + 1) < 0x90) || (lead == 0xF4 && byte(at + 1) > 0x8F)) {
+        return 0;
+    }
+    return length;
+}
 
 } // namespace
 
 std::string EscapeXml(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char ch : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char ch = text[at];
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD"; // U+FFFD for a byte that starts no UTF-8 character
+            ++at;
+            continue;
+        }
         switch (ch) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -446,16 +430,21 @@ std::string EscapeXml(std::string_view text) {
         case '\r': out += ch; break;
         default:
             // Other control characters are not allowed in XML 1.0 at all.
-            out += static_cast<unsigned char>(ch) < 0x20 ? ' ' : ch;
+            if (static_cast<unsigned char>(ch) < 0x20) {
+                out += ' ';
+            } else {
+                out.append(text.substr(at, length));
+            }
             break;
         }
+        at += length;
     }
     return out;
 }
 
-std::string DrawPlanSvg(const Galaxy& galaxy, std::int32_t selectedGroup,
-                        const std::vector<OrderResult>& orders) {
-    return SvgPlan(galaxy, selectedGroup, orders).Write();
+std::string DrawPlanSvg(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome) {
+    const PlanScene scene(galaxy, selectedGroup, outcome);
+    return SvgPlan(scene).Write();
 }
 
 } // namespace host

@@ -1,0 +1,67 @@
+// PlanTestSupport.h - a small galaxy with a relay chain and runs over it, shared by the plan views' tests.
+#pragma once
+
+#include "host/Galaxy.h"
+#include "host/OrderChecker.h"
+#include "host/PluginSession.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace host::test {
+
+// Planets: 1 Source (0,0) Solvani   2 Near (5,0)   3 R1 (0,8)   4 R2 (0,16)
+//          5 Far "D" (0,24)   6 Keth Home (300,300) Keth   7 Outpost (-4,-3) Solvani
+// Group 7 (speed 10) orbits Source; relay groups 17 at R1 and 22 at R2; Keth's group 30 at Keth Home.
+inline Galaxy PlanGalaxy() {
+    GalaxyContent content;
+    content.game = "Tom & Jerry's <Cluster>";
+    content.turn = 5;
+    content.races = {{"Solvani", 1.0}, {"Keth", 1.0}};
+    content.planets = {{"Source", 0, 0, "Solvani"}, {"Near", 5, 0, ""},           {"R1", 0, 8, ""},
+                       {"R2", 0, 16, ""},          {"Far \"D\"", 0, 24, ""},        {"Keth Home", 300, 300, "Keth"},
+                       {"Outpost", -4, -3, "Solvani"}};
+    content.shipTypes = {{"Solvani", "Long Courier", 1, 0, 0, 0, 0}, {"Keth", "Raider", 1, 0, 0, 0, 0}};
+    content.groups = {{7, "Solvani", "Long Courier", 1, 5, 10.0, 0, ""},
+                      {17, "Solvani", "Long Courier", 3, 1, 10.0, 0, ""},
+                      {22, "Solvani", "Long Courier", 4, 1, 10.0, 0, ""},
+                      {30, "Keth", "Raider", 6, 1, 10.0, 0, ""}};
+    content.selection = 7;
+    return Galaxy(std::move(content));
+}
+
+inline OrderResult Accepted(std::int32_t group, std::int32_t from, std::int32_t to) {
+    OrderResult result;
+    result.order = std::to_string(group) + " #" + std::to_string(to) + " 1";
+    result.accepted = true;
+    result.group = group;
+    result.origin = from;
+    result.destination = to;
+    return result;
+}
+
+inline OrderResult Refused(std::int32_t group, std::int32_t to, std::string reason) {
+    OrderResult result;
+    result.order = std::to_string(group) + " #" + std::to_string(to) + " 1";
+    result.group = group;
+    result.destination = to;
+    result.reason = std::move(reason);
+    return result;
+}
+
+inline RunOutcome RunWith(std::vector<OrderResult> orders) {
+    RunOutcome outcome;
+    outcome.addRequests = orders.empty() ? 0 : 1;
+    outcome.orders = std::move(orders);
+    return outcome;
+}
+
+/// Source -> Near directly; Source -> R1 -> R2 -> Far as one chain; one order refused.
+inline RunOutcome ChainRun() {
+    return RunWith({Accepted(7, 1, 2), Accepted(7, 1, 3), Accepted(17, 3, 4), Accepted(22, 4, 5),
+                    Refused(7, 6, "too far")});
+}
+
+} // namespace host::test
