@@ -3,6 +3,7 @@
 
 #if !defined(_WIN32)
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,27 @@ struct ThreadHandle {
 
 ThreadHandle* FromHandle(HANDLE handle) { return static_cast<ThreadHandle*>(handle); }
 
+// What GetCurrentThread hands out: no object lives at this address, as on Windows.
+HANDLE const kCurrentThread = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-2));
+
+// The state of the calling thread: the one CreateThread made for it, or one of its own.
+thread_local std::shared_ptr<ThreadState> t_ownState;
+
+ThreadState& CurrentThreadState() {
+    if (!t_ownState) {
+        t_ownState = std::make_shared<ThreadState>();
+    }
+    return *t_ownState;
+}
+
+/// The state a handle names, the pseudo handle included; null for no thread.
+ThreadState* StateOf(HANDLE handle) {
+    if (handle == kCurrentThread) {
+        return &CurrentThreadState();
+    }
+    return handle != nullptr ? FromHandle(handle)->state.get() : nullptr;
+}
+
 } // namespace
 
 HANDLE CreateThread(void* /*security*/, std::size_t /*stackSize*/, LPTHREAD_START_ROUTINE start,
@@ -43,6 +65,7 @@ HANDLE CreateThread(void* /*security*/, std::size_t /*stackSize*/, LPTHREAD_STAR
     try {
         handle->state = std::make_shared<ThreadState>();
         handle->thread = std::thread([state = handle->state, start, parameter] {
+            t_ownState = state;
             const DWORD result = start(parameter);
             const std::lock_guard lock(state->mutex);
             state->exitCode = result;
@@ -59,32 +82,34 @@ HANDLE CreateThread(void* /*security*/, std::size_t /*stackSize*/, LPTHREAD_STAR
     return handle;
 }
 
+HANDLE GetCurrentThread() { return kCurrentThread; }
+
 BOOL SetThreadPriority(HANDLE thread, int priority) {
-    if (thread == nullptr) {
+    ThreadState* state = StateOf(thread);
+    if (state == nullptr) {
         return FALSE;
     }
-    ThreadState& state = *FromHandle(thread)->state;
-    const std::lock_guard lock(state.mutex);
-    state.priority = priority;
+    const std::lock_guard lock(state->mutex);
+    state->priority = priority;
     return TRUE;
 }
 
 int GetThreadPriority(HANDLE thread) {
-    if (thread == nullptr) {
+    ThreadState* state = StateOf(thread);
+    if (state == nullptr) {
         return THREAD_PRIORITY_ERROR_RETURN;
     }
-    ThreadState& state = *FromHandle(thread)->state;
-    const std::lock_guard lock(state.mutex);
-    return state.priority;
+    const std::lock_guard lock(state->mutex);
+    return state->priority;
 }
 
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
-    if (thread == nullptr || exitCode == nullptr) {
+    ThreadState* state = StateOf(thread);
+    if (state == nullptr || exitCode == nullptr) {
         return FALSE;
     }
-    ThreadState& state = *FromHandle(thread)->state;
-    const std::lock_guard lock(state.mutex);
-    *exitCode = state.exitCode;
+    const std::lock_guard lock(state->mutex);
+    *exitCode = state->exitCode;
     return TRUE;
 }
 
@@ -92,7 +117,8 @@ DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds) {
     if (thread == nullptr) {
         return WAIT_FAILED;
     }
-    ThreadState& state = *FromHandle(thread)->state;
+    // Only the thread's end would end the wait: with INFINITE, a hang, as on Windows.
+    ThreadState& state = *StateOf(thread);
     std::unique_lock lock(state.mutex);
     const auto hasEnded = [&state] { return !state.running; };
     if (milliseconds == INFINITE) {
@@ -105,6 +131,9 @@ DWORD WaitForSingleObject(HANDLE thread, DWORD milliseconds) {
 }
 
 BOOL CloseHandle(HANDLE thread) {
+    if (thread == kCurrentThread) {
+        return TRUE; // a pseudo handle is never opened, so closing it does nothing
+    }
     ThreadHandle* handle = FromHandle(thread);
     if (handle == nullptr) {
         return FALSE;

@@ -28,6 +28,9 @@ inline constexpr DWORD STILL_ACTIVE = 259;
 TARVENIX_FRAMEWORK_API HANDLE CreateThread(void* security, std::size_t stackSize,
                                            LPTHREAD_START_ROUTINE start, LPVOID parameter,
                                            DWORD flags, DWORD* threadId);
+/// A pseudo handle that names the calling thread wherever it is used; it needs no closing.
+/// A thread that CreateThread did not start has a priority of its own all the same.
+TARVENIX_FRAMEWORK_API HANDLE GetCurrentThread();
 TARVENIX_FRAMEWORK_API BOOL SetThreadPriority(HANDLE thread, int priority);
 /// THREAD_PRIORITY_ERROR_RETURN for a handle that names no thread.
 TARVENIX_FRAMEWORK_API int GetThreadPriority(HANDLE thread);

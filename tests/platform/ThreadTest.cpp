@@ -74,6 +74,46 @@ TEST(ThreadTest, ClosingTheHandleOfARunningThreadLetsItFinish) {
     EXPECT_TRUE(gate.left.load()) << "the routine ran on to its end without its handle";
 }
 
+// The priority a thread reads of itself, through the pseudo handle, once the gate opens.
+struct OwnPriority {
+    Gate gate;
+    std::atomic<int> seen{THREAD_PRIORITY_ERROR_RETURN};
+};
+
+DWORD WINAPI ReadOwnPriority(LPVOID parameter) {
+    auto* own = static_cast<OwnPriority*>(parameter);
+    WaitAtGate(&own->gate);
+    own->seen = GetThreadPriority(GetCurrentThread());
+    return 0;
+}
+
+TEST(ThreadTest, CurrentThreadSeesThePriorityItsHandleWasGiven) {
+    OwnPriority own;
+    HANDLE thread = CreateThread(nullptr, 0, ReadOwnPriority, &own, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_TRUE(SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL));
+    own.gate.open = true;
+    WaitForSingleObject(thread, INFINITE);
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, own.seen.load());
+    CloseHandle(thread);
+}
+
+TEST(ThreadTest, ThreadsNotStartedByCreateThreadHaveAPriorityOfTheirOwn) {
+    int seenBefore = THREAD_PRIORITY_ERROR_RETURN;
+    int seenAfter = THREAD_PRIORITY_ERROR_RETURN;
+    std::thread other([&] {
+        seenBefore = GetThreadPriority(GetCurrentThread());
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+        seenAfter = GetThreadPriority(GetCurrentThread());
+    });
+    other.join();
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, seenBefore);
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, seenAfter);
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread())) << "another thread's is apart";
+    EXPECT_TRUE(CloseHandle(GetCurrentThread())) << "the pseudo handle needs no closing";
+    EXPECT_EQ(THREAD_PRIORITY_NORMAL, GetThreadPriority(GetCurrentThread()));
+}
+
 TEST(ThreadTest, NullHandlesAndRoutinesAreRefused) {
     EXPECT_EQ(nullptr, CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr));
     DWORD exitCode = 0;
