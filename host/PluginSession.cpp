@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,8 @@ namespace {
 constexpr UINT kProgressStepMessage = 8000;
 /// How long the loop waits for a message before it looks at Ctrl-C again.
 constexpr DWORD kLoopPollMs = 50;
+/// Cancel is due, but no worker has come to be held: a window without a worker is pressed this late.
+constexpr auto kNoWorkerBound = std::chrono::seconds(1);
 constexpr std::string_view kMenuItemPrefix = "MenuItem:";
 
 // The callback is a plain function with no user data: this is how it finds the session.
@@ -104,6 +107,18 @@ void CallExport(const char* name, Call&& call) {
         throw PluginMisbehaved(std::string("exception out of '") + name + "'");
     }
 }
+
+/// Lets every held worker go when the run leaves, however it leaves, before OnClose waits for it.
+class OpenGateAtEnd {
+public:
+    explicit OpenGateAtEnd(WorkerGate& gate) : gate_(gate) {}
+    ~OpenGateAtEnd() { gate_.Open(); }
+    OpenGateAtEnd(const OpenGateAtEnd&) = delete;
+    OpenGateAtEnd& operator=(const OpenGateAtEnd&) = delete;
+
+private:
+    WorkerGate& gate_;
+};
 
 /// Calls OnClose when the run leaves, however it leaves, so no plug-in thread outlives the module.
 class CloseGuard {
@@ -199,6 +214,9 @@ RunOutcome PluginSession::RunCommand() {
                              [this] { outcome_.cancelPressed = true; });
     observer_ = &observer;
 #endif
+    // Only a Cancel due after a number of steps needs the worker in step with the loop.
+    gate_.emplace(settings_.cancelAfterSteps.has_value());
+    OpenGateAtEnd openGate(*gate_);
     const auto started = std::chrono::steady_clock::now();
     CallExport("OnUserCommand", [&] { exports_.onUserCommand(command); });
     RunMessageLoop();
@@ -244,39 +262,85 @@ bool PluginSession::CancelDue() const {
     return settings_.cancelAfterSteps && stepsDispatched_ >= *settings_.cancelAfterSteps;
 }
 
+bool PluginSession::PressDue() const { return !outcome_.cancelPressed && CancelDue(); }
+
 void PluginSession::RunMessageLoop() {
     TerminalView view(2); // the error stream, when it is a terminal
+    auto lastTaken = std::chrono::steady_clock::now();
     for (HWND window = FindPluginWindow(); window != nullptr; window = FindPluginWindow()) {
         view.Show(window);
 #if defined(_WIN32)
         observer_->Watch(window);
 #endif
-        if (!outcome_.cancelPressed && CancelDue()) {
-            // As a user would: the click reaches the window as its Cancel command.
-            PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(IDCANCEL), 0);
-            outcome_.cancelPressed = true;
+        // Without held workers there is nothing to wait for: the press goes in at once.
+        if (PressDue() && !gate_->HoldsWorkers()) {
+            PressCancel(window);
+            continue;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kLoopPollMs, QS_ALLINPUT);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            const bool step = msg.hwnd == window && msg.message == kProgressStepMessage;
-            Deliver(window, msg);
-            if (step) {
-                ++stepsDispatched_;
-            }
-            if (!outcome_.cancelPressed && CancelDue()) {
+        bool pressed = false;
+        while (!pressed && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            lastTaken = std::chrono::steady_clock::now();
+            pressed = TakeMessage(window, msg);
+            if (PressDue() && !gate_->HoldsWorkers()) {
                 break; // press Cancel before anything else is dispatched
             }
+        }
+        // A window whose worker never came (it failed to start) still gets its Cancel.
+        if (!pressed && PressDue() && std::chrono::steady_clock::now() - lastTaken > kNoWorkerBound &&
+            gate_->BeginPressWhileNoneInside()) {
+            PressCancel(window);
         }
     }
     view.Close();
     DispatchQueued();
 }
 
+bool PluginSession::TakeMessage(HWND window, const MSG& msg) {
+    if (WorkerGate::IsCatchUp(msg)) {
+        // Everything the waiting worker posted before its call has been dispatched by now.
+        if (PressDue()) {
+            PressCancel(window);
+            return true;
+        }
+        gate_->Release(msg);
+        return false;
+    }
+    if (PressDue() && msg.hwnd == window) {
+        // Kept from the window: the press drops its queued messages all the same. Its
+        // completion is the worker's last post, so the press need wait for nothing more.
+        if (msg.message == WM_COMMAND && msg.wParam == static_cast<WPARAM>(IDOK)) {
+            PressCancel(window);
+            return true;
+        }
+        return false;
+    }
+    MSG taken = msg;
+    const bool step = taken.hwnd == window && taken.message == kProgressStepMessage;
+    Deliver(window, taken);
+    if (step) {
+        ++stepsDispatched_;
+    }
+    return false;
+}
+
+void PluginSession::PressCancel(HWND window) {
+    gate_->BeginPress();
+    outcome_.cancelPressed = true;
+    // Sent, not posted: handled at once, before anything queued behind it, as a click is.
+    SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(IDCANCEL), 0);
+}
+
 void PluginSession::Answer(CMapStringToString& request) {
-    std::lock_guard lock(answerMutex_);
     const CallerThread thread =
         std::this_thread::get_id() == uiThread_ ? CallerThread::Ui : CallerThread::Worker;
+    // Held before the lock: the loop's thread takes it too, for a message box.
+    std::optional<GatePassage> passage;
+    if (gate_) {
+        passage.emplace(*gate_, thread == CallerThread::Worker);
+    }
+    std::lock_guard lock(answerMutex_);
     try {
         // The request as it came is kept only for the trace: copying it costs more than answering.
         const OrderedJson before = settings_.trace != nullptr ? MapToJson(request) : OrderedJson();

@@ -16,6 +16,7 @@
 #include "host/OrderChecker.h"
 #include "host/PluginModule.h"
 #include "host/QueryAnswerer.h"
+#include "host/WorkerGate.h"
 
 #include <cstdint>
 #include <mutex>
@@ -78,7 +79,12 @@ public:
 private:
     void InitializePlugin();
     void RunMessageLoop();
+    /// Handles one message the loop took; true when it pressed Cancel.
+    bool TakeMessage(HWND window, const MSG& msg);
+    void PressCancel(HWND window);
     bool CancelDue() const;
+    /// Cancel is due and not yet pressed.
+    bool PressDue() const;
 
     const PluginExports& exports_;
     Galaxy& galaxy_;
@@ -88,6 +94,7 @@ private:
     std::mutex answerMutex_;  // a misbehaving plug-in could call from two threads at once
     RunOutcome outcome_;
     std::int32_t stepsDispatched_ = 0;
+    std::optional<WorkerGate> gate_; // while RunCommand runs
 #if defined(_WIN32)
     DesktopObserver* observer_ = nullptr; // while RunCommand runs
 #endif

@@ -1,7 +1,8 @@
 // HostWindowRunTest.cpp - runs with a window and a worker thread: thread labels, the message loop, Cancel.
 //
 // The test module's worker waits until each of its step messages has been
-// dispatched, so "Cancel after N steps" always lands before the plan is done.
+// dispatched; the real plug-in's worker does not, and its runs show that the
+// host alone makes "Cancel after N steps" land at the same step every time.
 #include "HostProcess.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ using host_test::JsonLines;
 using Json = nlohmann::ordered_json;
 
 using host_test::kPlugin;
+const std::string kRealPlugin = TARVENIX_REAL_PLUGIN;
 
 TEST(HostWindowRunTest, WorkerCallsAreLabelledAndTheLoopEndsWithTheWindow) {
     TestFolder folder;
@@ -66,6 +68,42 @@ TEST(HostWindowRunTest, CancelAfterStepsSubmitsNothing) {
     const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--cancel-after-steps", "50"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Json::parse(run.out)["cancelled"], false);
+}
+
+TEST(HostWindowRunTest, CancelAfterStepsStopsTheRealPlannerAtTheSameRequestEveryRun) {
+    TestFolder folder;
+    const auto tracePath = folder / "trace.jsonl";
+    struct Row {
+        const char* steps;
+        int runs;
+    };
+    // No answer delay: the host alone keeps the press ahead of the worker's completion.
+    const Row rows[] = {{"0", 5}, {"1", 5}, {"2", 5}, {"3", 60}, {"4", 5}, {"8", 5}};
+    std::size_t previousWorkerCalls = 0;
+    for (const Row& row : rows) {
+        std::string firstTrace;
+        for (int run = 0; run < row.runs; ++run) {
+            const HostRun result = RunHost(folder, {"--plugin", kRealPlugin, "--json", "--cancel-after-steps",
+                                                    row.steps, "--trace", tracePath.string()});
+            const std::string where = std::string("steps ") + row.steps + ", run " + std::to_string(run);
+            ASSERT_EQ(result.status, 0) << where << ": " << result.err;
+            const Json report = Json::parse(result.out);
+            ASSERT_EQ(report["cancelled"], true) << where;
+            ASSERT_TRUE(report["orders"].empty()) << where;
+            const std::string trace = host_test::ReadText(tracePath);
+            if (run == 0) {
+                firstTrace = trace;
+            }
+            ASSERT_TRUE(trace == firstTrace) << where << ": the worker got further than in the first run";
+        }
+        // A step more lets the planner do more of its work before it sees the stop.
+        std::size_t workerCalls = 0;
+        for (const Json& line : JsonLines(firstTrace)) {
+            workerCalls += line["thread"] == "worker" ? 1 : 0;
+        }
+        EXPECT_GT(workerCalls, previousWorkerCalls) << "steps " << row.steps;
+        previousWorkerCalls = workerCalls;
+    }
 }
 
 TEST(HostWindowRunTest, AnswerDelayHoldsEveryAnswer) {
