@@ -5,15 +5,25 @@
 // the file and the offending entry, e.g. "galaxy.json: groups[3]: unknown
 // planet 99". Unknown keys are ignored; `owner` is the only field that may be
 // absent. Saving writes the same format, so a saved galaxy loads again as it was.
+//
+// A load streams: the file is read in chunks and each entry is checked and kept
+// as the parser reaches its end, so memory follows the galaxy, not the text.
+// Only a regular file of at most kMaxGalaxyFileBytes is read; running out of
+// memory while loading is reported like any other bad file.
 #pragma once
 
 #include "host/Galaxy.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace host {
+
+/// The largest galaxy file the host reads: far above the ~28 MB of a generated
+/// 100 000-planet galaxy, far below what would exhaust a machine.
+inline constexpr std::uint64_t kMaxGalaxyFileBytes = 256ULL * 1024 * 1024;
 
 /// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
 Galaxy LoadGalaxyFile(const std::filesystem::path& path);

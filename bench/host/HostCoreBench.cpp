@@ -1,11 +1,14 @@
 // HostCoreBench.cpp - loading a generated 100 000-planet galaxy, and the per-query cost of range and group queries.
 //
-// Timed: parsing the JSON text alone, building a galaxy's checks and indexes from
-// parsed content alone, and the two together (what loading costs); then single
-// queries, both straight on the galaxy's indexes and through the whole answer
-// path (request map in, reply map out). Kept out: generating the galaxy text,
-// copying content for the index build, and filling the request map. Centres are
-// drawn with a fixed seed; every query's result is kept from the optimiser.
+// Timed: the load as the host makes it, from text in memory and from a file
+// read in chunks; beside it, for scale, the JSON parser's bare pass over the
+// text (the floor of a streaming load) and the whole-document parse tree that
+// the load no longer builds; building a galaxy's checks and indexes from
+// parsed content alone; then single queries, both straight on the galaxy's
+// indexes and through the whole answer path (request map in, reply map out).
+// Kept out: generating the galaxy text, writing its file, copying content for
+// the index build, and filling the request map. Centres are drawn with a fixed
+// seed; every query's result is kept from the optimiser.
 #include "host/Galaxy.h"
 #include "host/GalaxyFile.h"
 #include "host/GalaxyGenerator.h"
@@ -14,6 +17,8 @@
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -45,6 +50,7 @@ host::Galaxy& LoadedGalaxy(std::int32_t planets) {
     return *galaxy;
 }
 
+/// The whole document as a parse tree: what loading cost before it streamed.
 void BM_ParseJsonOnly(benchmark::State& state) {
     const std::string& text = GalaxyText(static_cast<std::int32_t>(state.range(0)));
     for (auto _ : state) {
@@ -54,6 +60,34 @@ void BM_ParseJsonOnly(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_ParseJsonOnly)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
+
+/// Takes every parse event and keeps nothing.
+struct IgnoreEvents : nlohmann::json_sax<nlohmann::json> {
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+};
+
+/// The parser's own pass over the text, events going nowhere: no streaming load can be faster.
+void BM_ScanJsonOnly(benchmark::State& state) {
+    const std::string& text = GalaxyText(static_cast<std::int32_t>(state.range(0)));
+    for (auto _ : state) {
+        IgnoreEvents events;
+        benchmark::DoNotOptimize(nlohmann::json::sax_parse(text.begin(), text.end(), &events));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ScanJsonOnly)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
 
 void BM_BuildIndexesOnly(benchmark::State& state) {
     const host::GalaxyContent& content = LoadedGalaxy(static_cast<std::int32_t>(state.range(0))).Content();
@@ -79,6 +113,21 @@ void BM_LoadGalaxy(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_LoadGalaxy)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
+
+/// What `--galaxy FILE` costs: the same load, the text read from disk (page cache) in chunks.
+void BM_LoadGalaxyFile(benchmark::State& state) {
+    const std::string& text = GalaxyText(static_cast<std::int32_t>(state.range(0)));
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("tarvenix-host-core-bench-" + std::to_string(state.range(0)) + ".json");
+    std::ofstream(path, std::ios::binary) << text;
+    for (auto _ : state) {
+        host::Galaxy galaxy = host::LoadGalaxyFile(path);
+        benchmark::DoNotOptimize(galaxy);
+    }
+    std::filesystem::remove(path);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_LoadGalaxyFile)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
 
 std::vector<std::int32_t> Centres(const host::Galaxy& galaxy) {
     std::mt19937 random(7);

@@ -2,6 +2,9 @@
 #include "host/GalaxyFile.h"
 
 #include "HostTestSupport.h"
+#include "host/DemoGalaxy.h"
+#include "host/GalaxyGenerator.h"
+#include "host/HostCommands.h"
 #include "host/OrderChecker.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +15,9 @@
 #include <functional>
 #include <string>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 #include <vector>
 
 namespace host {
@@ -201,6 +207,196 @@ TEST_F(GalaxyFileTest, SaveToUnwritablePathError) {
     const std::filesystem::path path = directory / "no-such-dir" / "saved.json";
     EXPECT_EQ(path.string() + ": cannot write the file: No such file or directory",
               MessageOf([&] { SaveGalaxyFile(galaxy, path); }));
+}
+
+/// What the load kept, built the plain way: the whole document parsed, then each field
+/// taken with the JSON library's own conversions. The streaming load must give the same.
+GalaxyContent ContentFromParsedDocument(std::string_view text) {
+    const json document = json::parse(text.begin(), text.end());
+    GalaxyContent content;
+    content.game = document["game"];
+    content.turn = document["turn"];
+    for (const json& race : document["races"]) {
+        content.races.push_back(Race{race["name"], race["drivesTech"]});
+    }
+    for (const json& planet : document["planets"]) {
+        content.planets.push_back(Planet{planet["name"], planet["x"], planet["y"], planet.value("owner", "")});
+    }
+    for (const json& type : document["shipTypes"]) {
+        content.shipTypes.push_back(ShipType{type["race"], type["name"], type["drives"], type["weapons"],
+                                             type["ammo"], type["cargo"], type["shields"]});
+    }
+    for (const json& group : document["groups"]) {
+        content.groups.push_back(Group{group["number"], group["race"], group["type"], group["planet"],
+                                       group["count"], group["speed"], group["from"], group["fleet"]});
+    }
+    content.selection = document["selection"];
+    return content;
+}
+
+// Numbers at the edges of what the parser turns into doubles, and keys given twice.
+// The saved text shows every double bit for bit (its shortest exact form, signed zero kept).
+constexpr std::string_view kEdgeNumbersGalaxy = R"({"game": "Edges", "turn": 1, "turn": 2,
+  "races": [{"name": "R", "drivesTech": 18446744073709551615},
+            {"name": "S", "drivesTech": 18446744073709551616},
+            {"name": "T", "drivesTech": 1.7976931348623157e308, "drivesTech": 0.1}],
+  "planets": [{"name": "Lost", "x": 1, "y": 1}],
+  "planets": [{"name": "A", "x": -0, "y": -0.0, "owner": "R"},
+              {"name": "B", "x": 5e-324, "y": 1e-400, "x": 2.2250738585072011e-308},
+              {"name": "C", "x": -9223372036854775808, "y": 1e150, "extra": {"x": "no"}},
+              {"name": "D", "x": 0.30000000000000004, "y": -1e150, "unknown": [[[]]]}],
+  "shipTypes": [{"race": "R", "name": "Courier", "drives": 1E2, "weapons": 0e0, "ammo": 4.9e-324,
+                 "cargo": 9007199254740993, "shields": 123456789012345678901234567890}],
+  "groups": [{"number": 1, "race": "R", "type": "Courier", "planet": 4, "count": 2147483647,
+              "speed": 22.36, "from": 0, "fleet": ""}],
+  "selection": 1})";
+
+TEST_F(GalaxyFileTest, StreamedLoadKeepsEveryValueAsAParsedDocumentGivesIt) {
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"small", std::string(test::kSmallGalaxyJson)},
+        {"demo", std::string(DemoGalaxyJson())},
+        {"edges", std::string(kEdgeNumbersGalaxy)},
+        {"generated 1", GenerateGalaxyJson({300, 3, 700, 1})},
+        {"generated 2", GenerateGalaxyJson({2000, 5, 100, 77})},
+    };
+    for (const auto& [what, text] : texts) {
+        const Galaxy streamed = ParseGalaxyJson(text, what);
+        EXPECT_EQ(GalaxyContentToJson(ContentFromParsedDocument(text)), GalaxyToJson(streamed)) << what;
+        // From a file the load reads chunk by chunk; the result is the same.
+        const std::filesystem::path path = directory / "streamed.json";
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(GalaxyToJson(streamed), GalaxyToJson(LoadGalaxyFile(path))) << what;
+    }
+}
+
+TEST_F(GalaxyFileTest, FaultsAreJudgedAsInTheWholeDocumentWhereverTheySit) {
+    struct Row {
+        const char* what;
+        std::string text;
+        const char* message;
+    };
+    const std::string small(test::kSmallGalaxyJson);
+    auto replaced = [&small](std::string_view from, std::string_view to) {
+        std::string text = small;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::vector<Row> rows = {
+        {"syntax error after a bad entry", replaced("\"x\": 3,", "\"x\": \"3\",").substr(0, small.size() - 2),
+         "galaxy.json: malformed JSON: parse error"},
+        {"later array judged after earlier one", "{\"groups\": [5], \"planets\": [7], \"game\": \"g\", \"turn\": 1}",
+         "galaxy.json: missing field \"races\""},
+        {"planets before groups whatever the file order",
+         R"({"game": "g", "turn": 1, "races": [], "groups": [5], "planets": [{"name": "A"}], "shipTypes": []})",
+         "galaxy.json: planets[0]: missing field \"x\""},
+        {"first bad entry of an array", replaced("\"x\": 3,", "\"x\": [3],"),
+         "galaxy.json: planets[1]: field \"x\" must be a number"},
+        {"last of a repeated key counts", replaced("\"turn\": 42,", "\"turn\": 42, \"turn\": \"late\","),
+         "galaxy.json: field \"turn\" must be a whole number"},
+        {"repeated array replaces", replaced("\"selection\": 7", "\"selection\": 7, \"races\": 4"),
+         "galaxy.json: field \"races\" must be an array"},
+        {"game before turn", R"({"turn": null, "game": {}})", "galaxy.json: field \"game\" must be a text"},
+        {"field checks in field order", replaced("\"x\": 3, \"y\": 4,", "\"y\": true,"),
+         "galaxy.json: planets[1]: missing field \"x\""},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string message = MessageOf([&] { ParseGalaxyJson(rows[i].text, "galaxy.json"); });
+        EXPECT_EQ(0U, message.find(rows[i].message)) << "row " << i << ": " << rows[i].what << "\n" << message;
+    }
+}
+
+/// One bad galaxy file: how it is made in the test's folder, and how its message begins after "<path>: ".
+struct BadFile {
+    const char* what;
+    std::function<std::filesystem::path(const std::filesystem::path& folder)> make;
+    std::string messageStart;
+};
+
+std::filesystem::path Written(const std::filesystem::path& path, std::string_view text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string SmallWith(std::string_view from, std::string_view to) {
+    std::string text(test::kSmallGalaxyJson);
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
+    const std::string deep(200000, '[');
+    const std::vector<BadFile> rows = {
+        {"missing", [](const auto& f) { return f / "missing.json"; }, "cannot read the file: No such file or directory"},
+        {"directory", [](const auto& f) { return f; }, "cannot read the file: it is a directory"},
+#if !defined(_WIN32)
+        {"FIFO without writer",
+         [](const auto& f) {
+             const auto path = f / "fifo";
+             EXPECT_EQ(0, ::mkfifo(path.c_str(), 0600));
+             return path;
+         },
+         "cannot read the file: it is not a regular file"},
+        {"endless device", [](const auto&) { return std::filesystem::path("/dev/zero"); },
+         "cannot read the file: it is not a regular file"},
+#endif
+        {"over the size limit",
+         [](const auto& f) {
+             const auto path = Written(f / "huge.json", "{");
+             std::filesystem::resize_file(path, kMaxGalaxyFileBytes + 1); // sparse: no disk used
+             return path;
+         },
+         "cannot read the file: it is larger than the limit of 256 MiB"},
+        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); }, "malformed JSON: parse error at line 1"},
+        {"binary",
+         [](const auto& f) {
+             std::string bytes;
+             for (int b = 255; b >= 0; --b) {
+                 bytes += static_cast<char>(b);
+             }
+             return Written(f / "binary.json", bytes);
+         },
+         "malformed JSON: parse error at line 1, column 1"},
+        {"deeply nested, unterminated", [&deep](const auto& f) { return Written(f / "deep.json", deep); },
+         "malformed JSON: parse error"},
+        {"deeply nested galaxy", [&deep](const auto& f) { return Written(f / "deep2.json", deep + std::string(deep.size(), ']')); },
+         "the galaxy must be a JSON object"},
+        {"duplicate planet name",
+         [](const auto& f) { return Written(f / "dup.json", SmallWith("\"Far\"", "\"Cyne\"")); },
+         "planets[5]: duplicate planet name \"Cyne\""},
+        {"control characters in a name",
+         [](const auto& f) {
+             return Written(f / "ctl.json", SmallWith("\"owner\": \"\"", R"("owner": "Vex\n\u001b[2J\u009b\\")"));
+         },
+         R"(planets[2]: unknown owner race "Vex\u000a\u001b[2J\u009b\\")"},
+        {"coordinate too large", [](const auto& f) { return Written(f / "far.json", SmallWith("\"x\": 3,", "\"x\": -1.7e308,")); },
+         "planets[1]: field \"x\" is out of range"},
+        {"coordinate over the bound", [](const auto& f) { return Written(f / "far2.json", SmallWith("\"y\": 4,", "\"y\": 1.0000000000000001e150,")); },
+         "planets[1]: field \"y\" is out of range"},
+        {"infinite number", [](const auto& f) { return Written(f / "inf.json", SmallWith("\"x\": 3,", "\"x\": 1e999,")); },
+         "malformed JSON: number overflow parsing '1e999'"},
+        {"NaN", [](const auto& f) { return Written(f / "nan.json", SmallWith("\"x\": 3,", "\"x\": NaN,")); },
+         "malformed JSON: parse error"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::filesystem::path path = rows[i].make(directory);
+        try {
+            LoadGalaxyFile(path);
+            ADD_FAILURE() << "row " << i << ": " << rows[i].what << " was accepted";
+        } catch (const GalaxyError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(0U, message.find(path.string() + ": " + rows[i].messageStart))
+                << "row " << i << ": " << rows[i].what << "\n" << message;
+            EXPECT_EQ(std::string::npos, message.find_first_of("\n\r\x1b")) << "row " << i << ": " << message;
+            EXPECT_EQ(kExitBadInput, ExitStatusOf(error)) << "row " << i;
+        }
+    }
+}
+
+TEST_F(GalaxyFileTest, DeepValuesUnderUnknownKeysAreIgnored) {
+    // Nested far deeper than any recursive parser's stack would allow.
+    const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
+    const std::string text = SmallWith("\"selection\": 7", "\"selection\": 7, \"notes\": " + deep);
+    EXPECT_EQ(7, LoadGalaxyFile(Written(directory / "deep.json", text)).SelectedGroup().number);
 }
 
 } // namespace

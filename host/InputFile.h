@@ -1,0 +1,81 @@
+// InputFile.h - a regular file read in bounded chunks, refused before its first byte when it is anything else.
+//
+// The file is opened once and judged by what the open descriptor is, so a name
+// swapped between the check and the read changes nothing. Opening never waits
+// (a FIFO without a writer is refused, not waited on); a directory, device,
+// FIFO or socket is refused, and so is a file larger than the given limit,
+// both by its size before reading and by what reading really yields, so a file
+// that grows while it is read cannot exhaust memory. Reading holds one chunk
+// at a time: Bytes() gives an input iterator over the whole content for a
+// parser that streams.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+
+namespace host {
+
+/// Why a file could not be read, e.g. "it is not a regular file" (the caller names the file).
+class InputFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class InputFile {
+public:
+    /// Opens `path` for reading; throws InputFileError when it cannot be opened, is not a
+    /// regular file or holds more than `maxBytes` bytes.
+    InputFile(const std::filesystem::path& path, std::uint64_t maxBytes);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    /// Input iterator over the file's bytes; equal to the default-made one at the end.
+    /// Advancing may read the next chunk and throw InputFileError on a read failure or
+    /// once more than the limit has been read.
+    class ByteIterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = char;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const char*;
+        using reference = const char&;
+
+        ByteIterator() = default;
+        explicit ByteIterator(InputFile* file) : file_(file) {}
+
+        reference operator*() const { return *file_->next_; }
+        ByteIterator& operator++() {
+            ++file_->next_;
+            return *this;
+        }
+        void operator++(int) { ++*this; }
+        bool operator==(const ByteIterator& other) const { return AtEnd() == other.AtEnd(); }
+
+    private:
+        bool AtEnd() const { return file_ == nullptr || (file_->next_ == file_->end_ && !file_->ReadChunk()); }
+
+        InputFile* file_ = nullptr; // null for the end
+    };
+
+    /// The file's content from where reading stands; one pass only.
+    ByteIterator begin() { return ByteIterator(this); }
+    static ByteIterator end() { return ByteIterator(); }
+
+private:
+    /// Reads the next chunk into the buffer; false at the end of the file.
+    bool ReadChunk();
+
+    int descriptor_ = -1;
+    std::uint64_t maxBytes_ = 0;
+    std::uint64_t bytesRead_ = 0; // checked against maxBytes_ as chunks arrive
+    std::unique_ptr<char[]> buffer_;
+    const char* next_ = nullptr; // the next unread byte of the buffer
+    const char* end_ = nullptr;  // one past the last byte read into the buffer
+};
+
+} // namespace host
