@@ -9,6 +9,7 @@
 
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -93,13 +94,54 @@ TEST(ModuleStateTest, GuardRestoresThePreviousModuleOnEveryExit) {
     EXPECT_EQ(outside, AfxGetModuleState());
 }
 
+TEST(MessageBoxTest, ABoxWithoutAnIconGetsTheUsualOneForItsButtons) {
+    struct Row {
+        UINT type;
+        UINT shown;
+    };
+    const std::vector<Row> rows = {
+        {MB_OK, MB_OK | MB_ICONEXCLAMATION},
+        {MB_OKCANCEL, MB_OKCANCEL | MB_ICONEXCLAMATION},
+        {MB_YESNO, MB_YESNO | MB_ICONQUESTION},
+        {MB_YESNOCANCEL, MB_YESNOCANCEL | MB_ICONQUESTION},
+        {MB_ABORTRETRYIGNORE, MB_ABORTRETRYIGNORE},
+        {MB_RETRYCANCEL, MB_RETRYCANCEL},
+        {MB_OK | MB_ICONHAND, MB_OK | MB_ICONHAND},             // the caller's icon stays
+        {MB_YESNO | MB_ICONASTERISK, MB_YESNO | MB_ICONASTERISK},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].shown, AfxMessageBoxStyle(rows[i].type)) << "row " << i;
+    }
+}
+
+TEST(MessageBoxTest, TheApplicationIsNamedAfterItsModuleFile) {
+    struct Row {
+        const char* path;
+        const char* name;
+    };
+    const std::vector<Row> rows = {
+        {"C:\\Games\\Plugins\\Tarvenix2.dll", "Tarvenix2"},
+        {"Z:\\work/build/bin/Tarvenix2.DLL", "Tarvenix2"},
+        {"/work/build/plugin/Tarvenix2.so", "Tarvenix2"},
+        {"tarvenix-host.exe", "tarvenix-host"},
+        {"C:\\folder.d\\noext", "noext"},
+        {"C:\\.hidden", ".hidden"},
+        {"", ""},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].name, AfxApplicationNameFromPath(rows[i].path)) << "row " << i;
+    }
+}
+
 #if !defined(_WIN32) // on Windows the box is the system's, with no presenter to install
 int recordedBoxes = 0;
 std::string lastBoxText;
+UINT lastBoxType = 0;
 
-int RecordBox(const char* text, UINT /*type*/) {
+int RecordBox(const char* text, UINT type) {
     ++recordedBoxes;
     lastBoxText = text;
+    lastBoxType = type;
     return IDOK;
 }
 
@@ -109,6 +151,7 @@ TEST(MessageBoxTest, TheHostsPresenterShowsTheBox) {
     AfxSetMessageBoxPresenter(previous);
     EXPECT_EQ(1, recordedBoxes);
     EXPECT_EQ("Group is not on planet!!!", lastBoxText);
+    EXPECT_EQ(MB_OK | MB_ICONEXCLAMATION, lastBoxType) << "shown as the system would show it";
 }
 #endif
 

@@ -9,8 +9,9 @@
 #   cancel-click        a slowed run: the window with its title, a moving bar, a screenshot,
 #                       then a mouse click on Cancel; nothing is sent
 #   cancel-after-steps  the host's own Cancel press after five progress steps; nothing is sent
-#   message-box-en      a group in flight: the system's message box with string 5, closed by a
-#   message-box-ru      key press, in English or (Russian UI language) in Russian; nothing else sent
+#   message-box-en      a group in flight: the system's message box with string 5, captioned
+#   message-box-ru      Tarvenix2, closed by a key press, in English or (Russian UI language) in
+#                       Russian; nothing else sent
 #   russian-window      with the Russian UI language, the window's title and the about texts
 #                       are the Russian ones (Escape closes the window as Cancel)
 #
@@ -187,8 +188,12 @@ message_box() {
     sleep 0.5
     screenshot "$window" "$work/box.png"
     cp "$work/box-window.png" "$out_dir/$check.png"
+    # Captioned with the plug-in's application name, as the framework captions its boxes.
+    local caption
+    caption=$(xdotool getwindowname "$window")
     xdotool key --window "$window" Return
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    [ "$caption" = "Tarvenix2" ] || fail "caption '$caption'"
     grep -qF "\"message_box\": \"$expected\"" "$work/report.json" || fail "report: $(cat "$work/report.json")"
     [ "$(wc -l <"$work/trace.jsonl")" -eq 2 ] || fail "more than the owner and status queries were sent"
 }
