@@ -106,7 +106,7 @@ private:
 std::string SummaryLine(const PlanSummary& summary) {
     std::string line = "Summary: " + CountedText(summary.shipsSent, "ship sent", "ships sent");
     if (summary.relays > 0) {
-        line += ", " + std::to_string(summary.relays) + " of them by " +
+        line += ", " + std::to_string(summary.relays) + " of them sent on by " +
                 (summary.relays == 1 ? "a relay group" : "relay groups") + " (" +
                 CountedText(summary.relayChains, "relay chain", "relay chains") + ")";
     }

@@ -42,7 +42,7 @@ TEST(HostRunTest, PlanOnTheDemoGalaxyPrintsOrdersAndSummary) {
         << run.out;
     EXPECT_NE(run.out.find("  22 #17 1  accepted  #16 Pallas  -> #17 Solace   relay group 22\n"), std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("Summary: 10 ships sent, 3 of them by relay groups (2 relay chains); "
+    EXPECT_NE(run.out.find("Summary: 10 ships sent, 3 of them sent on by relay groups (2 relay chains); "
                            "6 queries answered; planning took "),
               std::string::npos)
         << run.out;

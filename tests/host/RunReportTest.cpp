@@ -73,12 +73,12 @@ TEST_F(RunReportTest, SummaryCountsInSingularAndPlural) {
         {{}, 1, "Summary: 0 ships sent; 1 query answered; planning took 2.5 ms"},
         {{Accepted("7 #5 1", 7, 1, 5)}, 2, "Summary: 1 ship sent; 2 queries answered; planning took 2.5 ms"},
         {{Accepted("7 #14 1", 7, 1, 14), Accepted("18 #18 1", 18, 14, 18)}, 6,
-         "Summary: 2 ships sent, 1 of them by a relay group (1 relay chain); 6 queries answered; planning took 2.5 ms"},
+         "Summary: 2 ships sent, 1 of them sent on by a relay group (1 relay chain); 6 queries answered; planning took 2.5 ms"},
         // The demo's plan: a chain of one relay and one of two.
         {{Accepted("7 #14 1", 7, 1, 14), Accepted("18 #18 1", 18, 14, 18), Accepted("7 #13 1", 7, 1, 13),
           Accepted("17 #16 1", 17, 13, 16), Accepted("22 #17 1", 22, 16, 17), Refused("9 #3 1", 9, 3, "not ours")},
          176,
-         "Summary: 5 ships sent, 3 of them by relay groups (2 relay chains); 176 queries answered; planning took 2.5 ms"},
+         "Summary: 5 ships sent, 3 of them sent on by relay groups (2 relay chains); 176 queries answered; planning took 2.5 ms"},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         RunOutcome outcome = Planned(rows[i].orders);
