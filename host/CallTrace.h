@@ -2,14 +2,16 @@
 //
 // Each line reads {"thread": "ui"|"worker", "request": {...}, "reply": {...}}:
 // the request as the plug-in handed it over, and the keys that answering added
-// or changed, with their new values. The trace writes to a stream it does not
-// own and flushes every line, so a run that ends badly still leaves its calls
-// behind. Callers serialise Record; the trace takes no lock of its own.
+// or changed, with their new values, in byte order of the keys. The trace
+// writes to a stream it does not own and leaves flushing to it: the host's
+// trace file buffers, and only a complete run's trace replaces an earlier one.
+// Callers serialise Record; the trace takes no lock of its own.
 #pragma once
 
 #include "host/JsonText.h"
 
 #include <iosfwd>
+#include <string>
 #include <string_view>
 
 class CMapStringToString;
@@ -21,9 +23,6 @@ enum class CallerThread { Ui, Worker };
 
 std::string_view CallerThreadName(CallerThread thread);
 
-/// The entries of `after` that are absent from `before` or hold another value there.
-OrderedJson ChangedEntries(const OrderedJson& before, const CMapStringToString& after);
-
 class CallTrace {
 public:
     explicit CallTrace(std::ostream& out) : out_(out) {}
@@ -33,6 +32,7 @@ public:
 
 private:
     std::ostream& out_;
+    std::string line_;  // reused for every line, so a long trace allocates only for its longest line
 };
 
 } // namespace host

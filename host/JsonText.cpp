@@ -3,11 +3,21 @@
 
 #include "platform/CMapStringToString.h"
 
+#include <algorithm>
+
 namespace host {
 namespace {
 
 std::string ScalarText(const OrderedJson& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+/// Printable ASCII without '"' or '\\' is written as it stands; only other texts need the
+/// library's escaping, which builds a JSON value for each.
+bool NeedsEscaping(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char ch) {
+        return ch < 0x20 || ch > 0x7e || ch == '"' || ch == '\\';
+    });
 }
 
 void AppendJson(const OrderedJson& value, std::string& out) {
@@ -16,7 +26,7 @@ void AppendJson(const OrderedJson& value, std::string& out) {
         const char* separator = "";
         for (const auto& [key, member] : value.items()) {
             out += separator;
-            out += ScalarText(OrderedJson(key));
+            AppendJsonString(key, out);
             out += ": ";
             AppendJson(member, out);
             separator = ", ";
@@ -31,6 +41,8 @@ void AppendJson(const OrderedJson& value, std::string& out) {
             separator = ", ";
         }
         out += ']';
+    } else if (value.is_string()) {
+        AppendJsonString(value.get_ref<const std::string&>(), out);
     } else {
         out += ScalarText(value);
     }
@@ -38,20 +50,45 @@ void AppendJson(const OrderedJson& value, std::string& out) {
 
 } // namespace
 
+void AppendJsonString(std::string_view text, std::string& out) {
+    if (NeedsEscaping(text)) {
+        out += ScalarText(OrderedJson(std::string(text)));
+        return;
+    }
+    out += '"';
+    out += text;
+    out += '"';
+}
+
+void AppendJsonLine(const OrderedJson& value, std::string& out) {
+    AppendJson(value, out);
+}
+
 std::string ToJsonLine(const OrderedJson& value) {
     std::string out;
     AppendJson(value, out);
     return out;
 }
 
-OrderedJson MapToJson(const CMapStringToString& map) {
-    OrderedJson object = OrderedJson::object();
+std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+    std::vector<MapEntry> entries;
+    entries.reserve(static_cast<std::size_t>(map.GetCount()));
     POSITION position = map.GetStartPosition();
     while (position != nullptr) {
-        CString key;
-        CString value;
-        map.GetNextAssoc(position, key, value);
-        object[key.str()] = value.str();
+        MapEntry& entry = entries.emplace_back();
+        map.GetNextAssoc(position, entry.key, entry.value);
+    }
+    const auto byKey = [](const MapEntry& a, const MapEntry& b) { return a.key.str() < b.key.str(); };
+    if (!std::is_sorted(entries.begin(), entries.end(), byKey)) {
+        std::sort(entries.begin(), entries.end(), byKey);
+    }
+    return entries;
+}
+
+OrderedJson MapToJson(const CMapStringToString& map) {
+    OrderedJson object = OrderedJson::object();
+    for (const MapEntry& entry : SortedMapEntries(map)) {
+        object[entry.key.str()] = entry.value.str();
     }
     return object;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -50,6 +51,18 @@ TEST(CallTraceTest, BytesThatAreNotUtf8DoNotBreakTheLine) {
     ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::MapToJson(map), map));
     const OrderedJson line = OrderedJson::parse(out.str());
     EXPECT_EQ(line["request"]["Parameter.1"], "\xEF\xBF\xBD\xEF\xBF\xBD broken");
+}
+
+TEST(CallTraceTest, PlainTextsAreWrittenAsTheJsonLibraryWritesThem) {
+    // Texts the writer passes through without the library, beside texts that need it.
+    const std::string texts[] = {"", "Planet.12", "#7386", "0.123456", "In orbit", "~}{|", "quote \"",
+                                 "back\\slash", "tab\t", "del\x7f", "\x1b[2J", "Солвани", "\xff\xfe"};
+    for (const std::string& text : texts) {
+        std::string written;
+        host::AppendJsonString(text, written);
+        EXPECT_EQ(written, OrderedJson(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+            << text;
+    }
 }
 
 TEST(CallTraceTest, JsonLineSpacingAndEscapes) {
