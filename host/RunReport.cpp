@@ -2,6 +2,7 @@
 #include "host/RunReport.h"
 
 #include "host/NumberText.h"
+#include "host/SafeText.h"
 #include "host/TextColumns.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ constexpr const char* kRouteArrow = " -> ";
 std::string PlanetText(const Galaxy& galaxy, std::int32_t number) {
     std::string text = "#" + std::to_string(number);
     if (galaxy.HasPlanet(number)) {
-        text.append(" ").append(galaxy.PlanetAt(number).name);
+        text.append(" ").append(EscapeControls(galaxy.PlanetAt(number).name));
     }
     return text;
 }
@@ -185,7 +186,7 @@ std::string NoOrdersReason(const RunOutcome& outcome, const Galaxy& galaxy) {
     if (group.count == 0) {
         return "group " + std::to_string(group.number) + " has no ship left to send";
     }
-    return "every planet within reach already holds a " + group.type + " or an equivalent ship";
+    return "every planet within reach already holds a " + EscapeControls(group.type) + " or an equivalent ship";
 }
 
 void WriteReportText(std::ostream& out, const RunOutcome& outcome, const Galaxy& galaxy,
