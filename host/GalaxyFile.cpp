@@ -3,12 +3,10 @@
 
 #include "host/GalaxyJsonReader.h"
 #include "host/InputFile.h"
+#include "host/OutputFile.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <new>
 #include <utility>
 
@@ -111,16 +109,7 @@ std::string GalaxyToJson(const Galaxy& galaxy) {
 }
 
 void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path) {
-    const std::string text = GalaxyToJson(galaxy);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        throw GalaxyError(path.string() + ": cannot write the file: " + std::strerror(errno));
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-        throw GalaxyError(path.string() + ": cannot write the file: " + std::strerror(errno));
-    }
+    WriteOutputFile(path, "galaxy file", GalaxyToJson(galaxy));
 }
 
 } // namespace host

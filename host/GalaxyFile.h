@@ -37,7 +37,8 @@ std::string GalaxyToJson(const Galaxy& galaxy);
 /// The same text for content that has not been checked (the generator writes with it).
 std::string GalaxyContentToJson(const GalaxyContent& content);
 
-/// Writes GalaxyToJson to `path`, replacing the file; throws GalaxyError naming `path` when it cannot.
+/// Writes GalaxyToJson to `path`, replacing the file only once the text is complete; throws
+/// OutputError naming `path` when it cannot, and the file is then left as it was.
 void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path);
 
 } // namespace host

@@ -3,15 +3,18 @@
 
 #include "host/CallTrace.h"
 #include "host/DemoGalaxy.h"
+#include "host/FileIdentity.h"
 #include "host/Galaxy.h"
 #include "host/GalaxyFile.h"
 #include "host/GalaxyGenerator.h"
 #include "host/JsonText.h"
+#include "host/OutputFile.h"
 #include "host/PlanPage.h"
 #include "host/PlanPicture.h"
 #include "host/PluginModule.h"
 #include "host/PluginSession.h"
 #include "host/RunReport.h"
+#include "host/SafeText.h"
 
 #if defined(_WIN32)
 #include "host/DesktopObserver.h"
@@ -21,13 +24,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace host {
 namespace {
@@ -75,58 +80,71 @@ Galaxy LoadPlanGalaxy(const PlanOptions& options) {
     return galaxy;
 }
 
-/// Opens an output file now, so that a path that cannot be written is bad input, found before the run.
-std::ofstream OpenOutput(const std::filesystem::path& path, const char* what) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        throw BadInput(std::string("cannot write ") + what + " '" + path.string() + "'");
-    }
-    return file;
-}
-
-/// Output files named on the command line, all opened before the plug-in is loaded.
-struct PlanOutputs {
-    std::ofstream trace;
-    std::ofstream svg;
-    std::ofstream html;
-    std::optional<std::filesystem::path> save;
+/// What a finished plan hands to the outputs that are written after it.
+struct FinishedPlan {
+    const Galaxy& galaxy;
+    std::int32_t selectedGroup;
+    const RunOutcome& outcome;
 };
 
-/// Refuses an output that would overwrite the galaxy being planned: the input is never changed.
-void RefuseOverwritingGalaxy(const PlanOptions& options, const std::filesystem::path& output,
-                             const char* option) {
-    std::error_code error;
-    if (options.galaxy && std::filesystem::equivalent(*options.galaxy, output, error)) {
-        throw BadInput(std::string(option) + " '" + output.string() + "' would overwrite the galaxy file");
+/// One output file of the plan command. An output without `content` is written during the run.
+struct PlanOutput {
+    const char* option;
+    const char* what;  // as messages name it
+    std::optional<std::filesystem::path> PlanOptions::*path;
+    std::string (*content)(const FinishedPlan&);
+};
+
+constexpr const char* kTraceOption = "--trace";
+
+// Every output file of a plan; an output added here is checked, written and replaced like the others.
+constexpr std::array kPlanOutputs = {
+    PlanOutput{kTraceOption, "trace file", &PlanOptions::trace, nullptr},
+    PlanOutput{"--svg", "picture file", &PlanOptions::svg,
+               [](const FinishedPlan& plan) {
+                   return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome.orders);
+               }},
+    PlanOutput{"--out", "galaxy file", &PlanOptions::save,
+               [](const FinishedPlan& plan) { return GalaxyToJson(plan.galaxy); }},
+};
+
+/// A file the command line names, as messages quote it.
+struct NamedFile {
+    std::string name;
+    std::filesystem::path path;
+};
+
+/// Refuses, before anything is read or written, an output that names an input or another output:
+/// it would destroy the input, or two outputs would overwrite each other.
+void RefuseClashingFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
+    for (auto output = outputs.begin(); output != outputs.end(); ++output) {
+        const std::string quoted = output->name + " '" + output->path.string() + "'";
+        for (const NamedFile& input : inputs) {
+            if (SameFile(output->path, input.path)) {
+                throw BadInput(quoted + " would overwrite " + input.name);
+            }
+        }
+        for (auto earlier = outputs.begin(); earlier != output; ++earlier) {
+            if (SameFile(output->path, earlier->path)) {
+                throw BadInput(earlier->name + " '" + earlier->path.string() + "' and " + quoted +
+                               " name the same file");
+            }
+        }
     }
 }
 
-PlanOutputs OpenPlanOutputs(const PlanOptions& options) {
-    PlanOutputs outputs;
-    for (const auto& [output, option] : {std::pair{&options.trace, "--trace"}, std::pair{&options.svg, "--svg"},
-                                         std::pair{&options.html, "--html"},
-                                         std::pair{&options.save, "--save"}}) {
-        if (*output) {
-            RefuseOverwritingGalaxy(options, **output, option);
+void RefuseClashingPlanFiles(const PlanOptions& options) {
+    std::vector<NamedFile> outputs;
+    for (const PlanOutput& output : kPlanOutputs) {
+        if (const auto& path = options.*output.path) {
+            outputs.push_back({output.option, *path});
         }
     }
-    if (options.trace) {
-        outputs.trace = OpenOutput(*options.trace, "trace file");
+    std::vector<NamedFile> inputs = {{"the plug-in", options.plugin.value_or(DefaultPluginPath())}};
+    if (options.galaxy) {
+        inputs.push_back({"the galaxy file", *options.galaxy});
     }
-    if (options.svg) {
-        outputs.svg = OpenOutput(*options.svg, "picture file");
-    }
-    if (options.html) {
-        outputs.html = OpenOutput(*options.html, "plan page");
-    }
-    if (options.save) {
-        // Checked now for writability, without emptying what is there; written after the run.
-        if (!std::ofstream(*options.save, std::ios::binary | std::ios::app)) {
-            throw BadInput("cannot write galaxy file '" + options.save->string() + "'");
-        }
-        outputs.save = options.save;
-    }
-    return outputs;
+    RefuseClashingFiles(outputs, inputs);
 }
 
 /// The module that --plugin names, else the one built with the host. A module that is not
@@ -142,13 +160,56 @@ PluginModule LoadPlugin(const std::optional<std::filesystem::path>& chosen) {
     return PluginModule::Load(path);
 }
 
+/// The plan's output files: each prepared before the plug-in is loaded, so that a target that
+/// cannot be written is bad input, and each replacing its target only once the run is done.
+class PlanOutputFiles {
+public:
+    explicit PlanOutputFiles(const PlanOptions& options) {
+        for (const PlanOutput& output : kPlanOutputs) {
+            if (const auto& path = options.*output.path) {
+                files_.push_back({&output, std::make_unique<OutputFile>(*path, output.what)});
+            }
+        }
+    }
+
+    /// The file of `option`, or null when the command line did not ask for it.
+    OutputFile* Find(const char* option) const {
+        for (const auto& [output, file] : files_) {
+            if (std::string_view(output->option) == option) {
+                return file.get();
+            }
+        }
+        return nullptr;
+    }
+
+    /// Writes what the plan produced, then replaces the targets: all are finished first,
+    /// so that a write error leaves every target as it was.
+    void Complete(const FinishedPlan& plan) {
+        for (const auto& [output, file] : files_) {
+            if (output->content != nullptr) {
+                file->Write(output->content(plan));
+            }
+            file->Finish();
+        }
+        for (const auto& entry : files_) {
+            entry.second->Replace();
+        }
+    }
+
+private:
+    std::vector<std::pair<const PlanOutput*, std::unique_ptr<OutputFile>>> files_;
+};
+
 void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& pluginFile) {
     const Group& group = galaxy.SelectedGroup();
     const std::int32_t at = group.InOrbit() ? group.planet : group.from;
-    out << pluginFile << " on '" << galaxy.Game() << "', turn " << galaxy.Turn() << ": group "
-        << group.number << " (" << group.count << " x " << group.type << ", " << group.race << ") "
-        << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
-        << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string()) << '\n';
+    std::ostringstream line;
+    line << pluginFile << " on '" << galaxy.Game() << "', turn " << galaxy.Turn() << ": group "
+         << group.number << " (" << group.count << " x " << group.type << ", " << group.race << ") "
+         << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
+         << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string());
+    // Names come from the galaxy file: shown escaped, the header stays one harmless line.
+    out << EscapeControls(line.str()) << '\n';
 }
 
 /// The about answer's text as the host prints it: UTF-8, whatever the plug-in's code page.
@@ -164,7 +225,7 @@ std::string AboutText(const OrderedJson& value) {
 
 int ExitStatusOf(const std::exception& error) {
     if (dynamic_cast<const UsageError*>(&error) != nullptr || dynamic_cast<const BadInput*>(&error) != nullptr ||
-        dynamic_cast<const GalaxyError*>(&error) != nullptr) {
+        dynamic_cast<const GalaxyError*>(&error) != nullptr || dynamic_cast<const OutputError*>(&error) != nullptr) {
         return kExitBadInput;
     }
     return kExitPluginFailed;
@@ -179,10 +240,11 @@ std::filesystem::path DefaultPluginPath() {
 }
 
 int RunPlan(const PlanOptions& options, std::ostream& out) {
+    RefuseClashingPlanFiles(options);
     Galaxy galaxy = LoadPlanGalaxy(options);
-    PlanOutputs outputs = OpenPlanOutputs(options);
-    std::unique_ptr<CallTrace> trace =
-        options.trace ? std::make_unique<CallTrace>(outputs.trace) : nullptr;
+    PlanOutputFiles outputs(options);
+    OutputFile* traceFile = outputs.Find(kTraceOption);
+    std::unique_ptr<CallTrace> trace = traceFile != nullptr ? std::make_unique<CallTrace>(traceFile->Stream()) : nullptr;
     const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
 
     ApplyLanguage(options.language);
@@ -202,15 +264,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
     }
-    if (outputs.save) {
-        SaveGalaxyFile(galaxy, *outputs.save);
-    }
-    if (options.svg) {
-        outputs.svg << DrawPlanSvg(galaxy, selectedGroup, outcome);
-    }
-    if (options.html) {
-        outputs.html << WritePlanPage(galaxy, selectedGroup, outcome);
-    }
+    outputs.Complete({galaxy, selectedGroup, outcome});
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
         return kExitPluginFailed;
@@ -224,20 +278,27 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     generator.races = options.races.value_or(generator.races);
     generator.groups = options.groups.value_or(generator.groups);
     generator.seed = options.seed.value_or(generator.seed);
+    // Prepared first: a target that cannot be written is found before the galaxy is made.
+    std::optional<OutputFile> file;
+    if (options.out) {
+        file.emplace(*options.out, "galaxy file");
+    }
     std::string text;
     try {
         text = GenerateGalaxyJson(generator);
     } catch (const std::invalid_argument& error) {
         throw BadInput(error.what());
     }
-    if (options.out) {
-        OpenOutput(*options.out, "galaxy file") << text;
-        out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
-            << ", " << CountedText(generator.races, "race", "races") << ", "
-            << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
-    } else {
+    if (!file) {
         out << text;
+        return kExitOk;
     }
+    file->Write(text);
+    file->Finish();
+    file->Replace();
+    out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
+        << ", " << CountedText(generator.races, "race", "races") << ", "
+        << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
     return kExitOk;
 }
 

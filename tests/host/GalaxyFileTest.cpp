@@ -1,5 +1,6 @@
 // GalaxyFileTest.cpp - galaxy files: every kind of bad input with its one message, and saving that loads back.
 #include "host/GalaxyFile.h"
+#include "host/OutputFile.h"
 
 #include "HostTestSupport.h"
 #include "host/DemoGalaxy.h"
@@ -29,6 +30,8 @@ std::string MessageOf(const std::function<void()>& load) {
     try {
         load();
     } catch (const GalaxyError& error) {
+        return error.what();
+    } catch (const OutputError& error) {
         return error.what();
     }
     return "(accepted)";
@@ -205,7 +208,7 @@ TEST_F(GalaxyFileTest, SavedGalaxyLoadsBackWithOrdersApplied) {
 TEST_F(GalaxyFileTest, SaveToUnwritablePathError) {
     const Galaxy galaxy = test::SmallGalaxy();
     const std::filesystem::path path = directory / "no-such-dir" / "saved.json";
-    EXPECT_EQ(path.string() + ": cannot write the file: No such file or directory",
+    EXPECT_EQ("cannot write galaxy file '" + path.string() + "': No such file or directory",
               MessageOf([&] { SaveGalaxyFile(galaxy, path); }));
 }
 

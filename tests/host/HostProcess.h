@@ -2,6 +2,7 @@
 //
 // The child inherits the environment, so tests choose the test module's mode
 // with ScopedEnvironment before running. Files go to a fresh folder per test.
+// A host can also be started in the background, to be signalled in mid-run.
 #pragma once
 
 #include "platform/ScopedEnvironment.h"
@@ -12,12 +13,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace host_test {
@@ -70,6 +73,7 @@ public:
     }
     ~TestFolder() { std::filesystem::remove_all(path_); }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    const std::filesystem::path& Path() const { return path_; }
 
 private:
     std::filesystem::path path_;
@@ -78,20 +82,66 @@ private:
 using platform_test::ScopedEnvironment;
 
 /// Runs the host with `arguments`; standard output and error are captured through files in `folder`.
-inline HostRun RunHost(const TestFolder& folder, const std::vector<std::string>& arguments) {
+/// `standardOutput`, when given, receives standard output instead (a device such as /dev/full).
+inline HostRun RunHost(const TestFolder& folder, const std::vector<std::string>& arguments,
+                       const std::string& standardOutput = {}) {
     std::string command = Quoted(TARVENIX_HOST_EXE);
     for (const std::string& argument : arguments) {
         command += ' ' + Quoted(argument);
     }
-    const auto outPath = folder / "stdout.txt";
+    const auto outPath = standardOutput.empty() ? folder / "stdout.txt" : std::filesystem::path(standardOutput);
     const auto errPath = folder / "stderr.txt";
     command += " >" + Quoted(outPath.string()) + " 2>" + Quoted(errPath.string()) + " </dev/null";
     const int raw = std::system(command.c_str());
     HostRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadText(outPath);
+    run.out = standardOutput.empty() ? ReadText(outPath) : std::string();
     run.err = ReadText(errPath);
     return run;
+}
+
+/// Starts the host in the background, standard output and error to files in `folder`; returns its pid.
+inline pid_t StartHost(const TestFolder& folder, const std::vector<std::string>& arguments) {
+    const std::string out = (folder / "stdout.txt").string();
+    const std::string err = (folder / "stderr.txt").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(TARVENIX_HOST_EXE)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        if (std::freopen(out.c_str(), "w", stdout) != nullptr && std::freopen(err.c_str(), "w", stderr) != nullptr) {
+            ::execv(TARVENIX_HOST_EXE, argv.data());
+        }
+        ::_exit(127);
+    }
+    return child;
+}
+
+/// Waits, bounded, until process `pid` has a handler of its own for `signal`, or with `handled`
+/// false, until it no longer has one (the host's Ctrl-C handler is installed just before the
+/// plug-in's command runs, and gives way to the default after the first Ctrl-C). False on time-out.
+inline bool WaitUntilCatching(pid_t pid, int signal, bool handled = true) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const std::string statusFile = "/proc/" + std::to_string(pid) + "/status";
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::istringstream status(ReadText(statusFile));
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("SigCgt:", 0) == 0 &&
+                ((std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0) == handled) {
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+/// The raw wait status of a host started with StartHost, once it has ended.
+inline int WaitForHost(pid_t pid) {
+    int raw = 0;
+    return ::waitpid(pid, &raw, 0) == pid ? raw : -1;
 }
 
 } // namespace host_test

@@ -118,29 +118,16 @@ TEST(HostWindowRunTest, AnswerDelayHoldsEveryAnswer) {
 TEST(HostWindowRunTest, CtrlCPressesCancel) {
     TestFolder folder;
     ScopedEnvironment mode("TARVENIX_TEST_PLUGIN_MODE", "window");
-    const auto tracePath = folder / "trace.jsonl";
-    const auto outPath = folder / "stdout.txt";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Slow answers keep the window open long enough to be interrupted.
-        FILE* out = std::freopen(outPath.c_str(), "w", stdout);
-        (void)out;
-        ::execl(TARVENIX_HOST_EXE, TARVENIX_HOST_EXE, "--plugin", kPlugin.c_str(), "--json", "--trace",
-                tracePath.c_str(), "--answer-delay-ms", "300", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    // Wait, bounded, for the command's sixth and last query: the window opens right after it,
-    // and the worker's first answer then keeps it open for 300 ms.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (JsonLines(host_test::ReadText(tracePath)).size() < 6 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // Slow answers keep the window open long enough to be interrupted; Ctrl-C is sent once the
+    // host handles it, and then presses Cancel as soon as the window is there.
+    const pid_t child = host_test::StartHost(folder, {"--plugin", kPlugin, "--json", "--answer-delay-ms", "300"});
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(host_test::WaitUntilCatching(child, SIGINT));
     ::kill(child, SIGINT);
-    int raw = 0;
-    ASSERT_EQ(::waitpid(child, &raw, 0), child);
+    const int raw = host_test::WaitForHost(child);
     ASSERT_TRUE(WIFEXITED(raw)) << "the host did not exit by itself";
     EXPECT_EQ(WEXITSTATUS(raw), 0);
+    const auto outPath = folder / "stdout.txt";
     const Json report = Json::parse(host_test::ReadText(outPath));
     EXPECT_EQ(report["cancelled"], true);
     EXPECT_TRUE(report["orders"].empty());

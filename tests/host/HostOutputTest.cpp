@@ -1,0 +1,208 @@
+// HostOutputTest.cpp - the host's output files end to end: refused names, write errors, a full disk, signals.
+//
+// Every case starts from output files that already hold "previous\n" and checks
+// that a run which fails, is refused or is killed leaves each of them as it was,
+// with no temporary left beside them.
+#include "HostProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host_test::HostRun;
+using host_test::kPlugin;
+using host_test::ReadText;
+using host_test::RunHost;
+using host_test::ScopedEnvironment;
+using host_test::TestFolder;
+
+constexpr const char* kPrevious = "previous\n";
+
+/// A folder holding a galaxy file and earlier outputs, and the means to check that none changed.
+class HostOutputTest : public ::testing::Test {
+protected:
+    HostOutputTest() {
+        // The demo galaxy, saved by the host itself, is the galaxy of every run.
+        const HostRun save = RunHost(folder, {"--plugin", kPlugin, "--save", Path("g.json")});
+        EXPECT_EQ(save.status, 0) << save.err;
+    }
+
+    std::string Path(const std::string& name) const { return (Place() / name).string(); }
+    virtual std::filesystem::path Place() const { return folder.Path(); }
+
+    void WritePrevious(const std::vector<std::string>& names) const {
+        for (const std::string& name : names) {
+            std::ofstream(Place() / name, std::ios::binary) << kPrevious;
+        }
+    }
+
+    /// Every file of the place with its content; the host's captured streams left out.
+    std::map<std::string, std::string> Contents() const {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : std::filesystem::directory_iterator(Place())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout.txt" && name != "stderr.txt") {
+                contents[name] = entry.is_regular_file() ? ReadText(entry.path()) : std::string("(not a file)");
+            }
+        }
+        return contents;
+    }
+
+    /// The names of the files added, removed or changed since `before`.
+    std::vector<std::string> ChangedSince(const std::map<std::string, std::string>& before) const {
+        const auto now = Contents();
+        std::vector<std::string> changed;
+        for (const auto& [name, text] : now) {
+            if (before.count(name) == 0 || before.at(name) != text) {
+                changed.push_back(name);
+            }
+        }
+        for (const auto& entry : before) {
+            if (now.count(entry.first) == 0) {
+                changed.push_back(entry.first);
+            }
+        }
+        return changed;
+    }
+
+    TestFolder folder;
+    ScopedEnvironment orders{"TARVENIX_TEST_PLUGIN_ORDERS", "7 #5 1;7 #6 1"};
+};
+
+TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
+    WritePrevious({"keep.svg", "keep.jsonl", "plain"});
+    std::filesystem::create_symlink("g.json", Path("soft.json"));
+    std::filesystem::create_hard_link(Path("g.json"), Path("hard.json"));
+    std::filesystem::create_symlink(kPlugin, Path("plugin.so"));
+    std::filesystem::create_directory(Path("sub"));
+    const auto before = Contents();
+    const std::string dotted = (folder.Path() / "." / "keep.svg").string();
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string standardOutput;  // where standard output goes; captured when empty
+        int status;
+        std::string message;         // how standard error starts, after "tarvenix-host: "
+    };
+    const std::vector<Row> rows = {
+        {{"--galaxy", Path("g.json"), "--svg", Path("./g.json")}, "", 2, "--svg '" + Path("./g.json") + "' would overwrite the galaxy file"},
+        {{"--galaxy", Path("g.json"), "--save", Path("soft.json")}, "", 2, "--out '" + Path("soft.json") + "' would overwrite the galaxy file"},
+        {{"--galaxy", Path("g.json"), "--trace", Path("hard.json")}, "", 2, "--trace '" + Path("hard.json") + "' would overwrite the galaxy file"},
+        {{"--svg", Path("plugin.so")}, "", 2, "--svg '" + Path("plugin.so") + "' would overwrite the plug-in"},
+        {{"--trace", kPlugin}, "", 2, "--trace '" + kPlugin + "' would overwrite the plug-in"},
+        {{"--trace", Path("keep.svg"), "--svg", dotted}, "", 2, "--trace '" + Path("keep.svg") + "' and --svg '" + dotted + "' name the same file"},
+        {{"--svg", Path("new.svg"), "--save", Path("sub/../new.svg")}, "", 2, "--svg '" + Path("new.svg") + "' and --out"},
+        {{"--trace", "/dev/full"}, "", 2, "cannot write trace file '/dev/full': No space left on device"},
+        {{"--svg", "/dev/full"}, "", 2, "cannot write picture file '/dev/full': No space left on device"},
+        {{"--save", "/dev/full"}, "", 2, "cannot write galaxy file '/dev/full': No space left on device"},
+        {{"generate", "--planets", "50", "--out", "/dev/full"}, "", 2, "cannot write galaxy file '/dev/full': No space"},
+        {{"--json"}, "/dev/full", 2, "cannot write standard output: No space left on device"},
+        {{}, "/dev/full", 2, "cannot write standard output: No space left on device"},
+        {{"generate", "--planets", "50"}, "/dev/full", 2, "cannot write standard output: No space left"},
+        {{"--help"}, "/dev/full", 2, "cannot write standard output: No space left"},
+        {{"--svg", Path("sub")}, "", 2, "cannot write picture file '" + Path("sub") + "': Is a directory"},
+        {{"generate", "--planets", "50", "--out", Path("sub")}, "", 2, "cannot write galaxy file '" + Path("sub") + "': Is a directory"},
+        {{"--trace", Path("plain/t.jsonl")}, "", 2, "cannot write trace file '" + Path("plain/t.jsonl") + "': Not a directory"},
+        {{"--save", Path("missing/g.json")}, "", 2, "cannot write galaxy file '" + Path("missing/g.json") + "': No such file"},
+        // A run that fails after the outputs were prepared replaces none of them.
+        {{"--plugin", "/missing.so", "--svg", Path("keep.svg"), "--trace", Path("keep.jsonl")}, "", 1, "cannot load '/missing.so'"},
+        // Devices that take any text are written in place, as asked.
+        {{"--trace", "/dev/null", "--svg", "/dev/null"}, "", 0, ""},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> arguments = rows[i].arguments;
+        if (arguments.empty() || arguments[0] != "generate") {
+            arguments.insert(arguments.begin(), {"--plugin", kPlugin});
+        }
+        const HostRun run = RunHost(folder, arguments, rows[i].standardOutput);
+        EXPECT_EQ(run.status, rows[i].status) << "row " << i << ": " << run.err;
+        const std::string expected = rows[i].message.empty() ? "" : "tarvenix-host: " + rows[i].message;
+        EXPECT_EQ(run.err.substr(0, expected.size()), expected) << "row " << i << ": " << run.err;
+    }
+    EXPECT_EQ(ChangedSince(before), std::vector<std::string>{});
+}
+
+/// The same folder on a small tmpfs of its own, which the test fills to the last byte.
+class HostOutputFullDiskTest : public HostOutputTest {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "mounting a small tmpfs needs root";
+        }
+        std::filesystem::create_directory(disk_);
+        const std::string mount = "mount -t tmpfs -o size=64k tarvenix-full " + host_test::Quoted(disk_.string()) + " 2>/dev/null";
+        if (std::system(mount.c_str()) != 0) {
+            GTEST_SKIP() << "cannot mount a tmpfs here (no privilege for it in this container?)";
+        }
+        mounted_ = true;
+    }
+    void TearDown() override {
+        if (mounted_) {
+            EXPECT_EQ(std::system(("umount " + host_test::Quoted(disk_.string())).c_str()), 0);
+        }
+    }
+    std::filesystem::path Place() const override { return disk_; }
+
+    /// Fills the disk: after this, no new byte fits.
+    void Fill() const {
+        std::ofstream filler(disk_ / "filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+        }
+    }
+
+    std::filesystem::path disk_ = folder / "disk";
+    bool mounted_ = false;
+};
+
+TEST_F(HostOutputFullDiskTest, EveryOutputKeepsItsPreviousFile) {
+    std::filesystem::copy_file(folder / "g.json", Path("g.json"));
+    WritePrevious({"t.jsonl", "p.svg", "s.json", "gen.json"});
+    Fill();
+    const auto before = Contents();
+    const std::vector<std::vector<std::string>> rows = {
+        {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--trace", Path("t.jsonl")},
+        {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--svg", Path("p.svg")},
+        {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--save", Path("s.json")},
+        {"generate", "--planets", "50", "--out", Path("gen.json")},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const HostRun run = RunHost(folder, rows[i]);
+        EXPECT_EQ(run.status, 2) << "row " << i << ": " << run.err;
+        EXPECT_NE(run.err.find("': No space left on device\n"), std::string::npos) << "row " << i << ": " << run.err;
+    }
+    EXPECT_EQ(ChangedSince(before), std::vector<std::string>{});
+}
+
+TEST_F(HostOutputTest, KilledOrTwiceInterruptedRunLeavesEveryOutputAsItWas) {
+    WritePrevious({"t.jsonl", "p.svg", "s.json"});
+    const auto before = Contents();
+    const std::vector<std::vector<int>> rows = {{SIGTERM}, {SIGINT, SIGINT}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // Six answers of 300 ms each: the signals land while the command runs.
+        const pid_t child = host_test::StartHost(
+            folder, {"--plugin", kPlugin, "--answer-delay-ms", "300", "--trace", Path("t.jsonl"), "--svg",
+                     Path("p.svg"), "--save", Path("s.json")});
+        ASSERT_GT(child, 0);
+        ASSERT_TRUE(host_test::WaitUntilCatching(child, SIGINT)) << "row " << i;
+        // Signals of one kind do not queue: the second Ctrl-C is sent once the first was handled.
+        for (const int signal : rows[i]) {
+            ::kill(child, signal);
+            EXPECT_TRUE(signal != SIGINT || host_test::WaitUntilCatching(child, SIGINT, false)) << "row " << i;
+        }
+        const int raw = host_test::WaitForHost(child);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == rows[i].back()) << "row " << i << ": status " << raw;
+        EXPECT_EQ(ChangedSince(before), std::vector<std::string>{}) << "row " << i;
+    }
+}
+
+} // namespace
