@@ -101,9 +101,9 @@ constexpr const char* kTraceOption = "--trace";
 constexpr std::array kPlanOutputs = {
     PlanOutput{kTraceOption, "trace file", &PlanOptions::trace, nullptr},
     PlanOutput{"--svg", "picture file", &PlanOptions::svg,
-               [](const FinishedPlan& plan) {
-                   return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome.orders);
-               }},
+               [](const FinishedPlan& plan) { return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome); }},
+    PlanOutput{"--html", "plan page", &PlanOptions::html,
+               [](const FinishedPlan& plan) { return WritePlanPage(plan.galaxy, plan.selectedGroup, plan.outcome); }},
     PlanOutput{"--out", "galaxy file", &PlanOptions::save,
                [](const FinishedPlan& plan) { return GalaxyToJson(plan.galaxy); }},
 };

@@ -104,6 +104,7 @@ TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
         {{"--trace", "/dev/full"}, "", 2, "cannot write trace file '/dev/full': No space left on device"},
         {{"--svg", "/dev/full"}, "", 2, "cannot write picture file '/dev/full': No space left on device"},
         {{"--save", "/dev/full"}, "", 2, "cannot write galaxy file '/dev/full': No space left on device"},
+        {{"--html", "/dev/full"}, "", 2, "cannot write plan page '/dev/full': No space left on device"},
         {{"generate", "--planets", "50", "--out", "/dev/full"}, "", 2, "cannot write galaxy file '/dev/full': No space"},
         {{"--json"}, "/dev/full", 2, "cannot write standard output: No space left on device"},
         {{}, "/dev/full", 2, "cannot write standard output: No space left on device"},
@@ -166,13 +167,14 @@ protected:
 
 TEST_F(HostOutputFullDiskTest, EveryOutputKeepsItsPreviousFile) {
     std::filesystem::copy_file(folder / "g.json", Path("g.json"));
-    WritePrevious({"t.jsonl", "p.svg", "s.json", "gen.json"});
+    WritePrevious({"t.jsonl", "p.svg", "s.json", "p.html", "gen.json"});
     Fill();
     const auto before = Contents();
     const std::vector<std::vector<std::string>> rows = {
         {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--trace", Path("t.jsonl")},
         {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--svg", Path("p.svg")},
         {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--save", Path("s.json")},
+        {"--plugin", kPlugin, "--galaxy", Path("g.json"), "--html", Path("p.html")},
         {"generate", "--planets", "50", "--out", Path("gen.json")},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -184,14 +186,14 @@ TEST_F(HostOutputFullDiskTest, EveryOutputKeepsItsPreviousFile) {
 }
 
 TEST_F(HostOutputTest, KilledOrTwiceInterruptedRunLeavesEveryOutputAsItWas) {
-    WritePrevious({"t.jsonl", "p.svg", "s.json"});
+    WritePrevious({"t.jsonl", "p.svg", "s.json", "p.html"});
     const auto before = Contents();
     const std::vector<std::vector<int>> rows = {{SIGTERM}, {SIGINT, SIGINT}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         // Six answers of 300 ms each: the signals land while the command runs.
         const pid_t child = host_test::StartHost(
             folder, {"--plugin", kPlugin, "--answer-delay-ms", "300", "--trace", Path("t.jsonl"), "--svg",
-                     Path("p.svg"), "--save", Path("s.json")});
+                     Path("p.svg"), "--save", Path("s.json"), "--html", Path("p.html")});
         ASSERT_GT(child, 0);
         ASSERT_TRUE(host_test::WaitUntilCatching(child, SIGINT)) << "row " << i;
         // Signals of one kind do not queue: the second Ctrl-C is sent once the first was handled.
