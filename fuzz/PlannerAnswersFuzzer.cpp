@@ -1,18 +1,24 @@
 // PlannerAnswersFuzzer.cpp - the command and the planner against host answers made from the fuzzer's bytes.
 //
-// A scripted host answers every request of the plug-in with a reply built from
-// the next bytes: a few reply keys with values drawn from the protocol's words,
-// numbers, designations, angles or raw text, then list entries. Once the bytes
-// run out every reply is empty, as a host that knows nothing answers. The
-// plug-in built into this program runs its whole command: the selection
-// queries on this thread, then the planner on its worker behind the progress
-// window, which this harness pumps (and cancels after a number of steps the
-// bytes choose). The run must end, ask no more than its cap of queries, and
-// submit at most one "Add" of well-formed orders.
+// The host here is the real answerer on the demo galaxy, with the fuzzer's
+// bytes deciding, request by request, whether the answer is the true one, the
+// true one with a few keys overwritten, one made wholly of the bytes (reply
+// keys with values drawn from the protocol's words, numbers, designations,
+// angles or raw text, then list entries) or an empty one. Once the bytes run
+// out every answer is the true one, so a run can go deep into the planner and
+// still end. The plug-in built into this program runs its whole command: the
+// selection queries on this thread, then the planner on its worker behind the
+// progress window, which this harness pumps (and cancels after a number of
+// steps the bytes choose). The run must end, ask no more than its cap of
+// queries, and submit at most one "Add" of well-formed orders.
 #include "fuzz/Failure.h"
 #include "fuzz/InProcessPlugin.h"
 #include "fuzz/ProtocolWords.h"
 
+#include "host/DemoGalaxy.h"
+#include "host/Galaxy.h"
+#include "host/GalaxyFile.h"
+#include "host/QueryAnswerer.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MapEntries.h"
 #include "platform/Window.h"
@@ -30,32 +36,38 @@
 
 namespace {
 
-// The answers' size: a "Count" is a number of at most this many planets or entries (or a
-// text that is no such number), and one reply holds at most this many list entries.
+// A "Count" the bytes make is a number of at most this many planets or entries (or a text
+// that is no such number), and one made-up answer holds at most this many list entries.
 constexpr std::int32_t kMostEntries = 64;
 
-// The cap on queries, a hang detector. Every reply that is not empty costs at least one
-// byte, so an input of n bytes pays for at most n answers. With nothing paid, a run asks a
-// fixed handful (the command's eight, the planet count, the race, the type list), and each
-// paid answer leads to at most one empty-answered query per entry it lets the plug-in walk:
-// a planet to ask about, a group list and a group's details per listed planet, a relay
-// leg's next range query. An answer's walk is bounded by the keys its map holds, request
-// keys included, well under 256, so a paid answer leads to at most 2 x 256 + 2 queries.
-// The cap allows four times that per byte and a thousand more, far above what a galaxy of
-// the answers' size needs; a run that exceeds it loops.
-constexpr std::int64_t kQueriesWithoutAnswers = 1024;
-constexpr std::int64_t kQueriesPerAnswer = 4 * (2 * 256 + 2);
+// The cap on queries, a hang detector. The true answers alone plan the demo galaxy in 176
+// queries. An answer the bytes change can lengthen at most the walk that reads it: the
+// entries its map holds (a list of the demo galaxy's 46 planets, or at most 64 made-up
+// entries, with their angles and the request's keys: under 256), each of which costs at most
+// a group list and the details of every group on one planet (fewer than 32 groups, orders
+// included), and a relay hop's own walk: under 256 x 40 = 10240 queries. Every changed
+// answer costs at least one byte, so an input of n bytes may ask 2 000 + 10 240 n queries;
+// a run past that loops. The fuzzing so far never saw more than 198 queries in one run.
+constexpr std::int64_t kQueriesWithoutAnswers = 2000;
+constexpr std::int64_t kQueriesPerAnswer = 10240;
 // "Count" texts that are not plain counts: signs, blanks, suffixes, and numbers too large
 // for 32 bits (read as the largest, which the planner takes for no planets at all).
 constexpr std::string_view kOddCounts[] = {"", "x", " 3", "+3", "-0", "3.5", "2147483648", "99999999999",
                                            "-2147483649", "1e308"};
-constexpr std::string_view kNames[] = {"Vexari", "Solvani", "Courier", "Hauler", "Long Courier", "In orbit",
-                                       "In space", "Lantern Reach"};
+constexpr std::string_view kNames[] = {"Solvani", "Long Courier", "Hearth", "Brisk", "In orbit", "In space",
+                                       "Lantern Reach"};
+
+const host::Galaxy& DemoGalaxy() {
+    static const host::Galaxy galaxy = host::ParseGalaxyJson(host::DemoGalaxyJson(), host::kDemoGalaxyName);
+    return galaxy;
+}
 
 class ScriptedHost {
 public:
     ScriptedHost(const std::uint8_t* data, std::size_t size)
-        : bytes_(data, size), cap_(kQueriesWithoutAnswers + kQueriesPerAnswer * static_cast<std::int64_t>(size)) {
+        : bytes_(data, size), cap_(kQueriesWithoutAnswers + kQueriesPerAnswer * static_cast<std::int64_t>(size)),
+          galaxy_(DemoGalaxy()), answerer_(galaxy_) {
+        answerer_.SetSelectionId(galaxy_.SelectedGroup().number);
         current_ = this;
     }
     ~ScriptedHost() { current_ = nullptr; }
@@ -65,7 +77,7 @@ public:
     static void Callback(CMapStringToString& request) { current_->Handle(request); }
 
     FuzzedDataProvider& Bytes() { return bytes_; }
-    int AddRequests() const { return adds_; }
+    const host::Galaxy& TheGalaxy() const { return galaxy_; }
 
 private:
     void Handle(CMapStringToString& request) {
@@ -79,9 +91,32 @@ private:
             fuzz::Fail("more than " + std::to_string(cap_) + " queries; the last: " +
                        platform_test::RequestText(platform_test::Entries(request)));
         }
-        if (bytes_.remaining_bytes() == 0) {
-            return;
+        switch (bytes_.remaining_bytes() == 0 ? 0 : bytes_.ConsumeIntegralInRange(0, 3)) {
+        case 0: answerer_.Answer(request); break;
+        case 1:
+            answerer_.Answer(request);
+            ChangeSomeKeys(request);
+            break;
+        case 2: MakeUpAnswer(request); break;
+        default: break; // an empty reply, as for a request the host does not know
         }
+    }
+
+    void ChangeSomeKeys(CMapStringToString& request) {
+        const int changes = bytes_.ConsumeIntegralInRange(1, 3);
+        for (int c = 0; c < changes; ++c) {
+            std::string key;
+            switch (bytes_.ConsumeIntegralInRange(0, 3)) {
+            case 0: key = fuzz::PickWord(bytes_, fuzz::kReplyKeys); break;
+            case 1: key = "Planet." + fuzz::PickNumber(bytes_, 0, kMostEntries); break;
+            case 2: key = "Angle." + fuzz::PickNumber(bytes_, 0, kMostEntries); break;
+            default: key = fuzz::PickNumber(bytes_, 0, kMostEntries); break;
+            }
+            request.SetAt(key.c_str(), (key == "Count" ? PickCount() : PickValue()).c_str());
+        }
+    }
+
+    void MakeUpAnswer(CMapStringToString& request) {
         const int keys = bytes_.ConsumeIntegralInRange(0, 4);
         for (int k = 0; k < keys; ++k) {
             const std::string key = fuzz::PickWord(bytes_, fuzz::kReplyKeys);
@@ -97,7 +132,7 @@ private:
     }
 
     /// The one "Add" of a run: "SendGroup", then orders "G #P 1" as the planner writes them.
-    void CheckAdd(const CMapStringToString& request) {
+    void CheckAdd(CMapStringToString& request) {
         if (++adds_ > 1) {
             fuzz::Fail("a second 'Add' in one command");
         }
@@ -116,6 +151,7 @@ private:
                 fuzz::Fail("a malformed order: '" + order + "'");
             }
         }
+        answerer_.Answer(request);
     }
 
     std::string PickCount() {
@@ -150,6 +186,8 @@ private:
     const std::int64_t cap_;
     std::atomic<std::int64_t> queries_{0};
     int adds_ = 0;
+    host::Galaxy galaxy_; // the demo galaxy afresh for every input, as "Add" changes it
+    host::QueryAnswerer answerer_;
     static inline ScriptedHost* current_ = nullptr;
 };
 
@@ -202,9 +240,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plugin.onLoad();
     CMapStringToString command;
     command["Command"] = InitializePlugin().c_str();
-    command["GameName"] = bytes.ConsumeBool() ? fuzz::PickRawText(bytes, 16).c_str() : "Lantern Reach";
-    command["Turn"] = fuzz::PickNumber(bytes, -1, 100).c_str();
-    command["SID"] = fuzz::PickNumber(bytes, 0, kMostEntries).c_str();
+    // The command as the host makes it for the demo galaxy's selection, or made up.
+    const host::Galaxy& galaxy = host.TheGalaxy();
+    const bool madeUp = bytes.ConsumeIntegralInRange(0, 7) == 0;
+    command["GameName"] = madeUp ? fuzz::PickRawText(bytes, 16).c_str() : galaxy.Game().c_str();
+    command["Turn"] = madeUp ? fuzz::PickNumber(bytes, -1, 100).c_str() : std::to_string(galaxy.Turn()).c_str();
+    command["SID"] = madeUp ? fuzz::PickNumber(bytes, 0, kMostEntries).c_str()
+                            : std::to_string(galaxy.SelectedGroup().number).c_str();
     plugin.onUserCommand(command);
     PumpUntilClosed(cancelAfterSteps);
     plugin.onClose();
