@@ -162,6 +162,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Fail("the run ended neither planned, cancelled nor with the plug-in's message");
     }
     CheckSaveAndReload(*galaxy, "after the orders");
-    CheckPicture(host::DrawPlanSvg(*galaxy, selected, outcome.orders));
+    CheckPicture(host::DrawPlanSvg(*galaxy, selected, outcome));
     return 0;
 }
