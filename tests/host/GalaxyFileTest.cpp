@@ -371,6 +371,12 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              return Written(f / "ctl.json", SmallWith("\"owner\": \"\"", R"("owner": "Vex\n\u001b[2J\u009b\\")"));
          },
          R"(planets[2]: unknown owner race "Vex\u000a\u001b[2J\u009b\\")"},
+        // A find of the galaxy file fuzzer: a line break in a group's race split the message.
+        {"line break in a group's race",
+         [](const auto& f) {
+             return Written(f / "race.json", SmallWith(R"("number": 7, "race": "Vexari")", R"("number": 7, "race": "Vex\n")"));
+         },
+         R"(groups[0]: unknown race "Vex\u000a")"},
         {"coordinate too large", [](const auto& f) { return Written(f / "far.json", SmallWith("\"x\": 3,", "\"x\": -1.7e308,")); },
          "planets[1]: field \"x\" is out of range"},
         {"coordinate over the bound", [](const auto& f) { return Written(f / "far2.json", SmallWith("\"y\": 4,", "\"y\": 1.0000000000000001e150,")); },
