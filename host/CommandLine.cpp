@@ -189,6 +189,9 @@ private:
                  [&o](const std::string& text) { o.cancelAfterSteps = ParseCount("--cancel-after-steps", text, 0); });
         AddValue(command, "--answer-delay-ms", "MS", "Make each answer take MS ms, to watch the window.\nDefault: 0.",
                  [&o](const std::string& text) { o.answerDelayMs = ParseCount("--answer-delay-ms", text, 0); });
+        command.add_flag("--wait-for-click", o.waitForClick,
+                         "Windows: leave the message box for a person to close.\nDefault: the host presses OK.")
+            ->disable_flag_override();
         command.footer(std::string("Ctrl-C while the plug-in plans presses Cancel. Examples:\n") +
                        "  " + kProgram + " plan --galaxy big.json --select 7 --svg plan.svg\n" +
                        "  " + kProgram + " plan --lang ru --json --out after.json");

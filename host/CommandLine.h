@@ -43,6 +43,7 @@ struct PlanOptions {
     bool json = false;
     std::optional<std::int32_t> cancelAfterSteps;
     std::int32_t answerDelayMs = 0;
+    bool waitForClick = false;  // a person closes the plug-in's message box (Windows)
 };
 
 struct GenerateOptions {

@@ -58,6 +58,15 @@ bool IsCancelCommand(WPARAM wParam, LPARAM lParam) {
     return code == BN_CLICKED && control != nullptr && id != IDOK && ClassOf(control) == "Button";
 }
 
+/// Presses the box's default button (OK for a box with OK alone). Posted: the box is being
+/// activated and its own loop, which takes the press, has not started yet.
+void PressDefaultButton(HWND box) {
+    const LRESULT defaultId = SendMessageW(box, DM_GETDEFID, 0, 0);
+    const UINT id = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, static_cast<int>(id))));
+}
+
 BOOL CALLBACK KeepFirstVisibleDialog(HWND window, LPARAM found) {
     if (IsWindowVisible(window) != FALSE && ClassOf(window) == kDialogClass) {
         *reinterpret_cast<HWND*>(found) = window;
@@ -68,8 +77,8 @@ BOOL CALLBACK KeepFirstVisibleDialog(HWND window, LPARAM found) {
 
 } // namespace
 
-DesktopObserver::DesktopObserver(BoxShown boxShown, CancelPressed cancelPressed)
-    : boxShown_(std::move(boxShown)), cancelPressed_(std::move(cancelPressed)) {
+DesktopObserver::DesktopObserver(BoxShown boxShown, CancelPressed cancelPressed, Boxes boxes)
+    : boxShown_(std::move(boxShown)), cancelPressed_(std::move(cancelPressed)), boxes_(boxes) {
     t_observer = this;
     const DWORD thread = GetCurrentThreadId();
     windowEvents_ = SetWindowsHookExA(WH_CBT, &OnWindowEvent, nullptr, thread);
@@ -95,6 +104,9 @@ LRESULT CALLBACK DesktopObserver::OnWindowEvent(int code, WPARAM wParam, LPARAM 
             const std::wstring text = MessageBoxText(window);
             if (!text.empty()) {
                 t_observer->boxShown_(Utf8(text));
+                if (t_observer->boxes_ == Boxes::PressDefault) {
+                    PressDefaultButton(window);
+                }
             }
         }
     }

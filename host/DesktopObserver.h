@@ -7,8 +7,9 @@
 // (two thread hooks, removed in the destructor) and reports the text of each
 // message box that opens (as UTF-8) and each Cancel press that reaches the
 // watched dialog: a click on one of its buttons or its IDCANCEL command. It
-// leaves the box open: a person, or a test's key press, closes it. One
-// observer per thread; it must be destroyed on the thread that made it.
+// presses a box's default button itself, as the host promises, unless told
+// to leave the box for a person to close. One observer per thread; it must
+// be destroyed on the thread that made it.
 // Elsewhere there is nothing to watch: this type exists on Windows only.
 #pragma once
 
@@ -24,8 +25,9 @@ class DesktopObserver {
 public:
     using BoxShown = std::function<void(const std::string& text)>;
     using CancelPressed = std::function<void()>;
+    enum class Boxes { PressDefault, LeaveOpen };
 
-    DesktopObserver(BoxShown boxShown, CancelPressed cancelPressed);
+    DesktopObserver(BoxShown boxShown, CancelPressed cancelPressed, Boxes boxes);
     ~DesktopObserver();
     DesktopObserver(const DesktopObserver&) = delete;
     DesktopObserver& operator=(const DesktopObserver&) = delete;
@@ -39,6 +41,7 @@ private:
 
     BoxShown boxShown_;
     CancelPressed cancelPressed_;
+    Boxes boxes_;
     HWND watched_ = nullptr;
     HHOOK windowEvents_ = nullptr;
     HHOOK sentMessages_ = nullptr;

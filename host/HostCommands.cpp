@@ -255,6 +255,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     RunSettings settings;
     settings.answerDelayMs = options.answerDelayMs;
     settings.cancelAfterSteps = options.cancelAfterSteps;
+    settings.waitForClick = options.waitForClick;
     settings.trace = trace.get();
     PluginSession session(module.Exports(), galaxy, settings);
     const RunOutcome outcome = session.RunCommand();

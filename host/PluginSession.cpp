@@ -211,7 +211,9 @@ RunOutcome PluginSession::RunCommand() {
 #if defined(_WIN32)
     // The real message box and the real Cancel button do not pass through the host's code.
     DesktopObserver observer([this](const std::string& text) { PresentMessageBox(text.c_str()); },
-                             [this] { outcome_.cancelPressed = true; });
+                             [this] { outcome_.cancelPressed = true; },
+                             settings_.waitForClick ? DesktopObserver::Boxes::LeaveOpen
+                                                    : DesktopObserver::Boxes::PressDefault);
     observer_ = &observer;
 #endif
     // Only a Cancel due after a number of steps needs the worker in step with the loop.

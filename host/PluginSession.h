@@ -43,6 +43,7 @@ public:
 struct RunSettings {
     std::int32_t answerDelayMs = 0;                // every answer takes at least this long
     std::optional<std::int32_t> cancelAfterSteps;  // press Cancel after this many step messages
+    bool waitForClick = false;                     // leave a message box for a person to close
     CallTrace* trace = nullptr;                    // not owned; null for no trace
 };
 
@@ -73,7 +74,8 @@ public:
 
     /// [any thread] Answers one request of the plug-in in place.
     void Answer(CMapStringToString& request);
-    /// [ui] Records the plug-in's message box; elsewhere than on Windows also dismisses it with OK.
+    /// [ui] Records the plug-in's message box; elsewhere than on Windows also dismisses it with OK
+    /// (on Windows the desktop observer presses OK, unless a person is to click it).
     int PresentMessageBox(const char* text);
 
 private:

@@ -8,10 +8,14 @@
 #                       verdicts and trace, byte for byte (needs LINUX_HOST)
 #   cancel-click        a slowed run: the window with its title, a moving bar, a screenshot,
 #                       then a mouse click on Cancel; nothing is sent
-#   cancel-after-steps  the host's own Cancel press after five progress steps; nothing is sent
-#   message-box-en      a group in flight: the system's message box with string 5, captioned
-#   message-box-ru      Tarvenix2, closed by a key press, in English or (Russian UI language) in
+#   cancel-after-steps  the host's own Cancel press after N progress steps, no answer delay,
+#                       several runs: nothing is sent, and the trace is the Linux build's
+#                       of the same press, byte for byte (needs LINUX_HOST)
+#   message-box-en      a group in flight: the system's message box with string 5, printed and
+#   message-box-ru      closed by the host itself, in English or (Russian UI language) in
 #                       Russian; nothing else sent
+#   message-box-click   with --wait-for-click the box, captioned Tarvenix2, stays open until a
+#                       key press closes it
 #   russian-window      with the Russian UI language, the window's title and the about texts
 #                       are the Russian ones (Escape closes the window as Cancel)
 #
@@ -170,22 +174,47 @@ cancel_click() {
 }
 
 cancel_after_steps() {
+    [ -n "$linux_host" ] && [ -x "$linux_host" ] || skip "no Linux tarvenix-host to compare with"
     need_display
-    start_host en_US.UTF-8 --cancel-after-steps 5 --answer-delay-ms 2
-    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
-    grep -q '"cancelled": true' "$work/report.json" || fail "not reported cancelled: $(cat "$work/report.json")"
-    [ "$(count_adds)" -eq 0 ] || fail "an Add was sent after Cancel"
+    local steps run
+    for steps in 0 3 8; do
+        LC_ALL=en_US.UTF-8 "$linux_host" --json --cancel-after-steps "$steps" --trace "$work/linux-trace.jsonl" \
+            >"$work/linux.json" || fail "the Linux run failed"
+        for run in 1 2 3 4 5; do
+            start_host en_US.UTF-8 --cancel-after-steps "$steps"
+            wait_host || fail "steps $steps, run $run failed: $(cat "$work/stderr.txt")"
+            grep -q '"cancelled": true' "$work/report.json" ||
+                fail "steps $steps, run $run not reported cancelled: $(cat "$work/report.json")"
+            [ "$(count_adds)" -eq 0 ] || fail "steps $steps, run $run: an Add was sent after Cancel"
+            cmp "$work/linux-trace.jsonl" "$work/trace.jsonl" ||
+                fail "steps $steps, run $run: the worker stopped elsewhere than on Linux"
+        done
+    done
+}
+
+# Group 12 of the demo galaxy is in flight: the plug-in shows its message box.
+check_box_report() {
+    local expected=$1
+    grep -qF "\"message_box\": \"$expected\"" "$work/report.json" || fail "report: $(cat "$work/report.json")"
+    [ "$(wc -l <"$work/trace.jsonl")" -eq 2 ] || fail "more than the owner and status queries were sent"
 }
 
 message_box() {
     local locale=$1 expected=$2
-    need_desktop
-    # Group 12 of the demo galaxy is in flight.
+    need_display
     start_host "$locale" --select 12
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    check_box_report "$expected"
+}
+
+message_box_click() {
+    need_desktop
+    start_host en_US.UTF-8 --select 12 --wait-for-click
     local window
     window=$(host_window)
     [ -n "$window" ] || fail "no message box appeared: $(cat "$work/stderr.txt")"
     sleep 0.5
+    kill -0 "$host_pid" 2>/dev/null || fail "the box did not wait for the click"
     screenshot "$window" "$work/box.png"
     cp "$work/box-window.png" "$out_dir/$check.png"
     # Captioned with the plug-in's application name, as the framework captions its boxes.
@@ -194,8 +223,7 @@ message_box() {
     xdotool key --window "$window" Return
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
     [ "$caption" = "Tarvenix2" ] || fail "caption '$caption'"
-    grep -qF "\"message_box\": \"$expected\"" "$work/report.json" || fail "report: $(cat "$work/report.json")"
-    [ "$(wc -l <"$work/trace.jsonl")" -eq 2 ] || fail "more than the owner and status queries were sent"
+    check_box_report "Group is not on planet!!!"
 }
 
 russian_window() {
@@ -221,6 +249,7 @@ cancel-click) cancel_click ;;
 cancel-after-steps) cancel_after_steps ;;
 message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
 message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
+message-box-click) message_box_click ;;
 russian-window) russian_window ;;
 *) fail "unknown check" ;;
 esac
