@@ -65,12 +65,18 @@ std::string ArrowColour(const PlanArrow& arrow) {
     return arrow.chain < 0 ? kDirectColour : kChainColours[static_cast<std::size_t>(arrow.chain) % kChainColourCount];
 }
 
+std::string ChainMarkerId(std::size_t colour) {
+    std::string id = "head-chain";
+    id += std::to_string(colour);
+    return id;
+}
+
 std::string MarkerId(const PlanArrow& arrow) {
     if (arrow.refused) {
         return "head-refused";
     }
     return arrow.chain < 0 ? "head-direct"
-                           : "head-chain" + std::to_string(static_cast<std::size_t>(arrow.chain) % kChainColourCount);
+                           : ChainMarkerId(static_cast<std::size_t>(arrow.chain) % kChainColourCount);
 }
 
 class SvgPlan {
@@ -123,7 +129,7 @@ private:
         WriteMarker("head-direct", kDirectColour);
         WriteMarker("head-refused", kRefusedColour);
         for (std::size_t i = 0; i < kChainColourCount; ++i) {
-            WriteMarker("head-chain" + std::to_string(i), kChainColours[i]);
+            WriteMarker(ChainMarkerId(i), kChainColours[i]);
         }
         svg_ << "    <clipPath id=\"plot\"><rect x=\"" << Number(kMargin) << "\" y=\"" << Number(plotTop_)
              << "\" width=\"" << Number(kPlotWidth) << "\" height=\"" << Number(plotHeight_) << "\"/></clipPath>\n"

@@ -21,7 +21,8 @@ constexpr const char* kRouteArrow = " -> ";
 
 /// `#p name`, or `#p` alone for a number that names no planet.
 std::string PlanetText(const Galaxy& galaxy, std::int32_t number) {
-    std::string text = "#" + std::to_string(number);
+    std::string text = "#";
+    text += std::to_string(number);
     if (galaxy.HasPlanet(number)) {
         text.append(" ").append(EscapeControls(galaxy.PlanetAt(number).name));
     }

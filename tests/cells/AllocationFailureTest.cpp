@@ -77,7 +77,8 @@ std::string Snapshot(const LongSet& set) {
     std::string text =
         cells_test::Shape(set.GetRoot(), KeyOf) + " #" + std::to_string(set.GetCount());
     for (LongSetNode* pos = set.First(); pos != nullptr; set.Next(pos)) {
-        text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(pos));
+        text += ' ';
+        text += std::to_string(reinterpret_cast<std::uintptr_t>(pos));
     }
     return text;
 }
@@ -86,8 +87,10 @@ std::string Snapshot(const CellTree& tree) {
     std::string text =
         cells_test::Shape(tree.GetRoot(), LongOf) + " #" + std::to_string(tree.GetCount());
     for (CellTreeNode* pos = tree.First(); pos != nullptr; tree.Next(pos)) {
-        text += " " + std::to_string(reinterpret_cast<std::uintptr_t>(pos)) + "/" +
-                std::to_string(reinterpret_cast<std::uintptr_t>(pos->cell));
+        text += ' ';
+        text += std::to_string(reinterpret_cast<std::uintptr_t>(pos));
+        text += '/';
+        text += std::to_string(reinterpret_cast<std::uintptr_t>(pos->cell));
     }
     return text;
 }

@@ -42,11 +42,18 @@ std::vector<std::int32_t> ScanWithinRange(const Galaxy& galaxy, std::int32_t cen
 
 using Layout = std::vector<Planet> (*)(std::mt19937&);
 
+/// The name of planet `i` of a generated layout.
+std::string PlanetName(int i) {
+    std::string name = "P";
+    name += std::to_string(i);
+    return name;
+}
+
 std::vector<Planet> Scattered(std::mt19937& random) {
     std::uniform_real_distribution<double> coordinate(-500.0, 500.0);
     std::vector<Planet> planets;
     for (int i = 0; i < 800; ++i) {
-        planets.push_back(Planet{"P" + std::to_string(i), coordinate(random), coordinate(random), ""});
+        planets.push_back(Planet{PlanetName(i), coordinate(random), coordinate(random), ""});
     }
     return planets;
 }
@@ -56,7 +63,7 @@ std::vector<Planet> ClusteredOnGridLines(std::mt19937& random) {
     std::vector<Planet> planets;
     for (int i = 0; i < 600; ++i) {
         const double base = i % 2 == 0 ? 0.0 : 10000.0;
-        planets.push_back(Planet{"P" + std::to_string(i), base + static_cast<double>(random() % 7),
+        planets.push_back(Planet{PlanetName(i), base + static_cast<double>(random() % 7),
                                  base + static_cast<double>(random() % 5), ""});
     }
     return planets;
@@ -65,7 +72,7 @@ std::vector<Planet> ClusteredOnGridLines(std::mt19937& random) {
 std::vector<Planet> OnOneLine(std::mt19937& random) {
     std::vector<Planet> planets;
     for (int i = 0; i < 300; ++i) {
-        planets.push_back(Planet{"P" + std::to_string(i), static_cast<double>(random() % 1000) / 4.0, 7.0, ""});
+        planets.push_back(Planet{PlanetName(i), static_cast<double>(random() % 1000) / 4.0, 7.0, ""});
     }
     return planets;
 }
@@ -73,7 +80,7 @@ std::vector<Planet> OnOneLine(std::mt19937& random) {
 std::vector<Planet> AllOnOnePoint(std::mt19937&) {
     std::vector<Planet> planets;
     for (int i = 0; i < 50; ++i) {
-        planets.push_back(Planet{"P" + std::to_string(i), -3.5, 2.25, ""});
+        planets.push_back(Planet{PlanetName(i), -3.5, 2.25, ""});
     }
     return planets;
 }
@@ -83,7 +90,7 @@ std::vector<Planet> HugeExtent(std::mt19937& random) {
     std::vector<Planet> planets;
     for (int i = 0; i < 40; ++i) {
         const double sign = i % 2 == 0 ? 1.0 : -1.0;
-        planets.push_back(Planet{"P" + std::to_string(i), sign * 1e308 * (0.5 + (random() % 100) / 200.0),
+        planets.push_back(Planet{PlanetName(i), sign * 1e308 * (0.5 + (random() % 100) / 200.0),
                                  static_cast<double>(i), ""});
     }
     return planets;
