@@ -1,10 +1,22 @@
 # TarvenixTargets.cmake - warnings for our own targets and the one way a test is added.
 
-# Warnings are errors in our own code only; third-party headers come in as SYSTEM.
+# Warnings for our own code only; third-party headers come in as SYSTEM. Whether they
+# stop the build is the configuration's choice (CMAKE_COMPILE_WARNING_AS_ERROR): the
+# development presets turn it on, a packager's plain configuration leaves it off.
 function(tarvenix_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-        -Wcast-qual -Wformat=2 -Wimplicit-fallthrough -Werror)
+        -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)
+endfunction()
+
+# tarvenix_test_tool_missing(TARVENIX_BUILD_TESTS GoogleTest googletest) says, in one line, that
+# a suite is left out for want of its framework, or stops when the configuration requires it.
+function(tarvenix_test_tool_missing switch tool package)
+    set(text "${tool} not found: ${switch} is left out (install the Debian package ${package}, or set ${switch}=OFF)")
+    if(TARVENIX_REQUIRE_TEST_TOOLS)
+        message(FATAL_ERROR "${text}")
+    endif()
+    message(STATUS "${text}")
 endfunction()
 
 # tarvenix_add_test(CellTreeTest cells/CellTreeTest.cpp [LIBS lib...] [LABELS label...])

@@ -21,6 +21,9 @@ set(TARVENIX_MINGW_TRIPLET i686-w64-mingw32)
 find_program(CMAKE_CXX_COMPILER NAMES ${TARVENIX_MINGW_TRIPLET}-g++-posix ${TARVENIX_MINGW_TRIPLET}-g++ REQUIRED)
 find_program(CMAKE_C_COMPILER NAMES ${TARVENIX_MINGW_TRIPLET}-gcc-posix ${TARVENIX_MINGW_TRIPLET}-gcc REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${TARVENIX_MINGW_TRIPLET}-windres REQUIRED)
+# The -posix compiler name hides the triplet from CMake's own search: strip for the target's
+# binaries (install --strip, CPack) named here.
+find_program(CMAKE_STRIP NAMES ${TARVENIX_MINGW_TRIPLET}-strip REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TARVENIX_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

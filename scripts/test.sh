@@ -2,7 +2,7 @@
 # Runs every test: installs what is missing, builds and tests the debug build and the
 # address/undefined-behaviour sanitizer build, runs the threaded tests under the thread
 # sanitizer, fuzzes each libFuzzer harness for a minute, then the Windows target under Wine
-# where that stage exists.
+# where that stage exists, then the release archives.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,6 +32,9 @@ scripts/fuzz.sh 2>&1 | tee "$log_dir/fuzz.log"
 if [ -x scripts/test-windows.sh ]; then
     scripts/test-windows.sh 2>&1 | tee "$log_dir/windows.log"
 fi
+
+# The release archives, unpacked and run as a player and a packager would.
+scripts/test-package.sh 2>&1 | tee "$log_dir/package.log"
 
 # One closing line over every stage, from CTest's own counts.
 passed=0
