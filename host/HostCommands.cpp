@@ -234,9 +234,17 @@ int ExitStatusOf(const std::exception& error) {
 std::filesystem::path DefaultPluginPath() {
     const std::filesystem::path folder = ExecutableFolder();
     const std::filesystem::path besideInBuild = folder.parent_path() / "plugin" / kPluginFileName;
-    const std::filesystem::path besideHost = folder / kPluginFileName;
-    std::error_code error;
-    return std::filesystem::exists(besideHost, error) ? besideHost : besideInBuild;
+    const std::array<std::filesystem::path, 2> installed = {
+        folder / kPluginFileName,
+        (folder / TARVENIX_PLUGINDIR_FROM_HOST / kPluginFileName).lexically_normal(),
+    };
+    for (const std::filesystem::path& candidate : installed) {
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error)) {
+            return candidate;
+        }
+    }
+    return besideInBuild;
 }
 
 int RunPlan(const PlanOptions& options, std::ostream& out) {

@@ -33,8 +33,9 @@ int RunPlan(const PlanOptions& options, std::ostream& out);
 int RunGenerate(const GenerateOptions& options, std::ostream& out);
 int RunAbout(const AboutOptions& options, std::ostream& out);
 
-/// The Tarvenix2 module built beside the host: in the host's own folder (an installed copy),
-/// else in the build tree's plugin/ folder next to the host's.
+/// The Tarvenix2 module that goes with the host: in the host's own folder (a copied folder, or
+/// the Windows package), else in the plug-in folder of an installed tree (lib/tarvenix/ beside
+/// bin/), else in the build tree's plugin/ folder next to the host's.
 std::filesystem::path DefaultPluginPath();
 
 } // namespace host
