@@ -9,10 +9,10 @@ function(tarvenix_warnings target)
         -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)
 endfunction()
 
-# tarvenix_test_tool_missing(TARVENIX_BUILD_TESTS GoogleTest googletest) says, in one line, that
-# a suite is left out for want of its framework, or stops when the configuration requires it.
-function(tarvenix_test_tool_missing switch tool package)
-    set(text "${tool} not found: ${switch} is left out (install the Debian package ${package}, or set ${switch}=OFF)")
+# tarvenix_test_tool_missing(TARVENIX_BUILD_TESTS tests GoogleTest libgtest-dev) says, in one line,
+# that a suite is left out for want of its framework, or stops when the configuration requires it.
+function(tarvenix_test_tool_missing switch suite tool package)
+    set(text "${tool} not found, so the ${suite} are not built (install ${package}, or set ${switch}=OFF)")
     if(TARVENIX_REQUIRE_TEST_TOOLS)
         message(FATAL_ERROR "${text}")
     endif()

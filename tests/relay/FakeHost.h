@@ -86,7 +86,9 @@ inline FakeHost::Reply PlanetListReply(const std::vector<std::pair<int, std::str
     FakeHost::Reply reply{{"Count", std::to_string(planets.size())}};
     for (std::size_t i = 0; i < planets.size(); ++i) {
         const std::string index = std::to_string(i + 1);
-        reply.emplace_back("Planet." + index, "#" + std::to_string(planets[i].first));
+        std::string planet = "#";
+        planet += std::to_string(planets[i].first);
+        reply.emplace_back("Planet." + index, planet);
         reply.emplace_back("Angle." + index, planets[i].second);
     }
     return reply;
