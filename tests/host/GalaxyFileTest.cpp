@@ -17,7 +17,9 @@
 #include <string>
 #include <unistd.h>
 #if !defined(_WIN32)
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #endif
 #include <vector>
 
@@ -407,6 +409,32 @@ TEST_F(GalaxyFileTest, DeepValuesUnderUnknownKeysAreIgnored) {
     const std::string text = SmallWith("\"selection\": 7", "\"selection\": 7, \"notes\": " + deep);
     EXPECT_EQ(7, LoadGalaxyFile(Written(directory / "deep.json", text)).SelectedGroup().number);
 }
+
+#if !defined(_WIN32)
+TEST_F(GalaxyFileTest, RunningOutOfMemoryIsBadInputNamingTheFile) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit this test sets";
+#else
+    // One name of 16 MiB, loaded where the address space has 12 MiB to spare.
+    const std::filesystem::path path =
+        Written(directory / "hungry.json", "{\"game\": \"" + std::string(16 * 1024 * 1024, 'a') + "\"}");
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (12U << 20);
+        const rlimit addressSpace{limit, limit};
+        ::setrlimit(RLIMIT_AS, &addressSpace);
+        const std::string message = MessageOf([&] { LoadGalaxyFile(path); });
+        ::_exit(message == path.string() + ": out of memory while loading the galaxy" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+#endif
+}
+#endif
 
 } // namespace
 } // namespace host
