@@ -34,12 +34,24 @@ constexpr std::array<ArrayFormat, 4> kArrayFormats = {{
 /// The galaxy object's own scalar fields, in the order of GalaxyJsonReader::galaxyFields_.
 constexpr std::array<std::string_view, 3> kGalaxyFields = {"game", "turn", "selection"};
 
+// Each field's position in its list above, so that building an entry looks nothing up.
+enum GalaxyField : std::size_t { kGame, kTurn, kSelection };
+enum RaceField : std::size_t { kRaceName, kDrivesTech };
+enum PlanetField : std::size_t { kPlanetName, kX, kY, kOwner };
+enum ShipTypeField : std::size_t { kTypeRace, kTypeName, kDrives, kWeapons, kAmmo, kCargo, kShields };
+enum GroupField : std::size_t { kNumber, kGroupRace, kGroupType, kPlanet, kCount, kSpeed, kFrom, kFleet };
+
 const ArrayFormat& FormatOf(ArrayName array) {
     return kArrayFormats[static_cast<std::size_t>(array)];
 }
 
-/// Position of `name` among `fields`, or -1.
-int FieldIndex(std::span<const std::string_view> fields, std::string_view name) {
+/// Position of `name` among `fields`, or -1. Files list an entry's fields in the usual order,
+/// so the one after the `previous` key's is tried first.
+int FieldIndex(std::span<const std::string_view> fields, std::string_view name, int previous = -1) {
+    const auto expected = static_cast<std::size_t>(previous + 1);
+    if (expected < fields.size() && fields[expected] == name) {
+        return static_cast<int>(expected);
+    }
     const auto it = std::find(fields.begin(), fields.end(), name);
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
 }
@@ -59,7 +71,7 @@ public:
                 std::size_t index)
         : names_(names), values_(values), array_(array), index_(index) {}
 
-    std::string Text(const char* field) const {
+    std::string Text(std::size_t field) const {
         const JsonFieldValue& value = Required(field);
         if (value.kind != Kind::Text) {
             Mistyped(field, "a text");
@@ -67,13 +79,13 @@ public:
         return value.text;
     }
 
-    std::string OptionalText(const char* field) const {
-        return ValueOf(field).kind == Kind::Absent ? std::string() : Text(field);
+    std::string OptionalText(std::size_t field) const {
+        return values_[field].kind == Kind::Absent ? std::string() : Text(field);
     }
 
     /// Whole numbers convert as the JSON library converts them, so every value is the
     /// double it always was, bit for bit.
-    double Number(const char* field) const {
+    double Number(std::size_t field) const {
         const JsonFieldValue& value = Required(field);
         switch (value.kind) {
         case Kind::Integer:
@@ -87,7 +99,7 @@ public:
         }
     }
 
-    double Coordinate(const char* field) const {
+    double Coordinate(std::size_t field) const {
         const double value = Number(field);
         if (std::fabs(value) > kMaxCoordinate) {
             OutOfRange(field);
@@ -95,7 +107,7 @@ public:
         return value;
     }
 
-    std::int32_t WholeNumber(const char* field) const {
+    std::int32_t WholeNumber(std::size_t field) const {
         const JsonFieldValue& value = Required(field);
         if (value.kind == Kind::Unsigned) {
             if (value.unsignedValue > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -119,34 +131,35 @@ public:
             Missing(field);
         }
         if (!isArray) {
-            Mistyped(field, "an array");
+            Refuse(Where(), "field \"", field, "\" must be an array");
         }
     }
 
 private:
-    const JsonFieldValue& ValueOf(const char* field) const {
-        return values_[static_cast<std::size_t>(FieldIndex(names_, field))];
-    }
-
-    const JsonFieldValue& Required(const char* field) const {
-        const JsonFieldValue& value = ValueOf(field);
+    const JsonFieldValue& Required(std::size_t field) const {
+        const JsonFieldValue& value = values_[field];
         if (value.kind == Kind::Absent) {
-            Missing(field);
+            Missing(names_[field]);
         }
         return value;
     }
 
-    [[noreturn]] void Missing(const char* field) const { Refuse(Where() + "missing field \"" + field + "\""); }
+    [[noreturn]] void Missing(std::string_view field) const { Refuse(Where(), "missing field \"", field, "\""); }
 
-    [[noreturn]] void Mistyped(const char* field, const char* expected) const {
-        Refuse(Where() + "field \"" + field + "\" must be " + expected);
+    [[noreturn]] void Mistyped(std::size_t field, const char* expected) const {
+        Refuse(Where(), "field \"", names_[field], "\" must be ", expected);
     }
 
-    [[noreturn]] void OutOfRange(const char* field) const {
-        Refuse(Where() + "field \"" + field + "\" is out of range");
+    [[noreturn]] void OutOfRange(std::size_t field) const {
+        Refuse(Where(), "field \"", names_[field], "\" is out of range");
     }
 
-    [[noreturn]] static void Refuse(const std::string& message) { throw GalaxyError(message); }
+    template <typename... Parts>
+    [[noreturn]] static void Refuse(const Parts&... parts) {
+        std::string message;
+        (message += ... += parts);
+        throw GalaxyError(message);
+    }
 
     /// "planets[3]: " for an entry, nothing for the galaxy object.
     std::string Where() const {
@@ -291,7 +304,7 @@ bool GalaxyJsonReader::key(Json::string_t& name) {
         return true;
     }
     if (level_ == Level::Entry) {
-        entryField_ = FieldIndex(FormatOf(array_).Fields(), name);
+        entryField_ = FieldIndex(FormatOf(array_).Fields(), name, entryField_);
         return true;
     }
     // The galaxy object: one of its scalar fields, one of its arrays, or a key nobody reads.
@@ -412,21 +425,21 @@ void GalaxyJsonReader::FinishEntry() {
     try {
         switch (array_) {
         case ArrayName::Races:
-            content_.races.push_back(Race{entry.Text("name"), entry.Number("drivesTech")});
+            content_.races.push_back(Race{entry.Text(kRaceName), entry.Number(kDrivesTech)});
             break;
         case ArrayName::Planets:
-            content_.planets.push_back(Planet{entry.Text("name"), entry.Coordinate("x"), entry.Coordinate("y"),
-                                              entry.OptionalText("owner")});
+            content_.planets.push_back(
+                Planet{entry.Text(kPlanetName), entry.Coordinate(kX), entry.Coordinate(kY), entry.OptionalText(kOwner)});
             break;
         case ArrayName::ShipTypes:
-            content_.shipTypes.push_back(ShipType{entry.Text("race"), entry.Text("name"), entry.Number("drives"),
-                                                  entry.Number("weapons"), entry.Number("ammo"),
-                                                  entry.Number("cargo"), entry.Number("shields")});
+            content_.shipTypes.push_back(ShipType{entry.Text(kTypeRace), entry.Text(kTypeName), entry.Number(kDrives),
+                                                  entry.Number(kWeapons), entry.Number(kAmmo), entry.Number(kCargo),
+                                                  entry.Number(kShields)});
             break;
         case ArrayName::Groups:
-            content_.groups.push_back(Group{entry.WholeNumber("number"), entry.Text("race"), entry.Text("type"),
-                                            entry.WholeNumber("planet"), entry.WholeNumber("count"),
-                                            entry.Number("speed"), entry.WholeNumber("from"), entry.Text("fleet")});
+            content_.groups.push_back(Group{entry.WholeNumber(kNumber), entry.Text(kGroupRace), entry.Text(kGroupType),
+                                            entry.WholeNumber(kPlanet), entry.WholeNumber(kCount),
+                                            entry.Number(kSpeed), entry.WholeNumber(kFrom), entry.Text(kFleet)});
             break;
         }
     } catch (const GalaxyError& fault) {
@@ -442,15 +455,15 @@ GalaxyContent GalaxyJsonReader::TakeContent() {
         throw GalaxyError("the galaxy must be a JSON object");
     }
     const FieldReader galaxy(kGalaxyFields, galaxyFields_);
-    content_.game = galaxy.Text("game");
-    content_.turn = galaxy.WholeNumber("turn");
+    content_.game = galaxy.Text(kGame);
+    content_.turn = galaxy.WholeNumber(kTurn);
     for (std::size_t a = 0; a < arrays_.size(); ++a) {
         galaxy.RequireArray(kArrayFormats[a].name, arrays_[a].given, arrays_[a].isArray);
         if (arrays_[a].firstFault) {
             throw GalaxyError(*arrays_[a].firstFault);
         }
     }
-    content_.selection = galaxy.WholeNumber("selection");
+    content_.selection = galaxy.WholeNumber(kSelection);
     return std::move(content_);
 }
 
