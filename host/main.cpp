@@ -2,12 +2,15 @@
 #include "host/CommandLine.h"
 #include "host/HostCommands.h"
 #include "host/OutputFile.h"
+#include "host/PluginModule.h"
+#include "host/PluginSession.h"
 #include "host/SafeText.h"
 
 #include <exception>
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -38,7 +41,24 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out) {
                       command);
 }
 
-/// Runs the command; its errors become their exit statuses and one-line messages.
+/// What the player can do about an error that ended the run; empty when its message says already.
+std::string NextStep(const std::exception& error) {
+    const std::string_view message = error.what();
+    if (dynamic_cast<const host::PluginLoadError*>(&error) != nullptr) {
+        return message.find("--plugin") != std::string_view::npos
+                   ? std::string()
+                   : "check that --plugin names a Tarvenix2 module built for this system";
+    }
+    if (dynamic_cast<const host::PluginMisbehaved*>(&error) != nullptr) {
+        return "the plug-in broke the host's contract; --trace FILE records every call it made";
+    }
+    if (host::ExitStatusOf(error) == host::kExitBadInput) {
+        return "correct what is named above and run again; 'tarvenix-host --help' explains the options";
+    }
+    return {};
+}
+
+/// Runs the command; its errors become their exit statuses, a one-line message and the next step.
 int RunReportingErrors(const std::vector<std::string>& arguments, std::ostream& out) {
     // Messages may quote names and paths from the user's files: escaped, each stays one line.
     try {
@@ -48,6 +68,9 @@ int RunReportingErrors(const std::vector<std::string>& arguments, std::ostream& 
         return host::kExitBadInput;
     } catch (const std::exception& error) {
         std::cerr << "tarvenix-host: " << host::EscapeControls(error.what()) << '\n';
+        if (const std::string next = NextStep(error); !next.empty()) {
+            std::cerr << next << '\n';
+        }
         return host::ExitStatusOf(error);
     }
 }

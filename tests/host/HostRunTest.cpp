@@ -168,6 +168,34 @@ TEST(HostRunTest, ExitStatuses) {
     EXPECT_EQ(host_test::ReadText(folder / "demo.json"), demoBefore);
 }
 
+// Help and version are answers, on standard output with status 0; every error ends with what to do next.
+TEST(HostRunTest, HelpVersionAndNextSteps) {
+    TestFolder folder;
+    struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;  // the start of standard output
+        std::string next; // the last line of standard error
+    };
+    const std::vector<Row> rows = {
+        {{"--version"}, 0, "tarvenix-host 1.", ""},
+        {{"generate", "-h"}, 0, "Write a random galaxy", ""},
+        {{"--jsn"}, 2, "", "did you mean '--json'? 'tarvenix-host plan --help' explains every option of 'plan'\n"},
+        {{"--select", "999", "--plugin", kPlugin}, 2, "",
+         "correct what is named above and run again; 'tarvenix-host --help' explains the options\n"},
+        {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, 1, "",
+         "check that --plugin names a Tarvenix2 module built for this system\n"},
+        {{"--plugin", "/missing.so"}, 1, "",
+         "tarvenix-host: cannot load '/missing.so': no such file; check the path given to --plugin\n"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const HostRun run = RunHost(folder, rows[i].arguments);
+        EXPECT_EQ(run.status, rows[i].status) << "row " << i << ": " << run.err;
+        EXPECT_EQ(run.out.rfind(rows[i].out, 0), 0u) << "row " << i << ": " << run.out;
+        EXPECT_TRUE(run.err.ends_with(rows[i].next)) << "row " << i << ": " << run.err;
+    }
+}
+
 TEST(HostRunTest, AboutPrintsTheAboutAnswerInTheChosenLanguage) {
     TestFolder folder;
     // The five about keys in their order, then what else the module wrote.
