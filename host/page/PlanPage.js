@@ -64,8 +64,8 @@
 
   // ---- the plan's elements, made once ----
   data.colours.chains.concat([data.colours.direct, data.colours.refused]).forEach(function (colour, i) {
-    const marker = make("marker", { id: "head" + i, viewBox: "0 0 10 10", refX: 9, refY: 5, markerWidth: 5,
-      markerHeight: 5, orient: "auto-start-reverse" }, document.getElementById("heads"));
+    const marker = make("marker", { id: "head" + i, viewBox: "0 0 10 10", refX: 9, refY: 5, markerWidth: 8,
+      markerHeight: 8, markerUnits: "userSpaceOnUse", orient: "auto-start-reverse" }, document.getElementById("heads"));
     make("path", { d: "M0,0 L10,5 L0,10 z", fill: colour }, marker);
   });
   function headOf(arrow) {

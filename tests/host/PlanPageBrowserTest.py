@@ -1,0 +1,171 @@
+#!/usr/bin/python3
+"""PlanPageBrowserTest - the --html plan page in a real headless browser, as a player would use it.
+
+For the demo galaxy and for a generated 2 000-planet galaxy with a large plan, the host writes the
+page; the browser loads it with no console errors, shows one table row and one arrow per order,
+shows a planet's name, owner and orders when the pointer rests on it, highlights an order's arrow
+from its row, and zooms with the wheel and the buttons. A screenshot of each page is kept in the
+output folder. Exits 77 (skipped) with the reason when the browser or its driver is missing.
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = 77
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+
+
+def skip(reason):
+    print("skipped: " + reason)
+    sys.exit(SKIPPED)
+
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+except ImportError:
+    skip("python3-selenium is not installed (scripts/install-deps.sh installs it)")
+
+
+class Failures:
+    def __init__(self):
+        self.messages = []
+
+    def check(self, condition, message):
+        if not condition:
+            self.messages.append(message)
+            print("FAILED: " + message)
+
+
+def run_host(host, arguments):
+    result = subprocess.run([host] + arguments, capture_output=True, text=True, timeout=300)
+    if result.returncode != 0:
+        raise RuntimeError("tarvenix-host %s: exit %d\n%s" % (" ".join(arguments), result.returncode, result.stderr))
+    return result.stdout
+
+
+def big_galaxy(host, folder):
+    """A 2 000-planet galaxy whose selected group has ships enough for a plan of a few hundred orders."""
+    path = os.path.join(folder, "big.json")
+    run_host(host, ["generate", "--planets", "2000", "--seed", "1", "--out", path])
+    with open(path, encoding="utf-8") as file:
+        galaxy = json.load(file)
+    in_orbit = [group for group in galaxy["groups"] if group["from"] == 0 and group["count"] >= 5]
+    chosen = max(in_orbit, key=lambda group: (group["speed"], group["number"]))
+    chosen["count"] = 200
+    galaxy["selection"] = chosen["number"]
+    with open(path, "w", encoding="utf-8") as file:
+        json.dump(galaxy, file)
+    return path
+
+
+def open_browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--user-data-dir=" + profile, "--window-size=1500,950", "--hide-scrollbars"):
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    service = webdriver.chrome.service.Service(executable_path=CHROMEDRIVER)
+    return webdriver.Chrome(service=service, options=options)
+
+
+def check_page(browser, page, report, screenshot, failures):
+    name = os.path.basename(page)
+    orders = report["orders"]
+    browser.get("file://" + os.path.abspath(page))
+    WebDriverWait(browser, 30).until(lambda b: b.find_element(By.ID, "stage").get_attribute("data-scale"))
+    data = browser.execute_script("return JSON.parse(document.getElementById('plan-data').textContent);")
+
+    errors = [entry for entry in browser.get_log("browser") if entry["level"] in ("SEVERE", "WARNING")]
+    failures.check(not errors, "%s: console errors: %s" % (name, errors))
+
+    rows = browser.find_elements(By.CSS_SELECTOR, "#orders tbody tr")
+    arrows = browser.find_elements(By.CSS_SELECTOR, "#plan line.arrow")
+    failures.check(len(orders) > 0, "%s: the run made no orders to show" % name)
+    failures.check(len(rows) == len(orders), "%s: %d table rows for %d orders" % (name, len(rows), len(orders)))
+    failures.check(len(arrows) == len(orders), "%s: %d arrows for %d orders" % (name, len(arrows), len(orders)))
+    for row, order in zip(rows, orders):
+        if order["order"] not in row.text:
+            failures.check(False, "%s: row '%s' does not show order '%s'" % (name, row.text, order["order"]))
+            break
+
+    # A row's arrow is highlighted while the pointer is on the row.
+    ActionChains(browser).move_to_element(rows[-1]).perform()
+    highlighted = browser.find_elements(By.CSS_SELECTOR, "#plan line.arrow.hl")
+    failures.check(len(highlighted) == 1 and highlighted[0].get_attribute("data-order") == str(len(orders) - 1),
+                   "%s: the last row highlights %s" % (name, [h.get_attribute("data-order") for h in highlighted]))
+
+    # Hovering the source shows its name, its owner and its orders.
+    source = data["source"]
+    source_name = data["planets"]["name"][source - 1]
+    owner = data["owners"][data["planets"]["owner"][source - 1]] or "nobody"
+    marker = browser.find_element(By.CSS_SELECTOR, 'circle.planet[data-planet="%d"]' % source)
+    ActionChains(browser).move_to_element(marker).perform()
+    tooltip = browser.find_element(By.ID, "tooltip")
+    text = tooltip.text
+    failures.check(tooltip.is_displayed(), "%s: no tooltip over the source" % name)
+    failures.check(source_name in text and "Owner: " + owner in text and orders[0]["order"] in text,
+                   "%s: tooltip over the source reads '%s'" % (name, text))
+    browser.save_screenshot(screenshot)
+
+    # The wheel zooms in where the pointer is; the buttons zoom out and back to the plan.
+    stage = browser.find_element(By.ID, "stage")
+    before = float(stage.get_attribute("data-scale"))
+    x1_before = arrows[0].get_attribute("x1")
+    ActionChains(browser).scroll_from_origin(ScrollOrigin.from_element(stage), 0, -300).perform()
+    WebDriverWait(browser, 5).until(lambda b: float(stage.get_attribute("data-scale")) != before)
+    zoomed = float(stage.get_attribute("data-scale"))
+    failures.check(zoomed > before * 1.5, "%s: wheel zoom went from %g to %g" % (name, before, zoomed))
+    failures.check(arrows[0].get_attribute("x1") != x1_before, "%s: the arrows did not follow the zoom" % name)
+    browser.find_element(By.ID, "zoom-out").click()
+    failures.check(float(stage.get_attribute("data-scale")) < zoomed, "%s: the zoom-out button did nothing" % name)
+    browser.find_element(By.ID, "fit-plan").click()
+    failures.check(abs(float(stage.get_attribute("data-scale")) - before) < before * 1e-3,
+                   "%s: the plan button did not frame the plan again" % name)
+
+    # Switching a layer off hides its arrows.
+    browser.find_element(By.CSS_SELECTOR, 'input[data-layer="direct"]').click()
+    shown = [a for a in browser.find_elements(By.CSS_SELECTOR, "#plan line.arrow.direct") if a.is_displayed()]
+    failures.check(not shown, "%s: %d direct arrows still shown with their layer off" % (name, len(shown)))
+
+    errors = [entry for entry in browser.get_log("browser") if entry["level"] in ("SEVERE", "WARNING")]
+    failures.check(not errors, "%s: console errors while used: %s" % (name, errors))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--host", required=True)
+    parser.add_argument("--out", required=True)
+    arguments = parser.parse_args()
+    for program in (CHROMIUM, CHROMEDRIVER):
+        if not os.access(program, os.X_OK):
+            skip(program + " is not installed (scripts/install-deps.sh installs chromium and chromium-driver)")
+    os.makedirs(arguments.out, exist_ok=True)
+
+    failures = Failures()
+    with tempfile.TemporaryDirectory() as folder:
+        runs = [("demo", []), ("big", ["--galaxy", big_galaxy(arguments.host, folder)])]
+        browser = open_browser(os.path.join(folder, "profile"))
+        try:
+            for name, options in runs:
+                page = os.path.join(arguments.out, name + ".html")
+                report = json.loads(run_host(arguments.host, options + ["--json", "--html", page]))
+                check_page(browser, page, report, os.path.join(arguments.out, name + ".png"), failures)
+        finally:
+            browser.quit()
+    print("screenshots in " + arguments.out)
+    print("%d checks failed" % len(failures.messages) if failures.messages else "every check passed")
+    return 1 if failures.messages else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
