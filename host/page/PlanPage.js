@@ -13,7 +13,12 @@
   const layers = { reach: true, direct: true, chains: true, refused: true, others: true, names: true };
   const planets = data.planets;
   const count = planets.x.length;
-  const view = { cx: 0, cy: 0, scale: 1 };
+  // The stage's size is read once per redraw: reading it between DOM writes would force a layout each time.
+  const view = { cx: 0, cy: 0, scale: 1, width: 1, height: 1 };
+  function measureStage() {
+    view.width = stage.clientWidth || 1;
+    view.height = stage.clientHeight || 1;
+  }
   const LABEL_FONT = "11px 'DejaVu Sans', Verdana, sans-serif";
 
   function make(name, attributes, parent) {
@@ -39,15 +44,16 @@
 
   // Screen position of a galaxy point, and back.
   function toScreen(x, y) {
-    return [(x - view.cx) * view.scale + stage.clientWidth / 2, (y - view.cy) * view.scale + stage.clientHeight / 2];
+    return [(x - view.cx) * view.scale + view.width / 2, (y - view.cy) * view.scale + view.height / 2];
   }
   function toGalaxy(sx, sy) {
-    return [(sx - stage.clientWidth / 2) / view.scale + view.cx, (sy - stage.clientHeight / 2) / view.scale + view.cy];
+    return [(sx - view.width / 2) / view.scale + view.cx, (sy - view.height / 2) / view.scale + view.cy];
   }
 
   function fit(box) {
+    measureStage();
     const width = Math.max(box[2] - box[0], 1e-9), height = Math.max(box[3] - box[1], 1e-9);
-    view.scale = Math.min(stage.clientWidth / width, stage.clientHeight / height) || 1;
+    view.scale = Math.min(view.width / width, view.height / height) || 1;
     view.cx = (box[0] + box[2]) / 2;
     view.cy = (box[1] + box[3]) / 2;
     draw();
@@ -91,6 +97,7 @@
     return make("circle", { class: "planet " + role.key, "data-planet": n, r: role.radius, fill: role.fill,
       stroke: role.stroke, "stroke-width": n === data.source ? 2.5 : 1 }, document.getElementById("planet-layer"));
   });
+  const markerRadius = participants.map(function (n) { return data.roles[planets.role[n - 1]].radius; });
   const labels = participants.map(function (n) {
     const label = make("text", { "font-size": n === data.source ? 14 : 11, fill: n === data.source ? "#ffd166" : "#c9d2e3",
       "font-weight": n === data.source ? "bold" : "normal" }, document.getElementById("label-layer"));
@@ -122,16 +129,16 @@
       cellsOf(box, function (key) { (grid.get(key) || grid.set(key, []).get(key)).push(box); return false; });
     };
     const markerBoxes = positions.map(function (p, i) {
-      const r = Number(markers[i].getAttribute("r"));
+      const r = markerRadius[i];
       return [p[0] - r, p[1] - r, p[0] + r, p[1] + r];
     });
     markerBoxes.forEach(function (box, i) { if (positions[i].visible) add(box); });
-    const width = stage.clientWidth, height = stage.clientHeight;
+    const width = view.width, height = view.height;
     let shown = 0;
     positions.forEach(function (p, i) {
       let placed = null, fallback = null;
       if (layers.names && p.visible) {
-        const gap = Number(markers[i].getAttribute("r")) + 2, w = labelWidths[i], h = participants[i] === data.source ? 16 : 13;
+        const gap = markerRadius[i] + 2, w = labelWidths[i], h = participants[i] === data.source ? 16 : 13;
         for (const [dx, dy] of SPOTS) {
           const left = dx > 0 ? p[0] + gap : dx < 0 ? p[0] - gap - w : p[0] - w / 2;
           const top = dy > 0 ? p[1] + gap : dy < 0 ? p[1] - gap - h : p[1] - h / 2;
@@ -160,7 +167,7 @@
   // ---- drawing ----
   function drawFaded() {
     const ratio = window.devicePixelRatio || 1;
-    const width = stage.clientWidth, height = stage.clientHeight;
+    const width = view.width, height = view.height;
     if (canvas.width !== Math.round(width * ratio) || canvas.height !== Math.round(height * ratio)) {
       canvas.width = Math.round(width * ratio);
       canvas.height = Math.round(height * ratio);
@@ -210,7 +217,7 @@
     });
     const positions = participants.map(function (n, i) {
       const p = toScreen(planets.x[n - 1], planets.y[n - 1]);
-      p.visible = p[0] >= -10 && p[1] >= -10 && p[0] <= stage.clientWidth + 10 && p[1] <= stage.clientHeight + 10;
+      p.visible = p[0] >= -10 && p[1] >= -10 && p[0] <= view.width + 10 && p[1] <= view.height + 10;
       markers[i].setAttribute("cx", p[0].toFixed(1));
       markers[i].setAttribute("cy", p[1].toFixed(1));
       return p;
@@ -224,6 +231,7 @@
   }
 
   function draw() {
+    measureStage();
     drawFaded();
     drawPlan();
     stage.dataset.scale = view.scale.toPrecision(6);
