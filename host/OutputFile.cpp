@@ -33,8 +33,12 @@ std::filesystem::path TemporaryName(const std::filesystem::path& location, int a
 #else
     const int process = static_cast<int>(::getpid());
 #endif
-    std::string name = "." + location.filename().string() + ".tarvenix-" + std::to_string(process) + "-" +
-                       std::to_string(++made) + "-" + std::to_string(attempt) + ".tmp";
+    std::string name(1, '.');
+    name.append(location.filename().string())
+        .append(".tarvenix-").append(std::to_string(process))
+        .append("-").append(std::to_string(++made))
+        .append("-").append(std::to_string(attempt))
+        .append(".tmp");
     return location.parent_path() / name;
 }
 
