@@ -60,16 +60,43 @@ LongSetNode* LongSet::InsertKey(std::int32_t key) {
     return node;
 }
 
+// A subtree's keys lie strictly between two ancestors' keys: the nearest one it
+// hangs on the greater side of, and the nearest one it hangs on the lesser side
+// of. Climbing from the finger, each node whose bound on the key's side still
+// lets the key in is one the root walk passes through; the first such is where
+// the walk may begin. On a node holding the key itself the climb gives up: with
+// a key stored twice, only the root walk knows which of them it meets first.
+LongSetNode* LongSet::WalkStartFor(std::int32_t key) const {
+    LongSetNode* start = finger;
+    while (start != nullptr && start->key != key) {
+        const bool goingLesser = key < start->key;
+        // climb while the subtree hangs on the side that does not bound it there
+        LongSetNode* child = start;
+        LongSetNode* bound = child->parent;
+        while (bound != nullptr && (goingLesser ? bound->lesser : bound->greater) == child) {
+            child = bound;
+            bound = bound->parent;
+        }
+        if (bound == nullptr || (goingLesser ? bound->key < key : bound->key > key)) {
+            return start; // no bound, or one the key lies within
+        }
+        start = bound;
+    }
+    return nullptr;
+}
+
 LongSetNode* LongSet::AddKey(std::int32_t key) {
     links::WalkEnd<LongSetNode> end;
     if (root != nullptr) {
-        end = links::WalkDown(root, [key](const LongSetNode* at) {
+        LongSetNode* start = WalkStartFor(key);
+        end = links::WalkDown(start != nullptr ? start : root, [key](const LongSetNode* at) {
             if (at->key < key) {
                 return links::Turn::Greater;
             }
             return at->key == key ? links::Turn::Stop : links::Turn::Lesser;
         });
         if (end.hit != nullptr) {
+            finger = end.hit;
             return end.hit; // already present: nothing added
         }
     }
@@ -78,6 +105,7 @@ LongSetNode* LongSet::AddKey(std::int32_t key) {
         return nullptr;
     }
     node->key = key;
+    finger = node;
     return links::LinkCounted(root, count, end, node);
 }
 
@@ -107,6 +135,9 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
     const std::int32_t removedKey = pos->key;
     LongSetNode* freed = links::UnlinkEntry(
         root, pos, [](const LongSetNode* from, LongSetNode* to) { to->key = from->key; });
+    if (freed == finger) {
+        finger = nullptr;
+    }
     delete freed;
     --count;
     links::RepositionAfterRemove(
@@ -117,6 +148,7 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
 
 void LongSet::RemoveAll() {
     FreeAllNodes(root, count);
+    finger = nullptr;
 }
 
 LongSetNode* LongSet::LowerBound(std::int32_t key) const {

@@ -14,6 +14,12 @@
 //
 // Emptying and destroying the set, walking it and rebalancing it use no
 // recursion, so a degenerate chain of any length is safe on a small stack.
+//
+// AddKey starts from the node the previous AddKey ended on, not from the root:
+// hosts hand over their lists in runs of neighbouring keys, and a run arriving
+// in descending order would otherwise walk the whole chain it is building at
+// every key. It links each key exactly where a walk from the root would, so the
+// tree is the same either way.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -70,4 +76,12 @@ public:
 protected:
     std::int32_t count = 0;      // number of linked nodes
     LongSetNode* root = nullptr; // null when the set is empty
+
+private:
+    /// Where AddKey's walk for `key` may begin: the lowest node on the way from the
+    /// finger to the root whose subtree a root walk for `key` passes through.
+    /// Null when the root walk must be taken.
+    LongSetNode* WalkStartFor(std::int32_t key) const;
+
+    LongSetNode* finger = nullptr; // the node the last AddKey ended on; null when none is known
 };

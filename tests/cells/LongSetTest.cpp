@@ -390,3 +390,106 @@ TEST(LongSetTest, OverridesAreReachedThroughTheVirtualTable) {
 }
 
 } // namespace
+
+// AddKey begins near where the previous one ended; the tree it builds must be the one a
+// walk from the root builds. The reference set takes each new key through InsertKey, which
+// always walks from the root; both sets then go through the same removals, duplicates and
+// rebalancing, and their shapes are compared after every step.
+class AddKeyFingerTest : public ::testing::Test {
+protected:
+    // One step of a script: a positive number is AddKey, a negative one InsertKey of its
+    // magnitude (a key stored twice); kRebalance rebalances both sets, and kRemoveNext
+    // removes the key that follows it in the script.
+    static constexpr std::int32_t kRebalance = -1000000;
+    static constexpr std::int32_t kRemoveNext = -2000000;
+
+    void Run(const std::vector<std::int32_t>& script, const std::string& row) {
+        LongSet fingered;
+        LongSet reference;
+        for (std::size_t i = 0; i < script.size(); ++i) {
+            const std::int32_t step = script[i];
+            if (step == kRebalance) {
+                ASSERT_EQ(TRUE, fingered.Rebalance()) << row;
+                ASSERT_EQ(TRUE, reference.Rebalance()) << row;
+            } else if (step == kRemoveNext) {
+                const std::int32_t key = script[++i];
+                LongSetNode* a = fingered.Find(key);
+                LongSetNode* b = reference.Find(key);
+                ASSERT_EQ(b != nullptr, a != nullptr) << row << " step " << i;
+                if (a != nullptr) {
+                    fingered.Remove('n', a);
+                    reference.Remove('n', b);
+                }
+            } else if (step < 0) {
+                fingered.InsertKey(-step);
+                reference.InsertKey(-step);
+            } else {
+                LongSetNode* added = fingered.AddKey(step);
+                ASSERT_NE(nullptr, added) << row << " step " << i;
+                EXPECT_EQ(step, added->key) << row << " step " << i;
+                if (reference.Find(step) == nullptr) {
+                    reference.InsertKey(step);
+                }
+            }
+            ASSERT_EQ(ShapeOf(reference), ShapeOf(fingered)) << row << " after step " << i;
+            ASSERT_EQ(reference.GetCount(), fingered.GetCount()) << row << " step " << i;
+        }
+        EXPECT_TRUE(Valid(fingered)) << row;
+    }
+
+    // Runs of keys walked down from each start, as the host's range lists arrive.
+    static std::vector<std::int32_t> DescendingRuns(std::initializer_list<std::pair<int, int>> runs) {
+        std::vector<std::int32_t> keys;
+        for (const auto& [high, low] : runs) {
+            for (int key = high; key >= low; --key) {
+                keys.push_back(key);
+            }
+        }
+        return keys;
+    }
+};
+
+TEST_F(AddKeyFingerTest, BuildsTheTreeAWalkFromTheRootBuilds) {
+    std::vector<std::int32_t> shuffled(300);
+    std::iota(shuffled.begin(), shuffled.end(), -150);
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    std::replace(shuffled.begin(), shuffled.end(), 0, 151); // 0 is no key
+
+    const struct {
+        const char* name;
+        std::vector<std::int32_t> script;
+    } rows[] = {
+        {"descending", DescendingRuns({{7, 1}})},
+        {"ascending", {1, 2, 3, 4, 5, 6, 7}},
+        {"overlapping descending runs", DescendingRuns({{50, 20}, {70, 35}, {30, 1}, {90, 60}})},
+        {"zigzag", {50, 10, 90, 20, 80, 30, 70, 40, 60, 45, 55}},
+        {"repeats", {5, 3, 5, 8, 3, 8, 1, 5, 9}},
+        {"negative keys", {-5, -10, 7, -3, 2, -8, 9, -1}},
+        {"shuffled", shuffled},
+        {"runs over a rebalanced set",
+         [] {
+             auto keys = DescendingRuns({{40, 21}});
+             keys.push_back(kRebalance);
+             const auto more = DescendingRuns({{60, 10}, {25, 5}});
+             keys.insert(keys.end(), more.begin(), more.end());
+             return keys;
+         }()},
+        {"removals between additions",
+         {20, 10, 30, 5, 15, 25, 35, kRemoveNext, 15, 14, 13, kRemoveNext, 10, 12, 11,
+          kRemoveNext, 20, 22, 21, 40}},
+        {"keys stored twice", {30, -20, 20, 10, -20, 25, 20, 15, -30, 30, 35}},
+        {"removing the last added", {9, 8, 7, kRemoveNext, 7, 6, kRemoveNext, 6, 5}},
+    };
+    for (const auto& row : rows) {
+        Run(row.script, row.name);
+    }
+}
+
+TEST_F(AddKeyFingerTest, RemoveAllForgetsWhereTheLastAdditionEnded) {
+    LongSet set;
+    AddAll(set, {3, 2, 1});
+    set.RemoveAll();
+    AddAll(set, {5, 4});
+    EXPECT_EQ("((4)5)", ShapeOf(set));
+    EXPECT_TRUE(Valid(set));
+}
