@@ -60,53 +60,57 @@ LongSetNode* LongSet::InsertKey(std::int32_t key) {
     return node;
 }
 
-// A subtree's keys lie strictly between two ancestors' keys: the nearest one it
-// hangs on the greater side of, and the nearest one it hangs on the lesser side
-// of. Climbing from the finger, each node whose bound on the key's side still
-// lets the key in is one the root walk passes through; the first such is where
-// the walk may begin. On a node holding the key itself the climb gives up: with
-// a key stored twice, only the root walk knows which of them it meets first.
-LongSetNode* LongSet::WalkStartFor(std::int32_t key) const {
-    LongSetNode* start = finger;
-    while (start != nullptr && start->key != key) {
-        const bool goingLesser = key < start->key;
-        // climb while the subtree hangs on the side that does not bound it there
-        LongSetNode* child = start;
-        LongSetNode* bound = child->parent;
-        while (bound != nullptr && (goingLesser ? bound->lesser : bound->greater) == child) {
-            child = bound;
-            bound = bound->parent;
-        }
-        if (bound == nullptr || (goingLesser ? bound->key < key : bound->key > key)) {
-            return start; // no bound, or one the key lies within
-        }
-        start = bound;
-    }
-    return nullptr;
-}
-
+// A walk that passes through a node has found every ancestor's key on the side
+// it took, so a node's subtree holds exactly the keys strictly between the
+// nearest ancestor it hangs greater of and the nearest one it hangs lesser of.
+// AddKey keeps the path from the root to the node it ends on, each step with
+// those bounds. The next key goes back up that path only to the first node whose
+// bounds hold it, which the root walk for that key passes through too, and walks
+// on from there. Linking a node moves no other node's bounds; removing and
+// relinking do, so those forget the path.
 LongSetNode* LongSet::AddKey(std::int32_t key) {
+    while (!fingerPath.empty() && !fingerPath.back().bounds.Holds(key)) {
+        fingerPath.pop_back();
+    }
+    LongSetNode* at = root;
+    KeyBounds bounds;
+    if (!fingerPath.empty()) {
+        at = fingerPath.back().node;
+        bounds = fingerPath.back().bounds;
+        fingerPath.pop_back(); // the walk below steps on it again
+    }
     links::WalkEnd<LongSetNode> end;
-    if (root != nullptr) {
-        LongSetNode* start = WalkStartFor(key);
-        end = links::WalkDown(start != nullptr ? start : root, [key](const LongSetNode* at) {
-            if (at->key < key) {
-                return links::Turn::Greater;
-            }
-            return at->key == key ? links::Turn::Stop : links::Turn::Lesser;
-        });
-        if (end.hit != nullptr) {
-            finger = end.hit;
-            return end.hit; // already present: nothing added
+    while (at != nullptr) {
+        RememberStep(at, bounds);
+        if (at->key == key) {
+            return at; // already present: nothing added
         }
+        end.parent = at;
+        end.greaterSide = at->key < key;
+        (end.greaterSide ? bounds.above : bounds.below) = at->key;
+        at = end.greaterSide ? at->greater : at->lesser;
     }
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {
         return nullptr;
     }
     node->key = key;
-    finger = node;
+    RememberStep(node, bounds);
     return links::LinkCounted(root, count, end, node);
+}
+
+void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
+    try {
+        fingerPath.push_back({node, bounds});
+    } catch (const std::bad_alloc&) {
+        // Without memory for the path, the next addition walks from the root:
+        // a path with a step missing would lead it astray.
+        ForgetPath();
+    }
+}
+
+void LongSet::ForgetPath() {
+    fingerPath.clear();
 }
 
 LongSetNode* LongSet::InsertNode(LongSetNode* node) {
@@ -135,9 +139,7 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
     const std::int32_t removedKey = pos->key;
     LongSetNode* freed = links::UnlinkEntry(
         root, pos, [](const LongSetNode* from, LongSetNode* to) { to->key = from->key; });
-    if (freed == finger) {
-        finger = nullptr;
-    }
+    ForgetPath();
     delete freed;
     --count;
     links::RepositionAfterRemove(
@@ -148,7 +150,7 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
 
 void LongSet::RemoveAll() {
     FreeAllNodes(root, count);
-    finger = nullptr;
+    ForgetPath();
 }
 
 LongSetNode* LongSet::LowerBound(std::int32_t key) const {
@@ -193,6 +195,7 @@ std::int32_t LongSet::Prev(LongSetNode*& pos) const {
 }
 
 BOOL LongSet::Rebalance() {
+    ForgetPath();
     return links::RebuildBalanced(
         root, count, [this] { return First(); }, [this](LongSetNode*& at) { Next(at); },
         [this](LongSetNode* node) { InsertNode(node); });

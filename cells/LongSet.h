@@ -15,17 +15,18 @@
 // Emptying and destroying the set, walking it and rebalancing it use no
 // recursion, so a degenerate chain of any length is safe on a small stack.
 //
-// AddKey starts from the node the previous AddKey ended on, not from the root:
-// hosts hand over their lists in runs of neighbouring keys, and a run arriving
-// in descending order would otherwise walk the whole chain it is building at
-// every key. It links each key exactly where a walk from the root would, so the
-// tree is the same either way.
+// AddKey starts from the nearest node on the way back from where the previous
+// AddKey ended, rather than from the root: hosts hand over their lists in
+// descending runs, and each key of a run would otherwise walk down the whole
+// chain the earlier runs built. It links each key exactly where a walk from the
+// root would, so the tree is the same either way.
 #pragma once
 
 #include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <vector>
 
 struct LongSetNode {
     LongSetNode* lesser = nullptr;  // subtree of keys not greater than key
@@ -78,10 +79,21 @@ protected:
     LongSetNode* root = nullptr; // null when the set is empty
 
 private:
-    /// Where AddKey's walk for `key` may begin: the lowest node on the way from the
-    /// finger to the root whose subtree a root walk for `key` passes through.
-    /// Null when the root walk must be taken.
-    LongSetNode* WalkStartFor(std::int32_t key) const;
+    /// The open interval of keys a subtree may hold, wide enough for any 32-bit key.
+    struct KeyBounds {
+        std::int64_t above = INT64_MIN; // every key of the subtree is greater than this
+        std::int64_t below = INT64_MAX; // and less than this
+        bool Holds(std::int32_t key) const { return above < key && key < below; }
+    };
 
-    LongSetNode* finger = nullptr; // the node the last AddKey ended on; null when none is known
+    struct PathStep {
+        LongSetNode* node;
+        KeyBounds bounds; // the keys of node's subtree
+    };
+
+    /// Appends a step to the path; on running out of memory forgets the whole path.
+    void RememberStep(LongSetNode* node, KeyBounds bounds);
+    void ForgetPath();
+
+    std::vector<PathStep> fingerPath; // root to the node the last AddKey ended on; empty when unknown
 };

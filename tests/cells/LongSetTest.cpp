@@ -479,6 +479,8 @@ TEST_F(AddKeyFingerTest, BuildsTheTreeAWalkFromTheRootBuilds) {
           kRemoveNext, 20, 22, 21, 40}},
         {"keys stored twice", {30, -20, 20, 10, -20, 25, 20, 15, -30, 30, 35}},
         {"removing the last added", {9, 8, 7, kRemoveNext, 7, 6, kRemoveNext, 6, 5}},
+        // 17 moves up into 20's node: 18 now belongs above it, no longer below 20
+        {"removal narrowing the last added's bounds", {20, 10, 30, 15, 17, kRemoveNext, 20, 18}},
     };
     for (const auto& row : rows) {
         Run(row.script, row.name);
