@@ -3,18 +3,29 @@
 // The one surprising rule, which the whole host protocol leans on: operator[]
 // inserts an empty value when the key is absent, so reading a key the host
 // did not fill yields "" and leaves an empty entry behind. Lookup copies the
-// value out and never inserts. Entries are kept in key order (byte order), so
-// a walk and a dump of a map are reproducible. References returned by
-// operator[] stay valid until that key is removed.
+// value out and never inserts. References returned by operator[] stay valid
+// until that key is removed.
+//
+// A walk visits every entry once, in an order of the map's own that depends on
+// its keys and its history, not on their byte order: whoever shows or compares
+// a map's entries in order sorts them. Adding entries during a walk may reorder
+// what is left of it.
+//
+// The map is a hash table built for the plug-in's traffic, where one map is
+// emptied and refilled with a fresh answer for every query: RemoveAll keeps the
+// emptied entries, with the room their texts had, and the table's size for
+// the next answer, so that a map refilled with answers of a similar size
+// allocates nothing.
 #pragma once
 
 #include "platform/CString.h"
 #include "platform/FrameworkApi.h"
 #include "platform/WinTypes.h"
 
-#include <functional>
-#include <map>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class TARVENIX_FRAMEWORK_API CMapStringToString {
 public:
@@ -22,6 +33,7 @@ public:
     explicit CMapStringToString(int blockSize = 10);
     CMapStringToString(const CMapStringToString&) = delete;
     CMapStringToString& operator=(const CMapStringToString&) = delete;
+    ~CMapStringToString();
 
     /// The value under `key`, inserted empty first when the key is absent.
     CString& operator[](const char* key);
@@ -30,16 +42,30 @@ public:
     void SetAt(const char* key, const char* value);
     /// FALSE when the key was absent.
     BOOL RemoveKey(const char* key);
+    /// Empties the map, keeping its entries' memory for the entries added next.
     void RemoveAll();
 
-    int GetCount() const { return static_cast<int>(entries_.size()); }
-    bool IsEmpty() const { return entries_.empty(); }
+    int GetCount() const { return count_; }
+    bool IsEmpty() const { return count_ == 0; }
 
-    /// Walks the entries in key order: GetStartPosition, then GetNextAssoc until null.
+    /// Walks the entries: GetStartPosition, then GetNextAssoc until null.
     POSITION GetStartPosition() const;
     void GetNextAssoc(POSITION& pos, CString& key, CString& value) const;
 
 private:
-    using Entries = std::map<std::string, CString, std::less<>>;
-    Entries entries_;
+    struct Assoc {
+        Assoc* next = nullptr;   // the next entry of the same bucket, or of the spare list
+        std::uint32_t hash = 0;  // of key, kept so that growing never hashes again
+        std::string key;
+        CString value;
+    };
+
+    Assoc* Find(std::string_view key, std::uint32_t hash) const;
+    Assoc* FirstFrom(std::size_t bucket) const;
+    Assoc* TakeSpare();
+    void Grow();
+
+    std::vector<Assoc*> buckets_; // a power of two of chains; empty until the first entry
+    Assoc* spare_ = nullptr;      // emptied entries, reused before any is allocated
+    int count_ = 0;
 };

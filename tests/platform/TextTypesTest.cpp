@@ -3,12 +3,17 @@
 #include "platform/CString.h"
 #include "platform/CStringList.h"
 
+#include "platform/MapEntries.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
+
+using platform_test::Entries;
+using platform_test::MapEntries;
 
 std::vector<std::string> Entries(const CStringList& list) {
     std::vector<std::string> result;
@@ -125,19 +130,13 @@ TEST(CMapStringToStringTest, IndexingReplacesAndKeepsOtherEntries) {
     EXPECT_EQ("kept", map["Other"].str());
 }
 
-TEST(CMapStringToStringTest, WalkVisitsEveryEntryInKeyOrder) {
+TEST(CMapStringToStringTest, WalkVisitsEveryEntryOnce) {
     CMapStringToString map;
     map["b"] = "2";
     map["a"] = "1";
     map["c"] = "3";
-    std::string walked;
-    for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
-        CString key;
-        CString value;
-        map.GetNextAssoc(pos, key, value);
-        walked += key.str() + "=" + value.str() + ";";
-    }
-    EXPECT_EQ("a=1;b=2;c=3;", walked);
+    // The walk's order is the map's own: compare as an ordinary map.
+    EXPECT_EQ((MapEntries{{"a", "1"}, {"b", "2"}, {"c", "3"}}), Entries(map));
 }
 
 TEST(CMapStringToStringTest, RemoveKeyAndRemoveAll) {
@@ -149,6 +148,72 @@ TEST(CMapStringToStringTest, RemoveKeyAndRemoveAll) {
     map.RemoveAll();
     EXPECT_TRUE(map.IsEmpty());
     EXPECT_EQ(nullptr, map.GetStartPosition());
+}
+
+// The map reuses emptied entries and grows its table as it fills; every size below
+// crosses a different edge: empty, one, the first table's size and one past it, and
+// several doublings. Each round fills, reads back, removes every other key, then
+// empties and refills with other keys, which must come back empty, with nothing left
+// of the round before.
+class CMapStringToStringReuseTest : public ::testing::Test {
+protected:
+    static std::string KeyOf(const char* prefix, int index) {
+        return prefix + std::to_string(index);
+    }
+
+    static void Fill(CMapStringToString& map, const char* prefix, int size, MapEntries& expected) {
+        for (int i = 1; i <= size; ++i) {
+            const std::string key = KeyOf(prefix, i);
+            map[key.c_str()] = std::to_string(i * 7).c_str();
+            expected[key] = std::to_string(i * 7);
+        }
+    }
+};
+
+TEST_F(CMapStringToStringReuseTest, EntriesSurviveGrowthRemovalAndRefilling) {
+    for (const int size : {0, 1, 63, 64, 65, 1000, 5000}) {
+        CMapStringToString map;
+        for (const char* prefix : {"Planet.", "Angle.", "Planet."}) {
+            map.RemoveAll();
+            MapEntries expected;
+            for (int i = 1; i <= size; ++i) {
+                EXPECT_TRUE(map[KeyOf(prefix, i).c_str()].IsEmpty()) << "a reused entry keeps no value";
+            }
+            Fill(map, prefix, size, expected);
+            ASSERT_EQ(expected, Entries(map)) << size << " " << prefix;
+            for (int i = 1; i <= size; i += 2) {
+                ASSERT_TRUE(map.RemoveKey(KeyOf(prefix, i).c_str())) << size << " " << i;
+                expected.erase(KeyOf(prefix, i));
+            }
+            EXPECT_EQ(static_cast<int>(expected.size()), map.GetCount()) << size;
+            EXPECT_EQ(expected, Entries(map)) << size << " " << prefix;
+        }
+    }
+}
+
+TEST_F(CMapStringToStringReuseTest, ReferencesStayValidWhileTheTableGrows) {
+    CMapStringToString map;
+    CString& first = map["Count"];
+    first = "12";
+    MapEntries expected{{"Count", "12"}};
+    Fill(map, "Planet.", 3000, expected);
+    EXPECT_EQ("12", first.str());
+    EXPECT_EQ(&first, &map["Count"]);
+}
+
+TEST_F(CMapStringToStringReuseTest, KeysOfEqualHashStayApart) {
+    // These two keys hash alike: only their texts tell them apart.
+    const char* const a = "Planet.189989";
+    const char* const b = "Planet.1239034";
+    CMapStringToString map;
+    map[a] = "a";
+    map[b] = "b";
+    EXPECT_EQ((MapEntries{{a, "a"}, {b, "b"}}), Entries(map));
+    EXPECT_TRUE(map.RemoveKey(a));
+    CString value;
+    EXPECT_FALSE(map.Lookup(a, value));
+    ASSERT_TRUE(map.Lookup(b, value));
+    EXPECT_EQ("b", value.str());
 }
 
 } // namespace
