@@ -60,6 +60,17 @@ LongSetNode* LongSet::InsertKey(std::int32_t key) {
     return node;
 }
 
+// Inline: it runs for every node an addition passes.
+inline void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
+    try {
+        fingerPath.push_back({node, bounds});
+    } catch (const std::bad_alloc&) {
+        // Without memory for the path, the next addition walks from the root:
+        // a path with a step missing would lead it astray.
+        ForgetPath();
+    }
+}
+
 // A walk that passes through a node has found every ancestor's key on the side
 // it took, so a node's subtree holds exactly the keys strictly between the
 // nearest ancestor it hangs greater of and the nearest one it hangs lesser of.
@@ -97,16 +108,6 @@ LongSetNode* LongSet::AddKey(std::int32_t key) {
     node->key = key;
     RememberStep(node, bounds);
     return links::LinkCounted(root, count, end, node);
-}
-
-void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
-    try {
-        fingerPath.push_back({node, bounds});
-    } catch (const std::bad_alloc&) {
-        // Without memory for the path, the next addition walks from the root:
-        // a path with a step missing would lead it astray.
-        ForgetPath();
-    }
 }
 
 void LongSet::ForgetPath() {

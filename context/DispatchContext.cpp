@@ -13,9 +13,7 @@ void StoreToken(CMapStringToString& map, int index, const CString& token) {
         map["Function"] = token;
         return;
     }
-    CString key;
-    key.Format("Parameter.%d", index);
-    map[key] = token;
+    map[platform::NumberedText("Parameter.", index)] = token;
 }
 
 } // namespace
@@ -63,7 +61,7 @@ void DispatchContext::Query(const CString& commandText, CMapStringToString& repl
     }
     replyMap.RemoveAll();
     replyMap["GameName"] = gameName;
-    replyMap["Turn"].Format("%d", turn);
+    replyMap["Turn"] = platform::NumberedText({}, turn);
 
     // Only the blank separates: no quoting, and empty tokens between blanks are sent empty.
     int count = 0;
@@ -80,7 +78,7 @@ void DispatchContext::Query(const CString& commandText, CMapStringToString& repl
     if (!token.IsEmpty()) {
         StoreToken(replyMap, count, token);
     }
-    replyMap["Parameters.Count"].Format("%d", count);
+    replyMap["Parameters.Count"] = platform::NumberedText({}, count);
     hostCallback(replyMap);
 }
 
@@ -96,15 +94,14 @@ void DispatchContext::SendList(const CString& functionWord, const CStringList& p
     }
     requestMap.RemoveAll();
     requestMap["GameName"] = gameName;
-    // "%lu" of the 32-bit turn: its unsigned form, the same digits as "%d" for any real turn.
-    requestMap["Turn"].Format("%lu", static_cast<unsigned long>(static_cast<std::uint32_t>(turn)));
+    // The 32-bit turn in its unsigned form, as "%lu" writes it: the same digits as "%d"
+    // for any real turn.
+    requestMap["Turn"] = platform::NumberedText({}, static_cast<std::uint32_t>(turn));
     requestMap["Function"] = functionWord;
-    requestMap["Parameters.Count"].Format("%lu", static_cast<unsigned long>(parameters.GetCount()));
-    unsigned long index = 1;
+    requestMap["Parameters.Count"] = platform::NumberedText({}, parameters.GetCount());
+    std::int64_t index = 1;
     for (POSITION pos = parameters.GetHeadPosition(); pos != nullptr; ++index) {
-        CString key;
-        key.Format("Parameter.%lu", index);
-        requestMap[key] = parameters.GetNext(pos);
+        requestMap[platform::NumberedText("Parameter.", index)] = parameters.GetNext(pos);
     }
     hostCallback(requestMap);
 }

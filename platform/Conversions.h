@@ -9,7 +9,11 @@
 
 #include "platform/FrameworkApi.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -25,5 +29,29 @@ TARVENIX_FRAMEWORK_API double atof(const char* text);
 /// Writes `value` in `radix` (2..36) into `buffer`, which must hold 33 characters
 /// (12 in base 10); a minus sign only in base 10, as the runtime does. Returns `buffer`.
 TARVENIX_FRAMEWORK_API char* _ltoa(std::int32_t value, char* buffer, int radix);
+
+/// `prefix` followed by `number` in decimal, as printf's "%s%lld" writes them, kept in
+/// the object itself. Keys such as "Parameter.3" and "Planet.17" are built for every
+/// query and every list entry, so they are built without printf and without the heap.
+/// A prefix longer than kMaxPrefix characters is cut there.
+class NumberedText {
+public:
+    static constexpr std::size_t kMaxPrefix = 40;
+
+    NumberedText(std::string_view prefix, std::int64_t number) {
+        const std::size_t kept = std::min(prefix.size(), kMaxPrefix);
+        std::memcpy(text_, prefix.data(), kept);
+        char* const end = std::to_chars(text_ + kept, text_ + sizeof text_ - 1, number).ptr;
+        *end = '\0';
+        length_ = static_cast<std::size_t>(end - text_);
+    }
+
+    operator const char*() const { return text_; } // NOLINT: used where a key text is taken
+    std::string_view view() const { return {text_, length_}; }
+
+private:
+    char text_[kMaxPrefix + 21]; // the prefix, at most 20 characters of number, and the NUL
+    std::size_t length_ = 0;
+};
 
 } // namespace platform

@@ -78,18 +78,12 @@ CString RangeQuery(std::int32_t planet, std::int32_t source, double range) {
     return query;
 }
 
-CString IndexedKey(const char* prefix, std::int32_t index) {
-    // Read for every entry of every list answer: digits by hand rather than a printf.
-    char text[48];
-    const std::size_t length = std::min(std::strlen(prefix), sizeof text - 12);
-    std::memcpy(text, prefix, length);
-    const auto end = std::to_chars(text + length, text + sizeof text, index).ptr;
-    return CString(std::string_view(text, static_cast<std::size_t>(end - text)));
+platform::NumberedText IndexedKey(const char* prefix, std::int32_t index) {
+    return {prefix == nullptr ? std::string_view{} : prefix, index};
 }
 
-CString EntryKey(std::int32_t index) {
-    char digits[12];
-    return CString(platform::_ltoa(index, digits, 10));
+platform::NumberedText EntryKey(std::int32_t index) {
+    return {std::string_view{}, index};
 }
 
 } // namespace relay

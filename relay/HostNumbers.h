@@ -10,6 +10,7 @@
 
 #include "platform/CMapStringToString.h"
 #include "platform/CString.h"
+#include "platform/Conversions.h"
 
 #include <cstdint>
 
@@ -51,9 +52,9 @@ std::int32_t WalkableEntries(std::int32_t count, const CMapStringToString& reply
 CString RangeQuery(std::int32_t planet, std::int32_t source, double range);
 
 /// The reply key `prefix` followed by `index` in decimal, such as "Planet.3".
-CString IndexedKey(const char* prefix, std::int32_t index);
+platform::NumberedText IndexedKey(const char* prefix, std::int32_t index);
 
 /// A list entry's key: `index` in decimal, written with the runtime's _ltoa.
-CString EntryKey(std::int32_t index);
+platform::NumberedText EntryKey(std::int32_t index);
 
 } // namespace relay

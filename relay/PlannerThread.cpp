@@ -65,7 +65,7 @@ private:
             if (IsStopRequested()) {
                 return false;
             }
-            command_.Format("Get Planet #%d", p);
+            command_ = platform::NumberedText("Get Planet #", p);
             context_.Query(command_, first_);
             if (first_["Owner"] == context_.raceName) {
                 ownPlanets_.AddKey(p);

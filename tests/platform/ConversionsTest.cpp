@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -54,6 +55,34 @@ TEST(ConversionsTest, LtoaWritesDecimalForm) {
     EXPECT_STREQ("-7", platform::_ltoa(-7, buffer, 10));
     EXPECT_STREQ("-2147483648", platform::_ltoa(kMin, buffer, 10));
     EXPECT_STREQ("ffffffff", platform::_ltoa(-1, buffer, 16));
+}
+
+// Keys and numbers that used to be printed with printf: the same text, to the byte.
+TEST(ConversionsTest, NumberedTextWritesWhatPrintfWrites) {
+    const std::string longPrefix(60, 'k');
+    const struct {
+        const char* prefix;
+        std::int64_t number;
+    } rows[] = {
+        {"Parameter.", 1},
+        {"Planet.", 100000},
+        {"", 0},
+        {"", -1},
+        {"Get Planet #", 2147483647},
+        {"", 4294967295},
+        {"x", std::numeric_limits<std::int64_t>::min()},
+        {"x", std::numeric_limits<std::int64_t>::max()},
+        {longPrefix.c_str(), -42},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        char expected[128];
+        std::snprintf(expected, sizeof expected, "%.*s%lld",
+                      static_cast<int>(platform::NumberedText::kMaxPrefix), rows[i].prefix,
+                      static_cast<long long>(rows[i].number));
+        const platform::NumberedText text(rows[i].prefix, rows[i].number);
+        EXPECT_STREQ(expected, text) << "row " << i;
+        EXPECT_EQ(std::string(expected), text.view()) << "row " << i;
+    }
 }
 
 } // namespace

@@ -93,8 +93,8 @@ TEST(HostNumbersTest, WalkableEntriesNeverExceedWhatTheAnswerHolds) {
     EXPECT_EQ(2, relay::WalkableEntries(2, reply));
     EXPECT_EQ(3, relay::WalkableEntries(2000000000, reply));
     EXPECT_EQ(0, relay::WalkableEntries(-5, reply));
-    EXPECT_EQ("7", relay::EntryKey(7).str());
-    EXPECT_EQ("Angle.12", relay::IndexedKey("Angle.", 12).str());
+    EXPECT_EQ("7", relay::EntryKey(7).view());
+    EXPECT_EQ("Angle.12", relay::IndexedKey("Angle.", 12).view());
 }
 
 } // namespace
