@@ -25,6 +25,26 @@ inline const std::vector<std::int32_t>& ShuffledKeys(std::int64_t n, unsigned sa
     return keys;
 }
 
+/// Keys as the planner hands them to reachablePlanets: one run per own planet, each
+/// the planets within its range in descending order, `runs` runs over keys 1..n that
+/// each take about `share` of them, so that later runs fall between earlier ones.
+inline const std::vector<std::int32_t>& PlannerRuns(std::int64_t n, int runs = 50, double share = 0.02) {
+    static std::map<std::int64_t, std::vector<std::int32_t>> made;
+    auto& keys = made[n];
+    if (keys.empty()) {
+        std::mt19937 rng(20261207u);
+        std::bernoulli_distribution taken(share);
+        for (int run = 0; run < runs; ++run) {
+            for (auto key = static_cast<std::int32_t>(n); key >= 1; --key) {
+                if (taken(rng)) {
+                    keys.push_back(key);
+                }
+            }
+        }
+    }
+    return keys;
+}
+
 /// 10^3, 10^4, 10^5 and 10^6 entries, timed in microseconds.
 inline void Sizes(benchmark::internal::Benchmark* bench) {
     bench->RangeMultiplier(10)->Range(1000, 1000000)->Unit(benchmark::kMicrosecond);

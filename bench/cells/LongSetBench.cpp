@@ -1,6 +1,7 @@
 // LongSetBench.cpp - LongSet beside std::set<std::int32_t>: add, search, walk, remove, rebalance.
 //
-// Timed: AddKey of n shuffled keys into an empty set; Contains of every key in
+// Timed: AddKey of n keys into an empty set, shuffled and in the descending runs
+// the planner hands over (about n keys, runs of 2% of 1..n each); Contains of every key in
 // a second shuffled order on a set that was built from the first order and
 // rebalanced; a Next-walk of the whole set; Find + Remove(' ') of every key in
 // shuffled order; and Rebalance of a set of n keys. Kept out: making the key
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -37,8 +39,18 @@ std::unique_ptr<std::set<std::int32_t>> BuildStdSet(std::int64_t n) {
     return std::make_unique<std::set<std::int32_t>>(keys.begin(), keys.end());
 }
 
-void LongSetAddKey(benchmark::State& state) {
-    const auto& keys = ShuffledKeys(state.range(0));
+using KeySource = const std::vector<std::int32_t>& (*)(std::int64_t n);
+
+const std::vector<std::int32_t>& Shuffled(std::int64_t n) {
+    return ShuffledKeys(n);
+}
+
+const std::vector<std::int32_t>& PlannerRuns(std::int64_t n) {
+    return cells_bench::PlannerRuns(n);
+}
+
+void LongSetAddKey(benchmark::State& state, KeySource source) {
+    const auto& keys = source(state.range(0));
     for (auto _ : state) {
         auto set = std::make_unique<LongSet>();
         for (std::int32_t key : keys) {
@@ -48,11 +60,11 @@ void LongSetAddKey(benchmark::State& state) {
         set.reset();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(keys.size()));
 }
 
-void StdSetInsert(benchmark::State& state) {
-    const auto& keys = ShuffledKeys(state.range(0));
+void StdSetInsert(benchmark::State& state, KeySource source) {
+    const auto& keys = source(state.range(0));
     for (auto _ : state) {
         auto set = std::make_unique<std::set<std::int32_t>>();
         for (std::int32_t key : keys) {
@@ -62,7 +74,7 @@ void StdSetInsert(benchmark::State& state) {
         set.reset();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(keys.size()));
 }
 
 // The same search of every key, on the tree as AddKey left it or after Rebalance.
@@ -157,8 +169,10 @@ void LongSetRebalance(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(LongSetAddKey)->Apply(cells_bench::Sizes);
-BENCHMARK(StdSetInsert)->Apply(cells_bench::Sizes);
+BENCHMARK_CAPTURE(LongSetAddKey, shuffled, Shuffled)->Apply(cells_bench::Sizes);
+BENCHMARK_CAPTURE(StdSetInsert, shuffled, Shuffled)->Apply(cells_bench::Sizes);
+BENCHMARK_CAPTURE(LongSetAddKey, planner_runs, PlannerRuns)->Apply(cells_bench::Sizes);
+BENCHMARK_CAPTURE(StdSetInsert, planner_runs, PlannerRuns)->Apply(cells_bench::Sizes);
 BENCHMARK(LongSetContainsRebalanced)->Apply(cells_bench::Sizes);
 BENCHMARK(LongSetContainsUnbalanced)->Apply(cells_bench::Sizes);
 BENCHMARK(StdSetContains)->Apply(cells_bench::Sizes);

@@ -1,15 +1,22 @@
-// PlannerBench.cpp - whole planner runs over a generated galaxy, the plug-in's time apart from the
-// host's.
+// PlannerBench.cpp - whole planner runs against the host's own answerer, the plug-in's time apart
+// from the host's.
 //
 // Timed: one PlannerThread run on the benchmark thread, from the first query to
-// the completion post, against an in-process host answering from a generated
-// galaxy (10 000 planets, a 200-ship group). Every callback is timed on its own,
-// so the counters split the run's CPU time into the host's answering and the plug-in's
-// own work (the run less the callbacks). Kept out: building the galaxy, and
-// draining the window's queue between runs.
+// the completion post, against the host's QueryAnswerer over a generated galaxy
+// (the galaxies `tarvenix-host generate` writes, with the group the host would be
+// asked to plan). Every callback is timed on its own, so the counters split the
+// run's CPU time into the host's answering and the plug-in's own work (the run
+// less the callbacks); plugin_share is the plug-in's part of the run. Kept out:
+// generating and loading the galaxy, reading the selected group, and draining
+// the window's queue between runs.
 #include "context/DispatchContext.h"
+#include "host/Galaxy.h"
+#include "host/GalaxyFile.h"
+#include "host/GalaxyGenerator.h"
+#include "host/QueryAnswerer.h"
+#include "platform/Conversions.h"
 #include "platform/Window.h"
-#include "relay/BenchGalaxy.h"
+#include "relay/HostNumbers.h"
 #include "relay/PlannerThread.h"
 #include "ui/SendProgressDialog.h"
 
@@ -17,6 +24,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -28,13 +36,13 @@ std::int64_t ThreadNanoseconds() {
     return std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
-const BenchGalaxy* galaxy = nullptr;
+host::QueryAnswerer* answerer = nullptr;
 std::int64_t hostNanoseconds = 0;
 std::int64_t queries = 0;
 
 void TimedHost(CMapStringToString& request) {
     const std::int64_t start = ThreadNanoseconds();
-    galaxy->Answer(request);
+    answerer->Answer(request);
     hostNanoseconds += ThreadNanoseconds() - start;
     ++queries;
 }
@@ -46,12 +54,42 @@ void DrainQueue() {
     }
 }
 
+/// The host's answer "1" to "Selection <menu item> <what>", as the command reads it.
+CString Selection(DispatchContext& context, const std::string& what) {
+    CMapStringToString reply;
+    context.Query(CString(("Selection 51507 " + what).c_str()), reply);
+    return reply["1"];
+}
+
+/// Binds the context to the galaxy's selected group from the host's answers, as the
+/// command does before it starts the worker.
+void BindSelectedGroup(DispatchContext& context, const host::Galaxy& galaxy) {
+    CMapStringToString command;
+    command["GameName"] = galaxy.Game().c_str();
+    command["Turn"] = std::to_string(galaxy.Turn()).c_str();
+    command["SID"] = std::to_string(galaxy.SelectedGroup().number).c_str();
+    context.BindHost(TimedHost, command);
+    context.shipTypeName = Selection(context, "Name");
+    context.groupNumber = platform::atol(Selection(context, "Num"));
+    context.sourcePlanet = galaxy.SelectedGroup().planet;
+    context.minSpeed = relay::Hundredths(Selection(context, "MinSpeed"));
+    context.shipCount = platform::atol(Selection(context, "Count"));
+}
+
+// Arguments: planets, groups, seed, selected group (the galaxies).
 void BM_PlannerRun(benchmark::State& state) {
-    BenchGalaxyShape shape;
-    shape.planets = static_cast<int>(state.range(0));
-    shape.ships = static_cast<int>(state.range(1));
-    const BenchGalaxy world(shape);
-    galaxy = &world;
+    host::GeneratorOptions options;
+    options.planets = static_cast<std::int32_t>(state.range(0));
+    options.groups = static_cast<std::int32_t>(state.range(1));
+    options.seed = static_cast<std::uint64_t>(state.range(2));
+    host::Galaxy galaxy = host::ParseGalaxyJson(host::GenerateGalaxyJson(options), "generated");
+    if (!galaxy.SelectGroup(static_cast<std::int32_t>(state.range(3)))) {
+        state.SkipWithError("no such group in the generated galaxy");
+        return;
+    }
+    host::QueryAnswerer host(galaxy);
+    host.SetSelectionId(galaxy.SelectedGroup().number);
+    answerer = &host;
 
     WindowModel window; // counts as the progress window: posts are part of the run
     SendProgressDialog dialog;
@@ -59,22 +97,13 @@ void BM_PlannerRun(benchmark::State& state) {
     DispatchContext context;
     context.progressDialog = &dialog;
 
-    hostNanoseconds = 0;
-    queries = 0;
     std::int64_t orders = 0;
+    double hostMs = 0.0;
+    double pluginMs = 0.0;
+    double queriesPerRun = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
-        CMapStringToString command;
-        command.SetAt("GameName", "Bench");
-        command.SetAt("Turn", "1");
-        command.SetAt("SID", "1");
-        context.BindHost(TimedHost, command);
-        context.raceName = world.RaceName();
-        context.shipTypeName = world.SelectedType();
-        context.groupNumber = world.SelectedGroup();
-        context.sourcePlanet = world.SourcePlanet();
-        context.minSpeed = world.SourceSpeedHundredths();
-        context.shipCount = shape.ships;
+        BindSelectedGroup(context, galaxy);
         hostNanoseconds = 0;
         queries = 0;
         state.ResumeTiming();
@@ -84,22 +113,28 @@ void BM_PlannerRun(benchmark::State& state) {
         const std::int64_t run = ThreadNanoseconds() - start;
 
         state.PauseTiming();
-        state.counters["host_ms"] += static_cast<double>(hostNanoseconds) / 1e6;
-        state.counters["plugin_ms"] += static_cast<double>(run - hostNanoseconds) / 1e6;
-        state.counters["queries"] += static_cast<double>(queries);
+        hostMs += static_cast<double>(hostNanoseconds) / 1e6;
+        pluginMs += static_cast<double>(run - hostNanoseconds) / 1e6;
+        queriesPerRun = static_cast<double>(queries);
         orders = context.orders.GetCount() - 1;
         DrainQueue();
         state.ResumeTiming();
     }
-    for (const char* name : {"host_ms", "plugin_ms", "queries"}) {
-        state.counters[name] =
-            benchmark::Counter(state.counters[name], benchmark::Counter::kAvgIterations);
-    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["host_ms"] = hostMs / runs;
+    state.counters["plugin_ms"] = pluginMs / runs;
+    state.counters["plugin_share"] = pluginMs / (pluginMs + hostMs);
+    state.counters["queries"] = queriesPerRun;
     state.counters["orders"] = static_cast<double>(orders);
     dialog.m_hWnd = nullptr; // the handle is the stand-in window's, not the dialog's own
-    galaxy = nullptr;
+    answerer = nullptr;
 }
 
-BENCHMARK(BM_PlannerRun)->Args({10000, 200})->Args({2000, 50})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlannerRun)
+    ->ArgNames({"planets", "groups", "seed", "select"})
+    ->Args({10000, 2000, 1, 476})
+    ->Args({100000, 200000, 1, 196})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime(); // the counters are CPU time; the iteration count follows the wall
 
 } // namespace

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# bench.sh - builds the release preset and prints, in one run, the figures the performance goals
+# are judged by: each one beside what it is measured against, taken side by side on this machine.
+#
+#   scripts/bench.sh [RUNS]        RUNS: timed runs of each whole-process figure (default 5)
+#
+# The whole-run, memory and load figures are compared with the tree at $BENCH_BASELINE
+# (default e6320e2), built once from a temporary git worktree under build/ and kept there.
+# Whole runs alternate between the two builds, run by run, so that a drift of the machine's
+# speed falls on both; each figure is the median of its runs.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+runs=${1:-5}
+baseline_rev=${BENCH_BASELINE:-e6320e2}
+work=build/bench
+baseline=build/baseline-$baseline_rev
+mkdir -p "$work"
+
+say() { printf '%s\n' "$*" >&2; }
+
+build_release() { # build_release DIR
+    (cd "$1" && cmake --preset release >/dev/null && cmake --build --preset release -j2 >/dev/null)
+}
+
+say "== building the release preset"
+build_release .
+if [ ! -x "$baseline/build/release/host/tarvenix-host" ]; then
+    say "== building $baseline_rev for comparison in $baseline"
+    [ -d "$baseline" ] || git worktree add --detach "$baseline" "$baseline_rev" >/dev/null
+    build_release "$baseline"
+fi
+host=build/release/host/tarvenix-host
+base_host=$baseline/build/release/host/tarvenix-host
+
+say "== generating the galaxies"
+"$host" generate --planets 10000 --seed 1 --out "$work/g10k.json"
+"$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json"
+
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0) ? a / b : 0}'; }
+
+# timed_run OUT HOST ARGS...: appends "wall_seconds peak_kib" of one run to OUT.
+timed_run() {
+    local out=$1
+    shift
+    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null
+    cat "$work/time.txt" >>"$out"
+}
+
+# plan_ms HOST ARGS...: the planning time the host reports for one run.
+plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
+
+say "== whole 100 000-planet runs, $runs of each build, alternating"
+: >"$work/now.txt"
+: >"$work/base.txt"
+: >"$work/plain.txt"
+: >"$work/traced.txt"
+plan100k=(plan --galaxy "$work/g100k.json" --select 196 --lang en)
+for _ in $(seq "$runs"); do
+    timed_run "$work/now.txt" "$host" "${plan100k[@]}"
+    timed_run "$work/base.txt" "$base_host" "${plan100k[@]}"
+    plan_ms "$host" "${plan100k[@]}" >>"$work/plain.txt"
+    plan_ms "$host" "${plan100k[@]}" --trace "$work/trace.jsonl" >>"$work/traced.txt"
+done
+wall_now=$(cut -d' ' -f1 "$work/now.txt" | median)
+wall_base=$(cut -d' ' -f1 "$work/base.txt" | median)
+peak_now=$(cut -d' ' -f2 "$work/now.txt" | median)
+peak_base=$(cut -d' ' -f2 "$work/base.txt" | median)
+plain=$(median <"$work/plain.txt")
+traced=$(median <"$work/traced.txt")
+
+say "== planner, containers and galaxy load benchmarks"
+planner=$(build/release/bench/relay/PlannerBench --benchmark_repetitions=3 \
+    --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median')
+share() { echo "$planner" | grep "planets:$1/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2; }
+cells=$(build/release/bench/cells/CellsBench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    --benchmark_filter='(CellTreeFindLongRebalanced|StdSetContains)/1000000' 2>/dev/null | grep '_median')
+ns_of() { echo "$2" | grep "^$1" | awk '{print $2}'; }
+load_ms() { # load_ms HOSTCOREBENCH
+    "$1" --benchmark_filter='BM_LoadGalaxy/' --benchmark_repetitions=3 \
+        --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median' | awk '{print $2}'
+}
+load_now=$(load_ms build/release/bench/host/HostCoreBench)
+load_base=$(load_ms "$baseline/build/release/bench/host/HostCoreBench")
+find_long=$(ns_of CellTreeFindLongRebalanced "$cells")
+std_set=$(ns_of StdSetContains "$cells")
+
+printf '\nfigure | now | goal\n---|---|---\n'
+printf "plug-in's share of planning CPU, 10 000 planets (PlannerBench) | %.1f%% | at most 20%%\n" \
+    "$(awk -v s="$(share 10000)" 'BEGIN {print 100 * s}')"
+printf "plug-in's share of planning CPU, 100 000 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
+    "$(awk -v s="$(share 100000)" 'BEGIN {print 100 * s}')"
+printf 'whole 100 000-planet run, wall, median of %s | %ss vs %ss at %s: %sx | at most 0.5x\n' \
+    "$runs" "$wall_now" "$wall_base" "$baseline_rev" "$(ratio "$wall_now" "$wall_base")"
+printf 'its peak memory | %s MiB (%s MiB at %s) | at most 150 MB\n' \
+    "$((peak_now / 1024))" "$((peak_base / 1024))" "$baseline_rev"
+printf '100 000-planet galaxy load (HostCoreBench) | %s ms vs %s ms: %sx faster | at least 5x\n' \
+    "$load_now" "$load_base" "$(ratio "$load_base" "$load_now")"
+printf 'CellTree FindLong vs std::set at 10^6 (CellsBench) | %s vs %s us: %sx | at most 1.3x\n' \
+    "$find_long" "$std_set" "$(ratio "$find_long" "$std_set")"
+printf -- '--trace, 100 000 planets, planning time | %s ms vs %s ms: %sx | at most 1.5x\n' \
+    "$traced" "$plain" "$(ratio "$traced" "$plain")"
+wine_host=build/mingw/host/tarvenix-host.exe
+if [ -f "$wine_host" ] && command -v wine >/dev/null; then
+    : >"$work/wine.txt"
+    for _ in $(seq "$runs"); do
+        timed_run "$work/wine.txt" wine "$wine_host" --cancel-after-steps 0
+    done
+    printf 'tarvenix-host.exe under Wine, --cancel-after-steps 0, wall | %ss | fixed cost found and ours removed\n' \
+        "$(cut -d' ' -f1 "$work/wine.txt" | median)"
+else
+    printf 'tarvenix-host.exe under Wine | not built (cmake --preset mingw) | fixed cost found and ours removed\n'
+fi
