@@ -132,6 +132,33 @@ TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
     EXPECT_EQ(ChangedSince(before), std::vector<std::string>{});
 }
 
+TEST_F(HostOutputTest, NamesWithControlCharactersAreShownEscapedOnTheirLine) {
+    // Planet 5 renamed with a screen-clearing escape and a line break; a copy with planet 6
+    // renamed the same, a duplicate the loader refuses.
+    std::string galaxy = ReadText(Path("g.json"));
+    const std::string raw = "Brisk\\u001b[2J\\nX";
+    galaxy.replace(galaxy.find("\"Brisk\""), 7, "\"" + raw + "\"");
+    std::ofstream(Path("escaped.json"), std::ios::binary) << galaxy;
+    galaxy.replace(galaxy.find("\"Lumen\""), 7, "\"" + raw + "\"");
+    std::ofstream(Path("duplicate.json"), std::ios::binary) << galaxy;
+
+    const HostRun report = RunHost(folder, {"--plugin", kPlugin, "--galaxy", Path("escaped.json")});
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_NE(report.out.find("#5 Brisk\\x1b[2J\\nX"), std::string::npos) << report.out;
+    EXPECT_EQ(report.out.find('\x1b'), std::string::npos);
+
+    const HostRun refused = RunHost(folder, {"--plugin", kPlugin, "--galaxy", Path("duplicate.json")});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << "one line: " << refused.err;
+
+    // A path the user typed is quoted escaped as well.
+    const HostRun missing = RunHost(folder, {"--galaxy", Path("no\nsuch\x1b.json")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("no\\nsuch\\x1b.json"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1) << "one line: " << missing.err;
+}
+
 /// The same folder on a small tmpfs of its own, which the test fills to the last byte.
 class HostOutputFullDiskTest : public HostOutputTest {
 protected:
