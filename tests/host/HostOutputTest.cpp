@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -132,6 +133,12 @@ TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
     EXPECT_EQ(ChangedSince(before), std::vector<std::string>{});
 }
 
+/// An error is its message on one line, followed by the one line that says what to do next.
+void ExpectOneLineMessage(const std::string& err) {
+    EXPECT_EQ(err.rfind("tarvenix-host: ", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << "one line and its hint: " << err;
+}
+
 TEST_F(HostOutputTest, NamesWithControlCharactersAreShownEscapedOnTheirLine) {
     // Planet 5 renamed with a screen-clearing escape and a line break; a copy with planet 6
     // renamed the same, a duplicate the loader refuses.
@@ -150,13 +157,13 @@ TEST_F(HostOutputTest, NamesWithControlCharactersAreShownEscapedOnTheirLine) {
     const HostRun refused = RunHost(folder, {"--plugin", kPlugin, "--galaxy", Path("duplicate.json")});
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
-    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << "one line: " << refused.err;
+    ExpectOneLineMessage(refused.err);
 
     // A path the user typed is quoted escaped as well.
     const HostRun missing = RunHost(folder, {"--galaxy", Path("no\nsuch\x1b.json")});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("no\\nsuch\\x1b.json"), std::string::npos) << missing.err;
-    EXPECT_EQ(missing.err.find('\n'), missing.err.size() - 1) << "one line: " << missing.err;
+    ExpectOneLineMessage(missing.err);
 }
 
 /// The same folder on a small tmpfs of its own, which the test fills to the last byte.
