@@ -179,8 +179,11 @@ Galaxy GridGalaxy() {
     content.races = {{"Solvani", 1.0}};
     for (int row = 0; row < 30; ++row) {
         for (int column = 0; column < 30; ++column) {
-            content.planets.push_back({"P" + std::to_string(row) + "_" + std::to_string(column), column * 10.0,
-                                       row * 10.0, ""});
+            std::string name = "P"; // appended, not "P" + ...: GCC 12 at -O2 misreads that as overlapping
+            name += std::to_string(row);
+            name += '_';
+            name += std::to_string(column);
+            content.planets.push_back({std::move(name), column * 10.0, row * 10.0, ""});
         }
     }
     content.shipTypes = {{"Solvani", "Courier", 1, 0, 0, 0, 0}};
