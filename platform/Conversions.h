@@ -40,7 +40,7 @@ public:
 
     NumberedText(std::string_view prefix, std::int64_t number) {
         const std::size_t kept = std::min(prefix.size(), kMaxPrefix);
-        std::memcpy(text_, prefix.data(), kept);
+        std::copy_n(prefix.begin(), kept, text_); // an empty view may hold a null pointer, which memcpy may not take
         char* const end = std::to_chars(text_ + kept, text_ + sizeof text_ - 1, number).ptr;
         *end = '\0';
         length_ = static_cast<std::size_t>(end - text_);
