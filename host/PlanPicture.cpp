@@ -3,6 +3,7 @@
 
 #include "host/NumberText.h"
 #include "host/PlanScene.h"
+#include "host/SafeText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -389,29 +390,6 @@ private:
     std::ostringstream svg_;
 };
 
-/// The length of the UTF-8 sequence that starts `text` at `at`, or 0 when it is not well formed.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4                ? 4
-                                                                             : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = at + 1; i < at + length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    // Overlong forms, surrogates and code points above U+10FFFF.
-    if ((lead == 0xE0 && byte(at + 1) < 0xA0) || (lead == 0xED && byte(at + 1) > 0x9F) ||
-        (lead == 0xF0 && byte(at + 1) < 0x90) || (lead == 0xF4 && byte(at + 1) > 0x8F)) {
-        return 0;
-    }
-    return length;
-}
-
 } // namespace
 
 std::string EscapeXml(std::string_view text) {
@@ -419,7 +397,7 @@ std::string EscapeXml(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const char ch = text[at];
-        const std::size_t length = Utf8SequenceLength(text, at);
+        const std::size_t length = Utf8SequenceLength(text.substr(at));
         if (length == 0) {
             out += "\xEF\xBF\xBD"; // U+FFFD for a byte that starts no UTF-8 character
             ++at;

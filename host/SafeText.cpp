@@ -18,11 +18,26 @@ bool IsContinuation(unsigned char byte) {
     return (byte & 0xc0) == 0x80;
 }
 
-/// The length of the valid UTF-8 sequence at the start of `text` (2 to 4 bytes, its first
-/// byte at least 0x80), or 0 when it is not one: overlong forms and surrogates included.
+void AppendControl(std::string& out, unsigned char ch) {
+    switch (ch) {
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: AppendHex(out, "\\x", ch); break;
+    }
+}
+
+} // namespace
+
 std::size_t Utf8SequenceLength(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
     std::size_t length = 0;
     unsigned char secondLow = 0x80;
     unsigned char secondHigh = 0xbf;
@@ -47,17 +62,6 @@ std::size_t Utf8SequenceLength(std::string_view text) {
     }
     return length;
 }
-
-void AppendControl(std::string& out, unsigned char ch) {
-    switch (ch) {
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default: AppendHex(out, "\\x", ch); break;
-    }
-}
-
-} // namespace
 
 std::string EscapeControls(std::string_view text) {
     std::string out;

@@ -7,10 +7,16 @@
 // including UTF-8 letters of any script, passes unchanged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace host {
+
+/// The length of the UTF-8 character at the start of `text`: 1 for ASCII, 2 to 4 for a
+/// well-formed sequence, 0 when it is not one (overlong forms, surrogates and code points
+/// above U+10FFFF included) or `text` is empty.
+std::size_t Utf8SequenceLength(std::string_view text);
 
 /// `text` with control characters escaped: \n, \r and \t by name, other C0 characters and
 /// DEL as \xNN, C1 characters (U+0080..U+009F) as \u00NN, and every byte that is not part
