@@ -71,15 +71,50 @@ inline void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
     }
 }
 
-// A walk that passes through a node has found every ancestor's key on the side
-// it took, so a node's subtree holds exactly the keys strictly between the
-// nearest ancestor it hangs greater of and the nearest one it hangs lesser of.
-// AddKey keeps the path from the root to the node it ends on, each step with
-// those bounds. The next key goes back up that path only to the first node whose
-// bounds hold it, which the root walk for that key passes through too, and walks
-// on from there. Linking a node moves no other node's bounds; removing and
-// relinking do, so those forget the path.
+// While the index covers the key, it says at once whether the key is present and,
+// if not, between which two stored keys it falls. A walk from the root for a
+// missing key ends at one of those two neighbours: they are adjacent in order, so
+// one is an ancestor of the other. If the upper one is the ancestor, the lower one
+// is the greatest key of its lesser subtree and has no greater child; otherwise
+// the upper one is the least key of the lower one's greater subtree and has no
+// lesser child. Either way the key is linked exactly where the walk would link it.
 LongSetNode* LongSet::AddKey(std::int32_t key) {
+    if (!keyIndex.Covers(key) && !keyIndex.Reach(key, count)) {
+        return AddFromFinger(key);
+    }
+    if (LongSetNode* present = keyIndex.NodeOf(key)) {
+        return present;
+    }
+    LongSetNode* node = new (std::nothrow) LongSetNode;
+    if (node == nullptr) {
+        return nullptr;
+    }
+    node->key = key;
+    const auto [below, above] = keyIndex.NeighboursOf(key);
+    links::WalkEnd<LongSetNode> end;
+    if (below != nullptr && below->greater == nullptr) {
+        end.parent = below;
+        end.greaterSide = true;
+    } else {
+        end.parent = above;
+    }
+    assert(root == nullptr || end.parent != nullptr);
+    links::LinkCounted(root, count, end, node);
+    keyIndex.Note(node);
+    return node;
+}
+
+// Without the index, a walk that passes through a node has found every ancestor's
+// key on the side it took, so a node's subtree holds exactly the keys strictly
+// between the nearest ancestor it hangs greater of and the nearest one it hangs
+// lesser of. The walk keeps the path from the root to the node it ends on, each
+// step with those bounds. The next key goes back up that path only to the first
+// node whose bounds hold it, which the root walk for that key passes through too,
+// and walks on from there: hosts hand over their lists in descending runs, and
+// each key of a run would otherwise walk down the whole chain the earlier runs
+// built. Linking a node moves no other node's bounds; removing and relinking do,
+// so those forget the path.
+LongSetNode* LongSet::AddFromFinger(std::int32_t key) {
     while (!fingerPath.empty() && !fingerPath.back().bounds.Holds(key)) {
         fingerPath.pop_back();
     }
@@ -115,6 +150,20 @@ void LongSet::ForgetPath() {
 }
 
 LongSetNode* LongSet::InsertNode(LongSetNode* node) {
+    if (LinkFromRoot(node) == nullptr) {
+        return nullptr;
+    }
+    if (keyIndex.Covers(node->key) || keyIndex.Reach(node->key, count)) {
+        if (keyIndex.NodeOf(node->key) != nullptr) {
+            keyIndex.TurnOff(); // a key held twice has no one node to answer with
+        } else {
+            keyIndex.Note(node);
+        }
+    }
+    return node;
+}
+
+LongSetNode* LongSet::LinkFromRoot(LongSetNode* node) {
     if (node == nullptr) {
         return nullptr;
     }
@@ -138,11 +187,13 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
         return FALSE;
     }
     const std::int32_t removedKey = pos->key;
+    LongSetNode* holder = pos;
     LongSetNode* freed = links::UnlinkEntry(
         root, pos, [](const LongSetNode* from, LongSetNode* to) { to->key = from->key; });
     ForgetPath();
     delete freed;
     --count;
+    ForgetInIndex(removedKey, freed == holder ? nullptr : holder);
     links::RepositionAfterRemove(
         mode, pos, [this, removedKey] { return LowerBound(removedKey); }, [this] { return Last(); },
         [this](LongSetNode*& at) { Prev(at); });
@@ -152,6 +203,23 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
 void LongSet::RemoveAll() {
     FreeAllNodes(root, count);
     ForgetPath();
+    keyIndex.Reset();
+}
+
+// A removal whose node kept its place but took its predecessor's key (`movedInto`)
+// moves that key in the index too. An emptied set starts the index afresh, so a set
+// that had turned it off can have it again.
+void LongSet::ForgetInIndex(std::int32_t removedKey, LongSetNode* movedInto) {
+    if (count == 0) {
+        keyIndex.Reset();
+        return;
+    }
+    if (keyIndex.IsOn()) {
+        keyIndex.Forget(removedKey);
+        if (movedInto != nullptr) {
+            keyIndex.Note(movedInto);
+        }
+    }
 }
 
 LongSetNode* LongSet::LowerBound(std::int32_t key) const {
@@ -199,5 +267,5 @@ BOOL LongSet::Rebalance() {
     ForgetPath();
     return links::RebuildBalanced(
         root, count, [this] { return First(); }, [this](LongSetNode*& at) { Next(at); },
-        [this](LongSetNode* node) { InsertNode(node); });
+        [this](LongSetNode* node) { LinkFromRoot(node); }); // same keys, same nodes: the index holds
 }

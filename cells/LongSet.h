@@ -15,13 +15,16 @@
 // Emptying and destroying the set, walking it and rebalancing it use no
 // recursion, so a degenerate chain of any length is safe on a small stack.
 //
-// AddKey starts from the nearest node on the way back from where the previous
-// AddKey ended, rather than from the root: hosts hand over their lists in
-// descending runs, and each key of a run would otherwise walk down the whole
-// chain the earlier runs built. It links each key exactly where a walk from the
-// root would, so the tree is the same either way.
+// AddKey does not walk from the root: hosts hand over their lists in descending
+// runs, and each key of a run would otherwise walk down the whole chain the
+// earlier runs built. While the set's keys are close enough together, an index
+// beside the tree (cells/LongSetIndex.h) finds a key's node, or the neighbour to
+// link a new key to, directly; otherwise AddKey starts from the nearest node on
+// the way back from where the previous AddKey ended. Either way it links each key
+// exactly where a walk from the root would, so the tree is the same.
 #pragma once
 
+#include "cells/LongSetIndex.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
@@ -91,9 +94,16 @@ private:
         KeyBounds bounds; // the keys of node's subtree
     };
 
+    /// AddKey for a key the index does not cover.
+    LongSetNode* AddFromFinger(std::int32_t key);
+    /// InsertNode without telling the index: Rebalance relinks nodes it already knows.
+    LongSetNode* LinkFromRoot(LongSetNode* node);
+    void ForgetInIndex(std::int32_t removedKey, LongSetNode* movedInto);
+
     /// Appends a step to the path; on running out of memory forgets the whole path.
     void RememberStep(LongSetNode* node, KeyBounds bounds);
     void ForgetPath();
 
     std::vector<PathStep> fingerPath; // root to the node the last AddKey ended on; empty when unknown
+    cells::LongSetIndex keyIndex;     // every key's node while the keys lie close together
 };

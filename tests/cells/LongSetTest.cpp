@@ -391,10 +391,11 @@ TEST(LongSetTest, OverridesAreReachedThroughTheVirtualTable) {
 
 } // namespace
 
-// AddKey begins near where the previous one ended; the tree it builds must be the one a
-// walk from the root builds. The reference set takes each new key through InsertKey, which
-// always walks from the root; both sets then go through the same removals, duplicates and
-// rebalancing, and their shapes are compared after every step.
+// AddKey links a key through its index, or from near where the previous one ended once the
+// keys spread too far apart; the tree it builds must be the one a walk from the root builds.
+// The reference set takes each new key through InsertKey, which always walks from the root;
+// both sets then go through the same removals, duplicates and rebalancing, and their shapes
+// are compared after every step.
 class AddKeyFingerTest : public ::testing::Test {
 protected:
     // One step of a script: a positive number is AddKey, a negative one InsertKey of its
@@ -435,6 +436,24 @@ protected:
             ASSERT_EQ(reference.GetCount(), fingered.GetCount()) << row << " step " << i;
         }
         EXPECT_TRUE(Valid(fingered)) << row;
+    }
+
+    // Twenty-four lists of thirty planets out of three thousand, each walked from its last entry,
+    // with a hop taken and given back now and then: the planner's own traffic.
+    static std::vector<std::int32_t> PlannerLikeRuns() {
+        std::mt19937 random(11);
+        std::uniform_int_distribution<std::int32_t> planet(1, 3000);
+        std::vector<std::int32_t> keys;
+        for (int list = 0; list < 24; ++list) {
+            std::vector<std::int32_t> entries(30);
+            std::generate(entries.begin(), entries.end(), [&] { return planet(random); });
+            std::sort(entries.begin(), entries.end(), std::greater<>());
+            keys.insert(keys.end(), entries.begin(), entries.end());
+            if (list % 7 == 3) {
+                keys.insert(keys.end(), {kRemoveNext, entries[15]});
+            }
+        }
+        return keys;
     }
 
     // Runs of keys walked down from each start, as the host's range lists arrive.
@@ -481,9 +500,43 @@ TEST_F(AddKeyFingerTest, BuildsTheTreeAWalkFromTheRootBuilds) {
         {"removing the last added", {9, 8, 7, kRemoveNext, 7, 6, kRemoveNext, 6, 5}},
         // 17 moves up into 20's node: 18 now belongs above it, no longer below 20
         {"removal narrowing the last added's bounds", {20, 10, 30, 15, 17, kRemoveNext, 20, 18}},
+        // The index's window doubles down and up, and its bitmap gains summary levels.
+        {"runs far apart", DescendingRuns({{300000, 299900}, {2000, 1900}, {150050, 149950},
+                                           {2050, 1850}, {299950, 299850}})},
+        {"a far key turns the index off", {10, 20, 5, 1 << 30, 15, 25, 3, kRemoveNext, 1 << 30, 12}},
+        {"emptied and filled again", {5, 3, kRemoveNext, 5, kRemoveNext, 3, 8, 7, 9}},
+        {"far keys, emptied, then near ones",
+         {1 << 30, 1, kRemoveNext, 1, kRemoveNext, 1 << 30, 4, 2, 3}},
+        {"a key stored twice turns the index off", {40, 30, -30, 35, 20, 30, 25}},
+        {"a planner's range lists", PlannerLikeRuns()},
     };
     for (const auto& row : rows) {
         Run(row.script, row.name);
+    }
+}
+
+// The scripts above take negative numbers for InsertKey; these rows add any key.
+TEST_F(AddKeyFingerTest, AddsKeysOfEverySignWhereAWalkFromTheRootWould) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    const struct {
+        const char* name;
+        std::vector<std::int32_t> keys;
+    } rows[] = {
+        {"both ends of the range", {kMax, kMin, 1, -1, kMax - 1, kMin + 1, 0, kMax - 2, kMin + 2}},
+        {"descending through zero", {70, 3, 0, -1, -64, -65, -200, 64, -129, 63, -128}},
+        {"the window's edges", {-64, 63, -1, 0, 64, -65, 127, -128, 128}},
+    };
+    for (const auto& row : rows) {
+        LongSet added;
+        LongSet reference;
+        for (std::int32_t key : row.keys) {
+            ASSERT_EQ(key, added.AddKey(key)->key) << row.name;
+            if (reference.Find(key) == nullptr) {
+                reference.InsertKey(key);
+            }
+            ASSERT_EQ(ShapeOf(reference), ShapeOf(added)) << row.name << " after " << key;
+        }
     }
 }
 

@@ -1,0 +1,204 @@
+// LongSetIndex.cpp - the key table and the levelled bitmap behind LongSet's additions.
+#include "cells/LongSetIndex.h"
+
+#include "cells/LongSet.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <limits>
+#include <new>
+
+namespace cells {
+
+namespace {
+
+constexpr std::int64_t kLowestKey = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kBeyondHighestKey = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+
+std::int64_t AlignDown(std::int64_t value, std::int64_t step) {
+    return value >= 0 ? value / step * step : -((-value + step - 1) / step * step);
+}
+
+std::int64_t AlignUp(std::int64_t value, std::int64_t step) {
+    return -AlignDown(-value, step);
+}
+
+std::uint64_t Bit(std::int64_t slot) {
+    return std::uint64_t{1} << (slot % 64);
+}
+
+} // namespace
+
+bool LongSetIndex::Covers(std::int32_t key) const {
+    return key >= base_ && key < base_ + Span();
+}
+
+LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
+    assert(Covers(key));
+    const auto slot = static_cast<std::int64_t>(Slot(key));
+    Neighbours near;
+    if (const std::int64_t below = HighestBelow(slot); below >= 0) {
+        near.below = nodes_[static_cast<std::size_t>(below)];
+    }
+    if (const std::int64_t above = LowestAbove(slot); above >= 0) {
+        near.above = nodes_[static_cast<std::size_t>(above)];
+    }
+    return near;
+}
+
+bool LongSetIndex::Reach(std::int32_t key, std::int32_t count) {
+    if (!on_) {
+        return false;
+    }
+    if (Covers(key)) {
+        return true;
+    }
+    std::int64_t low = AlignDown(key, kWordBits);
+    std::int64_t high = low + kWordBits;
+    if (Span() > 0) {
+        const std::int64_t end = base_ + Span();
+        low = std::min(low, base_);
+        high = std::max(high, end);
+        const std::int64_t widest = std::max(kMinSpan, kSpanPerKey * (std::int64_t{count} + 1));
+        if (high - low > widest) {
+            TurnOff();
+            return false;
+        }
+        // Double the window towards the key, as far as the widest allowed, so that keys
+        // arriving one past the edge cost a copy only every so often.
+        if (key < base_) {
+            low = std::max(std::min(low, end - 2 * Span()), AlignUp(high - widest, kWordBits));
+        } else {
+            high = std::min(std::max(high, base_ + 2 * Span()), AlignDown(low + widest, kWordBits));
+        }
+    }
+    low = std::max(low, kLowestKey);
+    high = std::min(high, kBeyondHighestKey);
+    try {
+        MoveWindow(low, high - low);
+    } catch (const std::bad_alloc&) {
+        TurnOff();
+        return false;
+    }
+    return true;
+}
+
+// Copies the table and the bottom level into a window of their own (a multiple of the word
+// size, as both bases are), then builds the levels above afresh.
+void LongSetIndex::MoveWindow(std::int64_t newBase, std::int64_t newSpan) {
+    std::vector<LongSetNode*> nodes(static_cast<std::size_t>(newSpan), nullptr);
+    std::vector<std::uint64_t> words(static_cast<std::size_t>(newSpan / kWordBits), 0);
+    if (!nodes_.empty()) {
+        const auto shift = static_cast<std::size_t>(base_ - newBase);
+        std::copy(nodes_.begin(), nodes_.end(), nodes.begin() + static_cast<std::ptrdiff_t>(shift));
+        std::copy(bits_[0].begin(), bits_[0].end(),
+                  words.begin() + static_cast<std::ptrdiff_t>(shift / kWordBits));
+    }
+    bits_.clear();
+    bits_.push_back(std::move(words));
+    nodes_ = std::move(nodes);
+    base_ = newBase;
+    SummariseLevels();
+}
+
+void LongSetIndex::SummariseLevels() {
+    while (bits_.back().size() > 1) {
+        const std::vector<std::uint64_t>& below = bits_.back();
+        std::vector<std::uint64_t> level((below.size() + kWordBits - 1) / kWordBits, 0);
+        for (std::size_t w = 0; w < below.size(); ++w) {
+            if (below[w] != 0) {
+                level[w / kWordBits] |= Bit(static_cast<std::int64_t>(w));
+            }
+        }
+        bits_.push_back(std::move(level));
+    }
+}
+
+void LongSetIndex::Note(LongSetNode* node) {
+    nodes_[Slot(node->key)] = node;
+    SetBit(static_cast<std::int64_t>(Slot(node->key)));
+}
+
+void LongSetIndex::Forget(std::int32_t key) {
+    nodes_[Slot(key)] = nullptr;
+    ClearBit(static_cast<std::int64_t>(Slot(key)));
+}
+
+// A level's word turning non-empty is news for the level above; one that was already
+// non-empty is not.
+void LongSetIndex::SetBit(std::int64_t slot) {
+    for (std::vector<std::uint64_t>& level : bits_) {
+        std::uint64_t& word = level[static_cast<std::size_t>(slot / kWordBits)];
+        const bool wasEmpty = word == 0;
+        word |= Bit(slot);
+        if (!wasEmpty) {
+            return;
+        }
+        slot /= kWordBits;
+    }
+}
+
+void LongSetIndex::ClearBit(std::int64_t slot) {
+    for (std::vector<std::uint64_t>& level : bits_) {
+        std::uint64_t& word = level[static_cast<std::size_t>(slot / kWordBits)];
+        word &= ~Bit(slot);
+        if (word != 0) {
+            return;
+        }
+        slot /= kWordBits;
+    }
+}
+
+// Climbs until a level has a set bit before the position, then descends along the
+// highest set bits; -1 when no slot before `slot` is set.
+std::int64_t LongSetIndex::HighestBelow(std::int64_t slot) const {
+    std::int64_t at = slot;
+    for (std::size_t level = 0; level < bits_.size(); ++level) {
+        const std::uint64_t before =
+            bits_[level][static_cast<std::size_t>(at / kWordBits)] & (Bit(at) - 1);
+        if (before != 0) {
+            at = at / kWordBits * kWordBits + (kWordBits - 1 - std::countl_zero(before));
+            while (level-- > 0) {
+                const std::uint64_t word = bits_[level][static_cast<std::size_t>(at)];
+                at = at * kWordBits + (kWordBits - 1 - std::countl_zero(word));
+            }
+            return at;
+        }
+        at /= kWordBits;
+    }
+    return -1;
+}
+
+// Mirror image of HighestBelow.
+std::int64_t LongSetIndex::LowestAbove(std::int64_t slot) const {
+    std::int64_t at = slot;
+    for (std::size_t level = 0; level < bits_.size(); ++level) {
+        const std::uint64_t after =
+            bits_[level][static_cast<std::size_t>(at / kWordBits)] & ~(Bit(at) | (Bit(at) - 1));
+        if (after != 0) {
+            at = at / kWordBits * kWordBits + std::countr_zero(after);
+            while (level-- > 0) {
+                const std::uint64_t word = bits_[level][static_cast<std::size_t>(at)];
+                at = at * kWordBits + std::countr_zero(word);
+            }
+            return at;
+        }
+        at /= kWordBits;
+    }
+    return -1;
+}
+
+void LongSetIndex::Reset() {
+    TurnOff();
+    on_ = true;
+}
+
+void LongSetIndex::TurnOff() {
+    on_ = false;
+    base_ = 0;
+    std::vector<LongSetNode*>().swap(nodes_);
+    std::vector<std::vector<std::uint64_t>>().swap(bits_);
+}
+
+} // namespace cells

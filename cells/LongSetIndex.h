@@ -1,0 +1,75 @@
+// LongSetIndex.h - where each key of a LongSet sits, for the keys of one window of numbers.
+//
+// LongSet's tree is unbalanced while it grows, so a walk from the root to a key
+// may pass many nodes. The index answers without walking: a table from key to
+// node over a window of consecutive numbers, and a bitmap of the same keys,
+// summarised level over level (a bit per non-empty word of the level below),
+// which gives a missing key's nearest neighbours in a few word operations.
+//
+// The window grows by doubling towards the keys that fall outside it, but only
+// while it stays small beside the set: at most kMinSpan numbers, or kSpanPerKey
+// numbers per key. A set whose keys spread wider, or that holds a key twice,
+// turns the index off (freeing it) until the set is emptied; the set then
+// walks its tree as it did without one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct LongSetNode;
+
+namespace cells {
+
+class LongSetIndex {
+public:
+    struct Neighbours {
+        LongSetNode* below = nullptr; // the node with the greatest key less than the one asked
+        LongSetNode* above = nullptr; // the node with the least key greater than it
+    };
+
+    /// The widest window allowed for any set, and how much wider it may be for a large one.
+    static constexpr std::int64_t kMinSpan = std::int64_t{1} << 20;
+    static constexpr std::int64_t kSpanPerKey = 16;
+
+    bool IsOn() const { return on_; }
+    /// Whether the index answers for `key`: it is on and `key` is within the window.
+    bool Covers(std::int32_t key) const;
+    /// The node holding `key`, or null; `key` must be covered.
+    LongSetNode* NodeOf(std::int32_t key) const { return nodes_[Slot(key)]; }
+    /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
+    Neighbours NeighboursOf(std::int32_t key) const;
+
+    /// Widens the window so that it covers `key`, for a set that holds `count` keys. False,
+    /// with the index turned off, when the window would grow too wide or memory runs out.
+    bool Reach(std::int32_t key, std::int32_t count);
+
+    /// Records that `node` holds its key, which must be covered.
+    void Note(LongSetNode* node);
+    /// Records that no node holds `key`, which must be covered.
+    void Forget(std::int32_t key);
+
+    /// Starts again for an empty set: on, with an empty window.
+    void Reset();
+    /// Stops answering and frees the tables until the next Reset.
+    void TurnOff();
+
+private:
+    static constexpr int kWordBits = 64;
+
+    std::size_t Slot(std::int32_t key) const { return static_cast<std::size_t>(key - base_); }
+    std::int64_t Span() const { return static_cast<std::int64_t>(nodes_.size()); }
+    void MoveWindow(std::int64_t newBase, std::int64_t newSpan);
+    void SummariseLevels();
+    void SetBit(std::int64_t slot);
+    void ClearBit(std::int64_t slot);
+    std::int64_t HighestBelow(std::int64_t slot) const;
+    std::int64_t LowestAbove(std::int64_t slot) const;
+
+    bool on_ = true;
+    std::int64_t base_ = 0;                        // the key of slot 0; a multiple of kWordBits
+    std::vector<LongSetNode*> nodes_;              // by key - base_; its size is the window's span
+    std::vector<std::vector<std::uint64_t>> bits_; // [0]: a bit per slot; [l + 1]: a bit per word of [l]
+};
+
+} // namespace cells
