@@ -30,10 +30,6 @@ std::uint64_t Bit(std::int64_t slot) {
 
 } // namespace
 
-bool LongSetIndex::Covers(std::int32_t key) const {
-    return key >= base_ && key < base_ + Span();
-}
-
 LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
     assert(Covers(key));
     const auto slot = static_cast<std::int64_t>(Slot(key));

@@ -34,7 +34,7 @@ public:
 
     bool IsOn() const { return on_; }
     /// Whether the index answers for `key`: it is on and `key` is within the window.
-    bool Covers(std::int32_t key) const;
+    bool Covers(std::int32_t key) const { return key >= base_ && key < base_ + Span(); }
     /// The node holding `key`, or null; `key` must be covered.
     LongSetNode* NodeOf(std::int32_t key) const { return nodes_[Slot(key)]; }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.

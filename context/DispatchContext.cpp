@@ -4,16 +4,17 @@
 #include "platform/Conversions.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
 // Stores one token of a query text: the first under "Function", the rest numbered from 1.
-void StoreToken(CMapStringToString& map, int index, const CString& token) {
+void StoreToken(CMapStringToString& map, int index, std::string_view token) {
     if (index == 0) {
-        map["Function"] = token;
+        map["Function"] = CString(token);
         return;
     }
-    map[platform::NumberedText("Parameter.", index)] = token;
+    map[platform::NumberedText("Parameter.", index)] = CString(token);
 }
 
 } // namespace
@@ -64,19 +65,19 @@ void DispatchContext::Query(const CString& commandText, CMapStringToString& repl
     replyMap["Turn"] = platform::NumberedText({}, turn);
 
     // Only the blank separates: no quoting, and empty tokens between blanks are sent empty.
+    // Each blank starts a parameter, so the count is the number of blanks; an empty last
+    // parameter is counted but not stored.
+    const std::string_view text = commandText.view();
     int count = 0;
-    CString token;
-    for (const char ch : commandText.view()) {
-        if (ch != ' ') {
-            token += ch;
-            continue;
-        }
-        StoreToken(replyMap, count, token);
+    std::size_t start = 0;
+    for (std::size_t blank = text.find(' '); blank != std::string_view::npos;
+         blank = text.find(' ', start)) {
+        StoreToken(replyMap, count, text.substr(start, blank - start));
         ++count;
-        token.Empty();
+        start = blank + 1;
     }
-    if (!token.IsEmpty()) {
-        StoreToken(replyMap, count, token);
+    if (start < text.size()) {
+        StoreToken(replyMap, count, text.substr(start));
     }
     replyMap["Parameters.Count"] = platform::NumberedText({}, count);
     hostCallback(replyMap);

@@ -2,19 +2,53 @@
 #include "platform/CMapStringToString.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 
-std::string_view KeyView(const char* key) { return key == nullptr ? std::string_view{} : key; }
+// Keys are short texts ("Planet.17", "Parameters.Count") told apart by their last
+// characters. The hash reads them a word at a time: a key of more than eight bytes
+// in eights, the last eight overlapping the ones before; four to eight bytes as two
+// fours that may overlap; shorter ones by their first, middle and last bytes. Each
+// word is multiplied into the whole, and each fold brings the well-mixed high half
+// down to the low bits, which pick the bucket.
+template <class Word> std::uint64_t Load(const char* bytes) {
+    Word word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
 
-// FNV-1a: keys are short texts ("Planet.17", "Parameters.Count") told apart by their
-// last characters, which this hash mixes into every bit.
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
+    return hash ^ (hash >> 32);
+}
+
 std::uint32_t HashOf(std::string_view key) {
-    std::uint32_t hash = 2166136261u;
-    for (const char ch : key) {
-        hash = (hash ^ static_cast<unsigned char>(ch)) * 16777619u;
+    const char* bytes = key.data();
+    const std::size_t size = key.size();
+    std::uint64_t hash = size;
+    if (size > 8) {
+        for (std::size_t at = 0; at + 8 < size; at += 8) {
+            hash = Mix(hash, Load<std::uint64_t>(bytes + at));
+        }
+        hash = Mix(hash, Load<std::uint64_t>(bytes + size - 8));
+    } else if (size >= 4) {
+        hash = Mix(hash, Load<std::uint32_t>(bytes) << 32 | Load<std::uint32_t>(bytes + size - 4));
+    } else if (size > 0) {
+        const auto byte = [bytes](std::size_t at) { return std::uint64_t{static_cast<unsigned char>(bytes[at])}; };
+        hash = Mix(hash, byte(0) << 16 | byte(size / 2) << 8 | byte(size - 1));
     }
-    return hash;
+    return static_cast<std::uint32_t>(Mix(hash, 0));
+}
+
+struct HashedKey {
+    std::string_view text;
+    std::uint32_t hash = 0;
+};
+
+HashedKey Hashed(const char* key) {
+    const std::string_view text = key == nullptr ? std::string_view{} : std::string_view(key);
+    return {text, HashOf(text)};
 }
 
 // Room for a typical answer from the start: a list answer of a few dozen entries
@@ -68,8 +102,7 @@ void CMapStringToString::Grow() {
 }
 
 CString& CMapStringToString::operator[](const char* key) {
-    const std::string_view k = KeyView(key);
-    const std::uint32_t hash = HashOf(k);
+    const auto [k, hash] = Hashed(key);
     if (Assoc* found = Find(k, hash)) {
         return found->value;
     }
@@ -83,13 +116,26 @@ CString& CMapStringToString::operator[](const char* key) {
     Assoc*& head = buckets_[hash & (buckets_.size() - 1)];
     entry->next = head;
     head = entry;
+    Enlist(entry);
     ++count_;
     return entry->value;
 }
 
+void CMapStringToString::Enlist(Assoc* entry) {
+    entry->earlier = last_;
+    entry->later = nullptr;
+    (last_ != nullptr ? last_->later : first_) = entry;
+    last_ = entry;
+}
+
+void CMapStringToString::Unlist(Assoc* entry) {
+    (entry->earlier != nullptr ? entry->earlier->later : first_) = entry->later;
+    (entry->later != nullptr ? entry->later->earlier : last_) = entry->earlier;
+}
+
 BOOL CMapStringToString::Lookup(const char* key, CString& value) const {
-    const std::string_view k = KeyView(key);
-    const Assoc* found = Find(k, HashOf(k));
+    const auto [k, hash] = Hashed(key);
+    const Assoc* found = Find(k, hash);
     if (found == nullptr) {
         return FALSE;
     }
@@ -103,13 +149,13 @@ BOOL CMapStringToString::RemoveKey(const char* key) {
     if (buckets_.empty()) {
         return FALSE;
     }
-    const std::string_view k = KeyView(key);
-    const std::uint32_t hash = HashOf(k);
+    const auto [k, hash] = Hashed(key);
     for (Assoc** link = &buckets_[hash & (buckets_.size() - 1)]; *link != nullptr;
          link = &(*link)->next) {
         Assoc* entry = *link;
         if (entry->hash == hash && entry->key == k) {
             *link = entry->next; // the chain skips the entry, which joins the spares
+            Unlist(entry);
             entry->next = spare_;
             spare_ = entry;
             --count_;
@@ -119,31 +165,26 @@ BOOL CMapStringToString::RemoveKey(const char* key) {
     return FALSE;
 }
 
+// Every entry's chain starts in the bucket its hash names, so clearing those
+// buckets empties the table without looking at the others.
 void CMapStringToString::RemoveAll() {
-    for (Assoc*& chain : buckets_) {
-        while (chain != nullptr) {
-            Assoc* entry = chain;
-            chain = chain->next;
-            entry->next = spare_;
-            spare_ = entry;
-        }
+    const std::size_t mask = buckets_.size() - 1;
+    for (Assoc* entry = first_; entry != nullptr;) {
+        Assoc* later = entry->later;
+        buckets_[entry->hash & mask] = nullptr;
+        entry->next = spare_;
+        spare_ = entry;
+        entry = later;
     }
+    first_ = nullptr;
+    last_ = nullptr;
     count_ = 0;
 }
 
-CMapStringToString::Assoc* CMapStringToString::FirstFrom(std::size_t bucket) const {
-    for (; bucket < buckets_.size(); ++bucket) {
-        if (buckets_[bucket] != nullptr) {
-            return buckets_[bucket];
-        }
-    }
-    return nullptr;
-}
-
-// A position is the address of an entry; the next one follows it in its chain or
-// starts a later chain, so a position needs nothing but the entry it names.
+// A position is the address of an entry, and the list of all entries says which
+// comes next, so a position needs nothing but the entry it names.
 POSITION CMapStringToString::GetStartPosition() const {
-    return reinterpret_cast<POSITION>(FirstFrom(0));
+    return reinterpret_cast<POSITION>(first_);
 }
 
 void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& value) const {
@@ -151,7 +192,5 @@ void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& valu
     const auto* entry = reinterpret_cast<const Assoc*>(pos);
     key = CString(std::string_view(entry->key));
     value = entry->value;
-    Assoc* next = entry->next != nullptr ? entry->next
-                                         : FirstFrom((entry->hash & (buckets_.size() - 1)) + 1);
-    pos = reinterpret_cast<POSITION>(next);
+    pos = reinterpret_cast<POSITION>(entry->later);
 }

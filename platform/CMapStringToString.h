@@ -6,16 +6,18 @@
 // value out and never inserts. References returned by operator[] stay valid
 // until that key is removed.
 //
-// A walk visits every entry once, in an order of the map's own that depends on
-// its keys and its history, not on their byte order: whoever shows or compares
-// a map's entries in order sorts them. Adding entries during a walk may reorder
-// what is left of it.
+// A walk visits every entry once, in an order of the map's own (today the order
+// the keys were added in), not in their byte order: whoever shows or compares a
+// map's entries in order sorts them. Entries added during a walk may or may not
+// be visited by it.
 //
 // The map is a hash table built for the plug-in's traffic, where one map is
 // emptied and refilled with a fresh answer for every query: RemoveAll keeps the
 // emptied entries, with the room their texts had, and the table's size for
 // the next answer, so that a map refilled with answers of a similar size
-// allocates nothing.
+// allocates nothing. Besides its chain, each entry is on a list of all the
+// entries, so that emptying the map and stepping a walk cost the entries it
+// holds, never the size of its table.
 #pragma once
 
 #include "platform/CString.h"
@@ -55,17 +57,22 @@ public:
 private:
     struct Assoc {
         Assoc* next = nullptr;   // the next entry of the same bucket, or of the spare list
+        Assoc* later = nullptr;  // the entry added after this one, or null for the last
+        Assoc* earlier = nullptr; // the entry added before this one, or null for the first
         std::uint32_t hash = 0;  // of key, kept so that growing never hashes again
         std::string key;
         CString value;
     };
 
     Assoc* Find(std::string_view key, std::uint32_t hash) const;
-    Assoc* FirstFrom(std::size_t bucket) const;
     Assoc* TakeSpare();
     void Grow();
+    void Enlist(Assoc* entry);
+    void Unlist(Assoc* entry);
 
     std::vector<Assoc*> buckets_; // a power of two of chains; empty until the first entry
+    Assoc* first_ = nullptr;      // the list of every entry, in the order they were added
+    Assoc* last_ = nullptr;
     Assoc* spare_ = nullptr;      // emptied entries, reused before any is allocated
     int count_ = 0;
 };

@@ -78,12 +78,4 @@ CString RangeQuery(std::int32_t planet, std::int32_t source, double range) {
     return query;
 }
 
-platform::NumberedText IndexedKey(const char* prefix, std::int32_t index) {
-    return {prefix == nullptr ? std::string_view{} : prefix, index};
-}
-
-platform::NumberedText EntryKey(std::int32_t index) {
-    return {std::string_view{}, index};
-}
-
 } // namespace relay

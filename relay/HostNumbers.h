@@ -13,6 +13,7 @@
 #include "platform/Conversions.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace relay {
 
@@ -51,10 +52,15 @@ std::int32_t WalkableEntries(std::int32_t count, const CMapStringToString& reply
 /// their angles seen from `planet` against the ray to `source`.
 CString RangeQuery(std::int32_t planet, std::int32_t source, double range);
 
-/// The reply key `prefix` followed by `index` in decimal, such as "Planet.3".
-platform::NumberedText IndexedKey(const char* prefix, std::int32_t index);
+/// The reply key `prefix` followed by `index` in decimal, such as "Planet.3". Inline:
+/// a list walk builds one per entry, and the prefix's length is then known as it compiles.
+inline platform::NumberedText IndexedKey(std::string_view prefix, std::int32_t index) {
+    return {prefix, index};
+}
 
 /// A list entry's key: `index` in decimal, written with the runtime's _ltoa.
-platform::NumberedText EntryKey(std::int32_t index);
+inline platform::NumberedText EntryKey(std::int32_t index) {
+    return {std::string_view{}, index};
+}
 
 } // namespace relay

@@ -139,6 +139,25 @@ TEST(CMapStringToStringTest, WalkVisitsEveryEntryOnce) {
     EXPECT_EQ((MapEntries{{"a", "1"}, {"b", "2"}, {"c", "3"}}), Entries(map));
 }
 
+// Removing an entry from the front, the middle or the back of the map's own order
+// leaves a walk that visits every other entry once, also after more are added.
+TEST(CMapStringToStringTest, WalkSkipsRemovedEntriesWhereverTheySit) {
+    for (const char* removed : {"a", "c", "e"}) {
+        CMapStringToString map;
+        MapEntries expected;
+        for (const char* key : {"a", "b", "c", "d", "e"}) {
+            map[key] = key;
+            expected[key] = key;
+        }
+        ASSERT_TRUE(map.RemoveKey(removed));
+        expected.erase(removed);
+        EXPECT_EQ(expected, Entries(map)) << removed;
+        map["f"] = "f";
+        expected["f"] = "f";
+        EXPECT_EQ(expected, Entries(map)) << removed;
+    }
+}
+
 TEST(CMapStringToStringTest, RemoveKeyAndRemoveAll) {
     CMapStringToString map;
     map["a"] = "1";
@@ -203,8 +222,8 @@ TEST_F(CMapStringToStringReuseTest, ReferencesStayValidWhileTheTableGrows) {
 
 TEST_F(CMapStringToStringReuseTest, KeysOfEqualHashStayApart) {
     // These two keys hash alike: only their texts tell them apart.
-    const char* const a = "Planet.189989";
-    const char* const b = "Planet.1239034";
+    const char* const a = "Planet.4487";
+    const char* const b = "Planet.80395";
     CMapStringToString map;
     map[a] = "a";
     map[b] = "b";
