@@ -78,12 +78,9 @@ inline void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
 // is the greatest key of its lesser subtree and has no greater child; otherwise
 // the upper one is the least key of the lower one's greater subtree and has no
 // lesser child. Either way the key is linked exactly where the walk would link it.
-LongSetNode* LongSet::AddKey(std::int32_t key) {
+LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     if (!keyIndex.Covers(key) && !keyIndex.Reach(key, count)) {
         return AddFromFinger(key);
-    }
-    if (LongSetNode* present = keyIndex.NodeOf(key)) {
-        return present;
     }
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {

@@ -95,6 +95,7 @@ void LongSetIndex::MoveWindow(std::int64_t newBase, std::int64_t newSpan) {
     bits_.push_back(std::move(words));
     nodes_ = std::move(nodes);
     base_ = newBase;
+    present_ = bits_[0].data();
     SummariseLevels();
 }
 
@@ -195,6 +196,7 @@ void LongSetIndex::TurnOff() {
     base_ = 0;
     std::vector<LongSetNode*>().swap(nodes_);
     std::vector<std::vector<std::uint64_t>>().swap(bits_);
+    present_ = nullptr;
 }
 
 } // namespace cells

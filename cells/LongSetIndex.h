@@ -31,10 +31,19 @@ public:
     /// The widest window allowed for any set, and how much wider it may be for a large one.
     static constexpr std::int64_t kMinSpan = std::int64_t{1} << 20;
     static constexpr std::int64_t kSpanPerKey = 16;
+    static constexpr int kWordBits = 64;
 
     bool IsOn() const { return on_; }
     /// Whether the index answers for `key`: it is on and `key` is within the window.
     bool Covers(std::int32_t key) const { return key >= base_ && key < base_ + Span(); }
+    /// Whether `key` is covered and present, read from the bitmap alone.
+    bool Holds(std::int32_t key) const {
+        if (!Covers(key)) {
+            return false;
+        }
+        const std::size_t slot = Slot(key);
+        return ((present_[slot / kWordBits] >> (slot % kWordBits)) & 1) != 0;
+    }
     /// The node holding `key`, or null; `key` must be covered.
     LongSetNode* NodeOf(std::int32_t key) const { return nodes_[Slot(key)]; }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
@@ -55,8 +64,6 @@ public:
     void TurnOff();
 
 private:
-    static constexpr int kWordBits = 64;
-
     std::size_t Slot(std::int32_t key) const { return static_cast<std::size_t>(key - base_); }
     std::int64_t Span() const { return static_cast<std::int64_t>(nodes_.size()); }
     void MoveWindow(std::int64_t newBase, std::int64_t newSpan);
@@ -70,6 +77,7 @@ private:
     std::int64_t base_ = 0;                        // the key of slot 0; a multiple of kWordBits
     std::vector<LongSetNode*> nodes_;              // by key - base_; its size is the window's span
     std::vector<std::vector<std::uint64_t>> bits_; // [0]: a bit per slot; [l + 1]: a bit per word of [l]
+    const std::uint64_t* present_ = nullptr;       // bits_[0], read by Holds without the indirection
 };
 
 } // namespace cells
