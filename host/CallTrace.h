@@ -13,6 +13,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CMapStringToString;
 
@@ -27,8 +28,10 @@ class CallTrace {
 public:
     explicit CallTrace(std::ostream& out) : out_(out) {}
 
-    /// `request` is the map as it came in; `answered` is the same map after the host's answer.
-    void Record(CallerThread thread, const OrderedJson& request, const CMapStringToString& answered);
+    /// `request` is the map as it came in (SortedMapCopy); `answered` is the same map after
+    /// the host's answer.
+    void Record(CallerThread thread, const std::vector<MapEntryCopy>& request,
+                const CMapStringToString& answered);
 
 private:
     std::ostream& out_;

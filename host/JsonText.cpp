@@ -4,6 +4,8 @@
 #include "platform/CMapStringToString.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace host {
 namespace {
@@ -48,6 +50,36 @@ void AppendJson(const OrderedJson& value, std::string& out) {
     }
 }
 
+/// Eight bytes of `bytes` as one number, the first byte highest: numbers that order as
+/// the bytes do.
+std::uint64_t BigEndian(const unsigned char* bytes) {
+    std::uint64_t number = 0;
+    for (int i = 0; i < 8; ++i) {
+        number = number << 8 | bytes[i];
+    }
+    return number;
+}
+
+// Map keys are short, so their first sixteen bytes, compared as two numbers, order
+// nearly every pair without a byte-by-byte comparison; only keys that agree on
+// them are compared whole. A shorter key reads as padded with zero bytes, which
+// never orders it after a longer key it begins.
+struct SortableEntry {
+    std::uint64_t first8;
+    std::uint64_t next8;
+    MapEntry entry;
+
+    friend bool operator<(const SortableEntry& a, const SortableEntry& b) {
+        if (a.first8 != b.first8) {
+            return a.first8 < b.first8;
+        }
+        if (a.next8 != b.next8) {
+            return a.next8 < b.next8;
+        }
+        return a.entry.key < b.entry.key;
+    }
+};
+
 } // namespace
 
 void AppendJsonString(std::string_view text, std::string& out) {
@@ -70,25 +102,46 @@ std::string ToJsonLine(const OrderedJson& value) {
     return out;
 }
 
+void AppendJsonMember(std::string_view separator, std::string_view key, std::string_view value,
+                      std::string& out) {
+    out += separator;
+    AppendJsonString(key, out);
+    out += ": ";
+    AppendJsonString(value, out);
+}
+
 std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
-    std::vector<MapEntry> entries;
-    entries.reserve(static_cast<std::size_t>(map.GetCount()));
+    std::vector<SortableEntry> sortable;
+    sortable.reserve(static_cast<std::size_t>(map.GetCount()));
     POSITION position = map.GetStartPosition();
     while (position != nullptr) {
-        MapEntry& entry = entries.emplace_back();
-        map.GetNextAssoc(position, entry.key, entry.value);
+        MapEntry entry;
+        map.GetNextEntry(position, entry.key, entry.value);
+        unsigned char leading[16] = {};
+        std::memcpy(leading, entry.key.data(), std::min(entry.key.size(), sizeof leading));
+        sortable.push_back({BigEndian(leading), BigEndian(leading + 8), entry});
     }
-    const auto byKey = [](const MapEntry& a, const MapEntry& b) { return a.key.str() < b.key.str(); };
-    if (!std::is_sorted(entries.begin(), entries.end(), byKey)) {
-        std::sort(entries.begin(), entries.end(), byKey);
+    std::sort(sortable.begin(), sortable.end());
+    std::vector<MapEntry> entries;
+    entries.reserve(sortable.size());
+    for (const SortableEntry& item : sortable) {
+        entries.push_back(item.entry);
     }
     return entries;
+}
+
+std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map) {
+    std::vector<MapEntryCopy> copy;
+    for (const MapEntry& entry : SortedMapEntries(map)) {
+        copy.push_back({std::string(entry.key), std::string(entry.value)});
+    }
+    return copy;
 }
 
 OrderedJson MapToJson(const CMapStringToString& map) {
     OrderedJson object = OrderedJson::object();
     for (const MapEntry& entry : SortedMapEntries(map)) {
-        object[entry.key.str()] = entry.value.str();
+        object[std::string(entry.key)] = std::string(entry.value);
     }
     return object;
 }

@@ -7,8 +7,6 @@
 // byte order of their keys, whatever order the map itself walks in.
 #pragma once
 
-#include "platform/CString.h"
-
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -28,13 +26,27 @@ void AppendJsonLine(const OrderedJson& value, std::string& out);
 /// `text` as a JSON string, quoted and escaped as ToJsonLine writes it, appended to `out`.
 void AppendJsonString(std::string_view text, std::string& out);
 
+/// A map's entry seen in place: valid until the map changes.
 struct MapEntry {
-    CString key;
-    CString value;
+    std::string_view key;
+    std::string_view value;
 };
 
 /// Every entry of `map`, in byte order of the keys.
 std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map);
+
+/// A map's entry copied out, for a map that is about to change.
+struct MapEntryCopy {
+    std::string key;
+    std::string value;
+};
+
+/// Every entry of `map`, in byte order of the keys, copied.
+std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map);
+
+/// `"key": "value"` after `separator`, the texts written as AppendJsonString writes them.
+void AppendJsonMember(std::string_view separator, std::string_view key, std::string_view value,
+                      std::string& out);
 
 /// Every entry of `map`, in byte order of the keys, as a JSON object of strings.
 OrderedJson MapToJson(const CMapStringToString& map);

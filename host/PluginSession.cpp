@@ -345,7 +345,8 @@ void PluginSession::Answer(CMapStringToString& request) {
     std::lock_guard lock(answerMutex_);
     try {
         // The request as it came is kept only for the trace: copying it costs more than answering.
-        const OrderedJson before = settings_.trace != nullptr ? MapToJson(request) : OrderedJson();
+        const std::vector<MapEntryCopy> before =
+            settings_.trace != nullptr ? SortedMapCopy(request) : std::vector<MapEntryCopy>();
         if (settings_.answerDelayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(settings_.answerDelayMs));
         }

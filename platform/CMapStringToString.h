@@ -53,6 +53,9 @@ public:
     /// Walks the entries: GetStartPosition, then GetNextAssoc until null.
     POSITION GetStartPosition() const;
     void GetNextAssoc(POSITION& pos, CString& key, CString& value) const;
+    /// The same step with the entry's texts seen in place rather than copied, valid until
+    /// the entry changes: for the host, which reads whole answers for its trace.
+    void GetNextEntry(POSITION& pos, std::string_view& key, std::string_view& value) const;
 
 private:
     struct Assoc {

@@ -21,7 +21,7 @@ TEST(CallTraceTest, LineHoldsRequestAndOnlyTheChangedKeys) {
     map["Parameter.1"] = "Race";
     map["Parameter.2"] = "Solvani";
     map["Parameters.Count"] = "2";
-    const OrderedJson before = host::MapToJson(map);
+    const auto before = host::SortedMapCopy(map);
     // The answer adds two keys and rewrites one request key with a new value.
     map["Name"] = "Solvani";
     map["DrivesTech"] = "1.25";
@@ -39,7 +39,7 @@ TEST(CallTraceTest, UnansweredRequestHasEmptyReplyAndUiLabel) {
     CMapStringToString map;
     map["Function"] = "Nonsense";
     std::ostringstream out;
-    CallTrace(out).Record(CallerThread::Ui, host::MapToJson(map), map);
+    CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map);
     EXPECT_EQ(out.str(), "{\"thread\": \"ui\", \"request\": {\"Function\": \"Nonsense\"}, \"reply\": {}}\n");
 }
 
@@ -48,7 +48,7 @@ TEST(CallTraceTest, BytesThatAreNotUtf8DoNotBreakTheLine) {
     map["Function"] = "Get";
     map["Parameter.1"] = "\xff\xfe broken";
     std::ostringstream out;
-    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::MapToJson(map), map));
+    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map));
     const OrderedJson line = OrderedJson::parse(out.str());
     EXPECT_EQ(line["request"]["Parameter.1"], "\xEF\xBF\xBD\xEF\xBF\xBD broken");
 }
