@@ -3,6 +3,7 @@
 
 #include "host/GalaxyJsonReader.h"
 #include "host/InputFile.h"
+#include "host/JsonScanner.h"
 #include "host/OutputFile.h"
 
 #include <nlohmann/json.hpp>
@@ -57,18 +58,43 @@ Galaxy ReadGalaxy(std::string_view sourceName, Parse parse) {
     }
 }
 
+/// The file's windows for the scanner.
+class InputFileWindows final : public JsonWindows {
+public:
+    explicit InputFileWindows(InputFile& file) : file_(file) {}
+    std::string_view Next() override { return file_.NextWindow(); }
+
+private:
+    InputFile& file_;
+};
+
+/// The fast scanner's pass over `windows`; when it leaves the document to nlohmann, a fresh
+/// reader takes nlohmann's pass instead, so a bad document is judged and worded by nlohmann alone.
+template <typename NlohmannPass>
+void ScanOrParse(GalaxyJsonReader& reader, JsonWindows& windows, NlohmannPass nlohmannPass) {
+    if (!ScanJson(windows, reader)) {
+        reader = GalaxyJsonReader();
+        nlohmannPass();
+    }
+}
+
 } // namespace
 
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName) {
     return ReadGalaxy(sourceName, [jsonText](GalaxyJsonReader& reader) {
-        json::sax_parse(jsonText.begin(), jsonText.end(), &reader);
+        JsonTextWindows windows(jsonText);
+        ScanOrParse(reader, windows, [&] { json::sax_parse(jsonText.begin(), jsonText.end(), &reader); });
     });
 }
 
 Galaxy LoadGalaxyFile(const std::filesystem::path& path) {
     return ReadGalaxy(path.string(), [&path](GalaxyJsonReader& reader) {
         InputFile file(path, kMaxGalaxyFileBytes);
-        json::sax_parse(file.begin(), InputFile::end(), &reader);
+        InputFileWindows windows(file);
+        ScanOrParse(reader, windows, [&] {
+            file.Rewind();
+            json::sax_parse(file.begin(), InputFile::end(), &reader);
+        });
     });
 }
 

@@ -215,14 +215,14 @@ bool GalaxyJsonReader::number_unsigned(Json::number_unsigned_t value) {
     });
 }
 
-bool GalaxyJsonReader::number_float(Json::number_float_t value, const Json::string_t&) {
+bool GalaxyJsonReader::number_float(Json::number_float_t value, std::string_view) {
     return Scalar([value](JsonFieldValue& field) {
         field.kind = Kind::Float;
         field.number = value;
     });
 }
 
-bool GalaxyJsonReader::string(Json::string_t& value) {
+bool GalaxyJsonReader::string(std::string_view value) {
     return Scalar([&value](JsonFieldValue& field) {
         field.kind = Kind::Text;
         field.text.assign(value); // reuses the field's buffer from entry to entry
@@ -299,7 +299,7 @@ bool GalaxyJsonReader::end_array() {
     return true;
 }
 
-bool GalaxyJsonReader::key(Json::string_t& name) {
+bool GalaxyJsonReader::key(std::string_view name) {
     if (skipDepth_ > 0) {
         return true;
     }

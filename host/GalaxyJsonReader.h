@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace host {
 
@@ -43,16 +44,17 @@ class GalaxyJsonReader {
 public:
     using Json = nlohmann::json;
 
-    // The parser's events; each returns true to go on. Only a syntax error stops the parse.
+    // The parser's events (nlohmann's, or the same ones from ScanJson); each returns true to
+    // go on. Only a syntax error stops the parse. Texts are views, valid during the call.
     bool null();
     bool boolean(bool value);
     bool number_integer(Json::number_integer_t value);
     bool number_unsigned(Json::number_unsigned_t value);
-    bool number_float(Json::number_float_t value, const Json::string_t& text);
-    bool string(Json::string_t& value);
+    bool number_float(Json::number_float_t value, std::string_view text);
+    bool string(std::string_view value);
     bool binary(Json::binary_t& value);
     bool start_object(std::size_t elements);
-    bool key(Json::string_t& name);
+    bool key(std::string_view name);
     bool end_object();
     bool start_array(std::size_t elements);
     bool end_array();

@@ -1,12 +1,14 @@
 // InputFile.cpp - opening without waiting, judging the open descriptor, and reading chunk by chunk.
 #include "host/InputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
+#include <utility>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -59,6 +61,10 @@ long ReadSome(int descriptor, char* buffer, std::size_t size) {
     return ::_read(descriptor, buffer, static_cast<unsigned>(size));
 }
 
+bool SeekToStart(int descriptor) {
+    return ::_lseeki64(descriptor, 0, SEEK_SET) == 0;
+}
+
 void CloseDescriptor(int descriptor) {
     ::_close(descriptor);
 }
@@ -90,6 +96,10 @@ long ReadSome(int descriptor, char* buffer, std::size_t size) {
     return static_cast<long>(count);
 }
 
+bool SeekToStart(int descriptor) {
+    return ::lseek(descriptor, 0, SEEK_SET) == 0;
+}
+
 void CloseDescriptor(int descriptor) {
     ::close(descriptor);
 }
@@ -109,6 +119,7 @@ InputFile::InputFile(const std::filesystem::path& path, std::uint64_t maxBytes)
             RefuseAsTooLarge(maxBytes_);
         }
         buffer_ = std::make_unique<char[]>(kChunkBytes);
+        capacity_ = kChunkBytes;
     } catch (...) {
         CloseDescriptor(descriptor_);
         throw;
@@ -120,7 +131,14 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::ReadChunk() {
-    const long count = ReadSome(descriptor_, buffer_.get(), kChunkBytes);
+    const std::size_t count = ReadInto(buffer_.get(), kChunkBytes);
+    next_ = buffer_.get();
+    end_ = next_ + count;
+    return count > 0;
+}
+
+std::size_t InputFile::ReadInto(char* at, std::size_t size) {
+    const long count = ReadSome(descriptor_, at, std::min(size, kChunkBytes));
     if (count < 0) {
         RefuseWithErrno();
     }
@@ -128,9 +146,54 @@ bool InputFile::ReadChunk() {
     if (bytesRead_ > maxBytes_) {
         RefuseAsTooLarge(maxBytes_);
     }
-    next_ = buffer_.get();
-    end_ = next_ + count;
-    return count > 0;
+    return static_cast<std::size_t>(count);
+}
+
+std::string_view InputFile::NextWindow() {
+    // What followed the last window moves to the front (it holds no line end), and
+    // chunks are read behind it until one brings a line end or the file ends.
+    char* buffer = buffer_.get();
+    std::size_t filled = next_ == nullptr ? 0 : static_cast<std::size_t>(end_ - next_);
+    if (filled > 0) {
+        std::memmove(buffer, next_, filled);
+    }
+    for (;;) {
+        if (filled == capacity_) {
+            GrowBuffer(filled);
+            buffer = buffer_.get();
+        }
+        const std::size_t count = ReadInto(buffer + filled, capacity_ - filled);
+        const std::size_t searchedUpTo = filled;
+        filled += count;
+        std::size_t windowEnd = count == 0 ? filled : 0;
+        for (std::size_t i = filled; windowEnd == 0 && i > searchedUpTo; --i) {
+            const char byte = buffer[i - 1];
+            if (byte == '\n' || byte == '\r' || byte == '\t') {
+                windowEnd = i;
+            }
+        }
+        if (windowEnd > 0 || count == 0) {
+            next_ = buffer + windowEnd;
+            end_ = buffer + filled;
+            return {buffer, windowEnd};
+        }
+    }
+}
+
+void InputFile::GrowBuffer(std::size_t filled) {
+    auto grown = std::make_unique<char[]>(capacity_ * 2);
+    std::memcpy(grown.get(), buffer_.get(), filled);
+    buffer_ = std::move(grown);
+    capacity_ *= 2;
+}
+
+void InputFile::Rewind() {
+    if (!SeekToStart(descriptor_)) {
+        RefuseWithErrno();
+    }
+    bytesRead_ = 0;
+    next_ = nullptr;
+    end_ = nullptr;
 }
 
 } // namespace host

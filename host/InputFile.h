@@ -6,8 +6,10 @@
 // FIFO or socket is refused, and so is a file larger than the given limit,
 // both by its size before reading and by what reading really yields, so a file
 // that grows while it is read cannot exhaust memory. Reading holds one chunk
-// at a time: Bytes() gives an input iterator over the whole content for a
-// parser that streams.
+// at a time: begin() gives an input iterator over the whole content for a
+// parser that streams, and NextWindow() hands out the content in windows that
+// end where a line does (a window holds a chunk or so, more only when a line
+// is longer). Rewind() starts a second reading from the first byte.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,7 @@
 #include <iterator>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace host {
 
@@ -66,14 +69,27 @@ public:
     ByteIterator begin() { return ByteIterator(this); }
     static ByteIterator end() { return ByteIterator(); }
 
+    /// The next stretch of the content, valid until the next call; empty at the end. Every
+    /// window but the last ends just after a tab, newline or carriage return, so a JSON
+    /// token of a well-formed file never spans two windows. Throws as advancing does.
+    std::string_view NextWindow();
+
+    /// Back to the first byte, for reading the content again (either way).
+    void Rewind();
+
 private:
     /// Reads the next chunk into the buffer; false at the end of the file.
     bool ReadChunk();
+    /// Reads at most `size` bytes to `at`, counting them against the limit; 0 at the end.
+    std::size_t ReadInto(char* at, std::size_t size);
+    /// Doubles the buffer, keeping its first `filled` bytes.
+    void GrowBuffer(std::size_t filled);
 
     int descriptor_ = -1;
     std::uint64_t maxBytes_ = 0;
     std::uint64_t bytesRead_ = 0; // checked against maxBytes_ as chunks arrive
     std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     const char* next_ = nullptr; // the next unread byte of the buffer
     const char* end_ = nullptr;  // one past the last byte read into the buffer
 };
