@@ -45,14 +45,27 @@ const ArrayFormat& FormatOf(ArrayName array) {
     return kArrayFormats[static_cast<std::size_t>(array)];
 }
 
+/// Byte for byte equality, inline: keys are a few letters, too short to be worth a call to memcmp.
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 /// Position of `name` among `fields`, or -1. Files list an entry's fields in the usual order,
 /// so the one after the `previous` key's is tried first.
 int FieldIndex(std::span<const std::string_view> fields, std::string_view name, int previous = -1) {
     const auto expected = static_cast<std::size_t>(previous + 1);
-    if (expected < fields.size() && fields[expected] == name) {
+    if (expected < fields.size() && SameText(fields[expected], name)) {
         return static_cast<int>(expected);
     }
-    const auto it = std::find(fields.begin(), fields.end(), name);
+    const auto it = std::find_if(fields.begin(), fields.end(), [name](std::string_view field) { return SameText(field, name); });
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
 }
 

@@ -3,8 +3,12 @@
 
 #include "host/SafeText.h"
 
+#include <array>
+#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 namespace host {
@@ -13,15 +17,6 @@ namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-/// Moves `p` past a run of digits; false when there is none.
-bool Digits(const char*& p, const char* end) {
-    const char* start = p;
-    while (p != end && IsDigit(*p)) {
-        ++p;
-    }
-    return p != start;
 }
 
 /// The value of four hex digits at `p`, or -1.
@@ -135,11 +130,133 @@ bool PlainCharacter(const char*& p, const char* end) {
     return length != 0;
 }
 
+/// Moves `p` over printable ASCII other than the quote and the backslash, eight bytes at a
+/// time, to the first byte that needs a closer look; near the end it may stop short of it.
+void SkipPlainAscii(const char*& p, const char* end) {
+    if constexpr (std::endian::native != std::endian::little) {
+        return; // the byte-wise loop does it all
+    }
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    // Marks the bytes of `word` below `limit` (at most 0x80). A borrow can mark bytes after
+    // a true one, never before it, so the lowest mark is exact.
+    const auto below = [](std::uint64_t word, std::uint64_t limit) { return (word - kOnes * limit) & ~word & kHighBits; };
+    while (end - p >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        const std::uint64_t marks = below(word, 0x20) | below(word ^ (kOnes * '"'), 1) |
+                                    below(word ^ (kOnes * '\\'), 1) | (word & kHighBits);
+        if (marks != 0) {
+            p += std::countr_zero(marks) / 8;
+            return;
+        }
+        p += 8;
+    }
+}
+
+/// A number's digits as one whole number and a power of ten, while they fit.
+struct DecimalDigits {
+    std::uint64_t mantissa = 0;
+    int count = 0;    // digits read into the mantissa, leading zeros of a fraction included
+    int exponent = 0; // of ten
+    bool exact = true; // false once a digit did not fit in the mantissa, or the exponent is huge
+
+    /// Reads a run of digits into the mantissa; false when there is none.
+    bool Read(const char*& p, const char* end) {
+        const char* start = p;
+        for (; p != end && IsDigit(*p); ++p) {
+            if (count == kMaxDigits) {
+                exact = false;
+                continue;
+            }
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+            ++count;
+        }
+        return p != start;
+    }
+
+    /// Reads an exponent's sign and digits after the `e`; false when there are no digits.
+    bool ReadExponent(const char*& p, const char* end) {
+        const bool negative = p != end && *p == '-';
+        if (p != end && (*p == '+' || *p == '-')) {
+            ++p;
+        }
+        const char* start = p;
+        int value = 0;
+        for (; p != end && IsDigit(*p); ++p) {
+            if (value > kLargeExponent) {
+                exact = false; // the value is left to the library, which handles any exponent
+            } else {
+                value = value * 10 + (*p - '0');
+            }
+        }
+        exponent += negative ? -value : value;
+        return p != start;
+    }
+
+    // 19 digits always fit 64 bits; an exponent beyond this puts every mantissa out of the
+    // fast conversion's reach without overflowing int.
+    static constexpr int kMaxDigits = 19;
+    static constexpr int kLargeExponent = 100000;
+};
+
+/// Correctly rounded, as strtod rounds. A mantissa of at most 53 bits and a power of ten up to
+/// 10^22 are both exact doubles, so one multiplication or division rounds the value correctly;
+/// any other number goes through std::from_chars. A value beyond a double's range, or one that
+/// underflows to zero, is left to nlohmann, which words the one and rounds the other its own way.
+bool FloatNumber(std::string_view text, bool negative, const DecimalDigits& digits, JsonNumber& value) {
+    static constexpr std::array<double, 23> kPowersOfTen = {
+        1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
+    value.kind = JsonNumber::Kind::Float;
+    // Only where doubles are computed in double precision: with x87's wider registers the
+    // division would round twice.
+    if (FLT_EVAL_METHOD == 0 && digits.exact && digits.mantissa <= kExactMantissa && digits.exponent >= -22 &&
+        digits.exponent <= 22) {
+        const auto mantissa = static_cast<double>(digits.mantissa);
+        const double magnitude = digits.exponent < 0 ? mantissa / kPowersOfTen[static_cast<std::size_t>(-digits.exponent)]
+                                                     : mantissa * kPowersOfTen[static_cast<std::size_t>(digits.exponent)];
+        value.number = negative ? -magnitude : magnitude;
+        return true;
+    }
+    const char* last = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), last, value.number);
+    return error == std::errc() && stop == last && std::isfinite(value.number);
+}
+
+/// Whole numbers are integers while they fit 64 bits, signed when negative; beyond, doubles.
+bool WholeNumber(std::string_view text, bool negative, const DecimalDigits& digits, JsonNumber& value) {
+    if (digits.exact && !negative) {
+        value.kind = JsonNumber::Kind::Unsigned;
+        value.unsignedValue = digits.mantissa;
+        return true;
+    }
+    if (negative) {
+        const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value.integer);
+        if (error == std::errc() && last == text.data() + text.size()) {
+            value.kind = JsonNumber::Kind::Integer;
+            return true;
+        }
+    } else {
+        const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value.unsignedValue);
+        if (error == std::errc() && last == text.data() + text.size()) {
+            value.kind = JsonNumber::Kind::Unsigned;
+            return true;
+        }
+    }
+    return FloatNumber(text, negative, DecimalDigits{0, 0, 0, false}, value);
+}
+
 } // namespace
 
 bool JsonLexer::String(const char*& p, const char* end, std::string& scratch, std::string_view& value) {
     const char* start = p;
-    while (p != end && *p != '"' && *p != '\\') {
+    for (;;) {
+        SkipPlainAscii(p, end);
+        if (p == end || *p == '"' || *p == '\\') {
+            break;
+        }
         if (!PlainCharacter(p, end)) {
             return false;
         }
@@ -173,7 +290,7 @@ bool JsonLexer::String(const char*& p, const char* end, std::string& scratch, st
 }
 
 bool JsonLexer::Number(const char*& p, const char* end, JsonNumber& value, std::string_view& text) {
-    // The grammar first: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+    // The grammar, -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, read with the digits' value.
     const char* start = p;
     const bool negative = p != end && *p == '-';
     if (negative) {
@@ -182,54 +299,31 @@ bool JsonLexer::Number(const char*& p, const char* end, JsonNumber& value, std::
     if (p == end || !IsDigit(*p)) {
         return false;
     }
+    DecimalDigits digits;
     if (*p == '0') {
         ++p;
     } else {
-        Digits(p, end);
+        digits.Read(p, end);
     }
     bool whole = true;
     if (p != end && *p == '.') {
         ++p;
         whole = false;
-        if (!Digits(p, end)) {
+        const char* fraction = p;
+        if (!digits.Read(p, end)) {
             return false;
         }
+        digits.exponent -= static_cast<int>(p - fraction);
     }
     if (p != end && (*p == 'e' || *p == 'E')) {
         ++p;
         whole = false;
-        if (p != end && (*p == '+' || *p == '-')) {
-            ++p;
-        }
-        if (!Digits(p, end)) {
+        if (!digits.ReadExponent(p, end)) {
             return false;
         }
     }
     text = std::string_view(start, static_cast<std::size_t>(p - start));
-    // Whole numbers are integers while they fit 64 bits, signed when negative; beyond, doubles.
-    if (whole) {
-        if (negative) {
-            const auto [last, error] = std::from_chars(start, p, value.integer);
-            if (error == std::errc() && last == p) {
-                value.kind = JsonNumber::Kind::Integer;
-                return true;
-            }
-        } else {
-            const auto [last, error] = std::from_chars(start, p, value.unsignedValue);
-            if (error == std::errc() && last == p) {
-                value.kind = JsonNumber::Kind::Unsigned;
-                return true;
-            }
-        }
-    }
-    // Correctly rounded like strtod. A value beyond a double's range, or one that underflows,
-    // is left to nlohmann, which words the one and rounds the other its own way.
-    const auto [last, error] = std::from_chars(start, p, value.number);
-    if (error != std::errc() || last != p || !std::isfinite(value.number)) {
-        return false;
-    }
-    value.kind = JsonNumber::Kind::Float;
-    return true;
+    return whole ? WholeNumber(text, negative, digits, value) : FloatNumber(text, negative, digits, value);
 }
 
 bool JsonLexer::Literal(const char*& p, const char* end, std::string_view word) {

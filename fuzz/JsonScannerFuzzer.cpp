@@ -1,0 +1,101 @@
+// JsonScannerFuzzer.cpp - the galaxy load's fast scanner against nlohmann's parser, on the fuzzer's bytes.
+//
+// Whatever the scanner takes, nlohmann's parser must take with the very same
+// events (doubles by their bits, texts by their bytes); the scanner must take
+// the same whether the text comes whole or in windows ending at every line
+// break, as a file's windows may; and the load that starts with the scanner
+// must give exactly what the load through nlohmann alone gives: the same
+// galaxy, or the same message for a bad one.
+#include "fuzz/Failure.h"
+
+#include "host/GalaxyFile.h"
+#include "host/GalaxyJsonReader.h"
+#include "host/JsonEventLog.h"
+#include "host/JsonScanner.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+/// The text in windows that each end just after a tab, newline or carriage return: as many
+/// windows as a source may make.
+class LineWindows final : public host::JsonWindows {
+public:
+    explicit LineWindows(std::string_view text) : rest_(text) {}
+    std::string_view Next() override {
+        const std::size_t lineEnd = rest_.find_first_of("\t\n\r");
+        const std::size_t size = lineEnd == std::string_view::npos ? rest_.size() : lineEnd + 1;
+        const std::string_view window = rest_.substr(0, size);
+        rest_.remove_prefix(size);
+        return window;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+struct Scan {
+    bool taken = false;
+    std::string log;
+};
+
+Scan Scanned(host::JsonWindows& windows) {
+    host::JsonEventLog log;
+    const bool taken = host::ScanJson(windows, log);
+    return {taken, log.Text()};
+}
+
+/// The galaxy as saved text, or its message: what a load gives, in one comparable string.
+template <typename Load>
+std::string Outcome(Load load) {
+    try {
+        return host::GalaxyToJson(load());
+    } catch (const host::GalaxyError& error) {
+        return std::string("refused: ") + error.what();
+    }
+}
+
+std::string LoadedThroughNlohmannAlone(std::string_view text) {
+    return Outcome([text] {
+        host::GalaxyJsonReader reader;
+        nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
+        try {
+            return host::Galaxy(reader.TakeContent());
+        } catch (const host::GalaxyError& error) {
+            throw host::GalaxyError(std::string("fuzz.json: ") + error.what());
+        }
+    });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+    host::JsonTextWindows whole(text);
+    const Scan scan = Scanned(whole);
+    LineWindows lines(text);
+    const Scan scanByLines = Scanned(lines);
+    if (scan.taken != scanByLines.taken || (scan.taken && scan.log != scanByLines.log)) {
+        fuzz::Fail("the scanner reads the text in line windows differently from the whole text");
+    }
+    if (scan.taken) {
+        host::JsonEventLog nlohmann;
+        if (!nlohmann::json::sax_parse(text.begin(), text.end(), &nlohmann)) {
+            fuzz::Fail("the scanner takes a document that nlohmann refuses");
+        }
+        if (nlohmann.Text() != scan.log) {
+            fuzz::Fail("the scanner's events differ from nlohmann's:\n" + scan.log + "--- nlohmann:\n" + nlohmann.Text());
+        }
+    }
+    const std::string loaded = Outcome([text] { return host::ParseGalaxyJson(text, "fuzz.json"); });
+    if (loaded != LoadedThroughNlohmannAlone(text)) {
+        fuzz::Fail("the load differs from the load through nlohmann alone: " + loaded);
+    }
+    return 0;
+}
