@@ -156,7 +156,8 @@ void Galaxy::IndexShipTypes() {
         RequireAmount(type.ammo, where, "ammo");
         RequireAmount(type.cargo, where, "cargo");
         RequireAmount(type.shields, where, "shields");
-        if (!typeByRaceAndName_[type.race].emplace(type.name, i).second) {
+        const auto byRace = typeByRaceAndName_.try_emplace(type.race).first;
+        if (!byRace->second.emplace(type.name, i).second) {
             where.Refuse("duplicate ship type ", Quoted(type.name), " of race ", Quoted(type.race));
         }
         if (typeNames_.insert(type.name).second) {
@@ -168,17 +169,19 @@ void Galaxy::IndexShipTypes() {
 
 void Galaxy::IndexGroups() {
     groupByNumber_.reserve(content_.groups.size());
-    groupsByPlanet_.assign(content_.planets.size(), {});
+    ReserveGroupsByPlanet();
     for (std::size_t i = 0; i < content_.groups.size(); ++i) {
         const Group& group = content_.groups[i];
         const EntryPlace where{"groups", i};
         if (group.number < 1) {
             where.Refuse("group number ", std::to_string(group.number), " is not positive");
         }
-        if (FindRace(group.race) == nullptr) {
-            where.Refuse("unknown race ", Quoted(group.race));
-        }
+        // A ship type found means its race is known (ship types are checked first), so the
+        // race is looked up on its own only to tell which of the two is unknown.
         if (FindShipType(group.race, group.type) == nullptr) {
+            if (FindRace(group.race) == nullptr) {
+                where.Refuse("unknown race ", Quoted(group.race));
+            }
             where.Refuse("unknown ship type ", Quoted(group.type), " of race ", Quoted(group.race));
         }
         if (!HasPlanet(group.planet)) {
@@ -201,6 +204,21 @@ void Galaxy::IndexGroups() {
         std::sort(atPlanet.begin(), atPlanet.end(), [this](std::size_t a, std::size_t b) {
             return content_.groups[a].number < content_.groups[b].number;
         });
+    }
+}
+
+void Galaxy::ReserveGroupsByPlanet() {
+    // Each planet's list is given its final size at once; the count stops at what a bad
+    // entry's planet number could not index.
+    std::vector<std::size_t> counts(content_.planets.size(), 0);
+    for (const Group& group : content_.groups) {
+        if (HasPlanet(group.planet)) {
+            ++counts[static_cast<std::size_t>(group.planet - 1)];
+        }
+    }
+    groupsByPlanet_.assign(content_.planets.size(), {});
+    for (std::size_t p = 0; p < counts.size(); ++p) {
+        groupsByPlanet_[p].reserve(counts[p]);
     }
 }
 
@@ -299,21 +317,21 @@ double Galaxy::Distance(std::int32_t a, std::int32_t b) const {
 }
 
 const Race* Galaxy::FindRace(std::string_view name) const {
-    const auto it = raceByName_.find(std::string(name));
+    const auto it = raceByName_.find(name);
     return it == raceByName_.end() ? nullptr : &content_.races[it->second];
 }
 
 std::int32_t Galaxy::FindPlanetNumber(std::string_view name) const {
-    const auto it = planetByName_.find(std::string(name));
+    const auto it = planetByName_.find(name);
     return it == planetByName_.end() ? 0 : it->second;
 }
 
 const ShipType* Galaxy::FindShipType(std::string_view race, std::string_view name) const {
-    const auto byRace = typeByRaceAndName_.find(std::string(race));
+    const auto byRace = typeByRaceAndName_.find(race);
     if (byRace == typeByRaceAndName_.end()) {
         return nullptr;
     }
-    const auto it = byRace->second.find(std::string(name));
+    const auto it = byRace->second.find(name);
     return it == byRace->second.end() ? nullptr : &content_.shipTypes[it->second];
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -105,7 +106,7 @@ public:
     /// Every distinct ship type name, in order of first appearance among the ship types.
     const std::vector<std::string>& DistinctShipTypeNames() const { return distinctTypeNames_; }
     /// True when some race has a ship type of this name.
-    bool IsShipTypeName(std::string_view name) const { return typeNames_.contains(std::string(name)); }
+    bool IsShipTypeName(std::string_view name) const { return typeNames_.contains(name); }
     /// Length in bytes of the longest ship type name.
     std::size_t LongestShipTypeName() const { return longestTypeName_; }
 
@@ -147,6 +148,7 @@ private:
     void IndexPlanets();
     void IndexShipTypes();
     void IndexGroups();
+    void ReserveGroupsByPlanet();
     void IndexGroup(std::size_t index);
     void BuildGrid();
     /// The grid cell along one axis that holds `coordinate`, clamped into the grid.
@@ -156,14 +158,22 @@ private:
     template <typename Found>
     void VisitWithinRange(std::int32_t centre, double range, Found found) const;
 
+    /// Hashes texts of any kind alike, so that names are looked up without being copied.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    template <typename Value>
+    using ByName = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
+
     GalaxyContent content_;
 
-    std::unordered_map<std::string, std::size_t> raceByName_;
-    std::unordered_map<std::string, std::int32_t> planetByName_;
+    ByName<std::size_t> raceByName_;
+    ByName<std::int32_t> planetByName_;
     // race name -> ship type name -> position in shipTypes
-    std::unordered_map<std::string, std::unordered_map<std::string, std::size_t>> typeByRaceAndName_;
+    ByName<ByName<std::size_t>> typeByRaceAndName_;
     std::vector<std::string> distinctTypeNames_;
-    std::unordered_set<std::string> typeNames_; // distinctTypeNames_ again, for lookup by name
+    std::unordered_set<std::string, TextHash, std::equal_to<>> typeNames_; // distinctTypeNames_ again, for lookup by name
     std::size_t longestTypeName_ = 0;           // longer texts cannot be a type name
     std::unordered_map<std::int32_t, std::size_t> groupByNumber_;
     std::vector<std::vector<std::size_t>> groupsByPlanet_; // [planet - 1]: positions in groups, ascending by number

@@ -58,13 +58,8 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-/// Position of `name` among `fields`, or -1. Files list an entry's fields in the usual order,
-/// so the one after the `previous` key's is tried first.
-int FieldIndex(std::span<const std::string_view> fields, std::string_view name, int previous = -1) {
-    const auto expected = static_cast<std::size_t>(previous + 1);
-    if (expected < fields.size() && SameText(fields[expected], name)) {
-        return static_cast<int>(expected);
-    }
+/// Position of `name` among `fields`, or -1.
+int FieldIndex(std::span<const std::string_view> fields, std::string_view name) {
     const auto it = std::find_if(fields.begin(), fields.end(), [name](std::string_view field) { return SameText(field, name); });
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
 }
@@ -317,7 +312,11 @@ bool GalaxyJsonReader::key(std::string_view name) {
         return true;
     }
     if (level_ == Level::Entry) {
-        entryField_ = FieldIndex(FormatOf(array_).Fields(), name, entryField_);
+        // Files list an entry's fields in the usual order: the one after the last is tried first.
+        const ArrayFormat& format = FormatOf(array_);
+        const auto expected = static_cast<std::size_t>(entryField_ + 1);
+        const bool asExpected = expected < format.fieldCount && SameText(format.fields[expected], name);
+        entryField_ = asExpected ? static_cast<int>(expected) : FieldIndex(format.Fields(), name);
         return true;
     }
     // The galaxy object: one of its scalar fields, one of its arrays, or a key nobody reads.

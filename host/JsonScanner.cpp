@@ -3,12 +3,11 @@
 
 #include "host/SafeText.h"
 
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <system_error>
 
 namespace host {
@@ -16,7 +15,7 @@ namespace host {
 namespace {
 
 bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned char>(c - '0') <= 9;
 }
 
 /// The value of four hex digits at `p`, or -1.
@@ -130,30 +129,6 @@ bool PlainCharacter(const char*& p, const char* end) {
     return length != 0;
 }
 
-/// Moves `p` over printable ASCII other than the quote and the backslash, eight bytes at a
-/// time, to the first byte that needs a closer look; near the end it may stop short of it.
-void SkipPlainAscii(const char*& p, const char* end) {
-    if constexpr (std::endian::native != std::endian::little) {
-        return; // the byte-wise loop does it all
-    }
-    constexpr std::uint64_t kOnes = 0x0101010101010101;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080;
-    // Marks the bytes of `word` below `limit` (at most 0x80). A borrow can mark bytes after
-    // a true one, never before it, so the lowest mark is exact.
-    const auto below = [](std::uint64_t word, std::uint64_t limit) { return (word - kOnes * limit) & ~word & kHighBits; };
-    while (end - p >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        const std::uint64_t marks = below(word, 0x20) | below(word ^ (kOnes * '"'), 1) |
-                                    below(word ^ (kOnes * '\\'), 1) | (word & kHighBits);
-        if (marks != 0) {
-            p += std::countr_zero(marks) / 8;
-            return;
-        }
-        p += 8;
-    }
-}
-
 /// A number's digits as one whole number and a power of ten, while they fit.
 struct DecimalDigits {
     std::uint64_t mantissa = 0;
@@ -161,17 +136,20 @@ struct DecimalDigits {
     int exponent = 0; // of ten
     bool exact = true; // false once a digit did not fit in the mantissa, or the exponent is huge
 
-    /// Reads a run of digits into the mantissa; false when there is none.
+    /// Reads a run of digits into the mantissa; false when there is none. Digits beyond
+    /// what the mantissa holds are passed over, and the value is then not exact.
     bool Read(const char*& p, const char* end) {
         const char* start = p;
-        for (; p != end && IsDigit(*p); ++p) {
-            if (count == kMaxDigits) {
-                exact = false;
-                continue;
-            }
+        const char* fits = p + std::min<std::ptrdiff_t>(end - p, kMaxDigits - count);
+        for (; p != fits && IsDigit(*p); ++p) {
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-            ++count;
         }
+        count += static_cast<int>(p - start);
+        const char* beyond = p;
+        while (p != end && IsDigit(*p)) {
+            ++p;
+        }
+        exact = exact && p == beyond;
         return p != start;
     }
 
@@ -253,7 +231,7 @@ bool WholeNumber(std::string_view text, bool negative, const DecimalDigits& digi
 bool JsonLexer::String(const char*& p, const char* end, std::string& scratch, std::string_view& value) {
     const char* start = p;
     for (;;) {
-        SkipPlainAscii(p, end);
+        p = PlainAsciiEnd(p, end);
         if (p == end || *p == '"' || *p == '\\') {
             break;
         }

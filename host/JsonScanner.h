@@ -17,8 +17,10 @@
 // string, number or literal. Nesting depth costs one byte of heap per level.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,9 +56,36 @@ struct JsonNumber {
     double number = 0.0;
 };
 
-/// The token-level work of the scanner, kept out of the handler template.
+/// The token-level work of the scanner, kept out of the handler template but for the
+/// common case of a string that is plain ASCII.
 class JsonLexer {
 public:
+    /// The first byte from `p` on that is not printable ASCII other than the quote and the
+    /// backslash, found eight bytes at a time; near the end it may stop short of it.
+    static const char* PlainAsciiEnd(const char* p, const char* end) {
+        if constexpr (std::endian::native != std::endian::little) {
+            return p; // callers go on byte by byte
+        }
+        constexpr std::uint64_t kOnes = 0x0101010101010101;
+        constexpr std::uint64_t kHighBits = 0x8080808080808080;
+        // Marks the bytes of `word` below `limit` (at most 0x80). A borrow can mark bytes after
+        // a true one, never before it, so the lowest mark is exact.
+        const auto below = [](std::uint64_t word, std::uint64_t limit) {
+            return (word - kOnes * limit) & ~word & kHighBits;
+        };
+        while (end - p >= 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, p, sizeof word);
+            const std::uint64_t marks = below(word, 0x20) | below(word ^ (kOnes * '"'), 1) |
+                                        below(word ^ (kOnes * '\\'), 1) | (word & kHighBits);
+            if (marks != 0) {
+                return p + std::countr_zero(marks) / 8;
+            }
+            p += 8;
+        }
+        return p;
+    }
+
     /// Reads a string whose opening quote is just before `p` and moves `p` past its closing
     /// quote; false when it is not one the scanner takes. The result is a view into the text,
     /// or into `scratch` when escapes had to be decoded.
@@ -140,8 +169,7 @@ private:
             return Open(*p_);
         case '"': {
             std::string_view text;
-            ++p_;
-            return Done(JsonLexer::String(p_, end_, scratch_, text) && handler_.string(text));
+            return Done(String(text) && handler_.string(text));
         }
         case 't':
             return Done(JsonLexer::Literal(p_, end_, "true") && handler_.boolean(true));
@@ -176,11 +204,7 @@ private:
     /// The key of an object's member and its colon; the value follows.
     bool Key() {
         std::string_view name;
-        if (!SkipSpace() || *p_ != '"') {
-            return false;
-        }
-        ++p_;
-        if (!JsonLexer::String(p_, end_, scratch_, name) || !handler_.key(name)) {
+        if (!SkipSpace() || *p_ != '"' || !String(name) || !handler_.key(name)) {
             return false;
         }
         if (!SkipSpace() || *p_ != ':') {
@@ -188,6 +212,18 @@ private:
         }
         ++p_;
         return true;
+    }
+
+    /// The string whose opening quote is at p_; plain ASCII is taken here, anything else by the lexer.
+    bool String(std::string_view& text) {
+        const char* start = ++p_;
+        const char* stop = JsonLexer::PlainAsciiEnd(start, end_);
+        if (stop != end_ && *stop == '"') {
+            text = std::string_view(start, static_cast<std::size_t>(stop - start));
+            p_ = stop + 1;
+            return true;
+        }
+        return JsonLexer::String(p_, end_, scratch_, text);
     }
 
     bool Number() {
