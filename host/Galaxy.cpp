@@ -168,7 +168,7 @@ void Galaxy::IndexShipTypes() {
 }
 
 void Galaxy::IndexGroups() {
-    groupByNumber_.reserve(content_.groups.size());
+    groupByNumber_.Reserve(content_.groups.size());
     ReserveGroupsByPlanet();
     for (std::size_t i = 0; i < content_.groups.size(); ++i) {
         const Group& group = content_.groups[i];
@@ -194,7 +194,7 @@ void Galaxy::IndexGroups() {
             where.Refuse("count is negative");
         }
         RequireAmount(group.speed, where, "speed");
-        if (groupByNumber_.contains(group.number)) {
+        if (groupByNumber_.Find(group.number)) {
             where.Refuse("duplicate group number ", std::to_string(group.number));
         }
         IndexGroup(i);
@@ -224,7 +224,7 @@ void Galaxy::ReserveGroupsByPlanet() {
 
 void Galaxy::IndexGroup(std::size_t index) {
     const Group& group = content_.groups[index];
-    groupByNumber_.emplace(group.number, index);
+    groupByNumber_.Insert(group.number, index);
     groupsByPlanet_[static_cast<std::size_t>(group.planet - 1)].push_back(index);
     highestGroupNumber_ = std::max(highestGroupNumber_, group.number);
 }
@@ -336,8 +336,8 @@ const ShipType* Galaxy::FindShipType(std::string_view race, std::string_view nam
 }
 
 const Group* Galaxy::FindGroup(std::int32_t number) const {
-    const auto it = groupByNumber_.find(number);
-    return it == groupByNumber_.end() ? nullptr : &content_.groups[it->second];
+    const std::optional<std::size_t> position = groupByNumber_.Find(number);
+    return position ? &content_.groups[*position] : nullptr;
 }
 
 template <typename Found>
@@ -407,12 +407,12 @@ bool Galaxy::SelectGroup(std::int32_t number) {
 }
 
 std::int32_t Galaxy::SplitOffShip(std::int32_t number, std::int32_t destination) {
-    const auto it = groupByNumber_.find(number);
-    assert(it != groupByNumber_.end() && "SplitOffShip needs an existing group");
+    const std::optional<std::size_t> position = groupByNumber_.Find(number);
+    assert(position && "SplitOffShip needs an existing group");
     assert(HasPlanet(destination) && "SplitOffShip needs an existing destination");
     assert(highestGroupNumber_ < std::numeric_limits<std::int32_t>::max() && "no group number left");
 
-    Group& source = content_.groups[it->second];
+    Group& source = content_.groups[*position];
     assert(source.count > 0 && "SplitOffShip needs a ship to send");
     --source.count;
 

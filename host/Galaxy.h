@@ -11,6 +11,8 @@
 // const and may run on any thread that does not overlap a mutation.
 #pragma once
 
+#include "host/GroupNumberIndex.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -175,7 +177,7 @@ private:
     std::vector<std::string> distinctTypeNames_;
     std::unordered_set<std::string, TextHash, std::equal_to<>> typeNames_; // distinctTypeNames_ again, for lookup by name
     std::size_t longestTypeName_ = 0;           // longer texts cannot be a type name
-    std::unordered_map<std::int32_t, std::size_t> groupByNumber_;
+    GroupNumberIndex groupByNumber_;
     std::vector<std::vector<std::size_t>> groupsByPlanet_; // [planet - 1]: positions in groups, ascending by number
     std::int32_t highestGroupNumber_ = 0;
 

@@ -140,17 +140,17 @@ struct DecimalDigits {
     /// what the mantissa holds are passed over, and the value is then not exact.
     bool Read(const char*& p, const char* end) {
         const char* start = p;
-        const char* fits = p + std::min<std::ptrdiff_t>(end - p, kMaxDigits - count);
-        for (; p != fits && IsDigit(*p); ++p) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        std::uint64_t value = mantissa;
+        for (; p != end && IsDigit(*p); ++p) {
+            value = value * 10 + static_cast<std::uint64_t>(*p - '0');
         }
-        count += static_cast<int>(p - start);
-        const char* beyond = p;
-        while (p != end && IsDigit(*p)) {
-            ++p;
+        const auto read = static_cast<int>(p - start);
+        if (count + read > kMaxDigits) {
+            exact = false; // the mantissa wrapped; only `exact` counts from here on
         }
-        exact = exact && p == beyond;
-        return p != start;
+        mantissa = value;
+        count += read;
+        return read > 0;
     }
 
     /// Reads an exponent's sign and digits after the `e`; false when there are no digits.
