@@ -110,24 +110,28 @@ void AppendJsonMember(std::string_view separator, std::string_view key, std::str
     AppendJsonString(value, out);
 }
 
-std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+std::vector<MapEntry> SortedEntries(std::vector<MapEntry> entries) {
     std::vector<SortableEntry> sortable;
-    sortable.reserve(static_cast<std::size_t>(map.GetCount()));
-    POSITION position = map.GetStartPosition();
-    while (position != nullptr) {
-        MapEntry entry;
-        map.GetNextEntry(position, entry.key, entry.value);
+    sortable.reserve(entries.size());
+    for (const MapEntry& entry : entries) {
         unsigned char leading[16] = {};
         std::memcpy(leading, entry.key.data(), std::min(entry.key.size(), sizeof leading));
         sortable.push_back({BigEndian(leading), BigEndian(leading + 8), entry});
     }
     std::sort(sortable.begin(), sortable.end());
-    std::vector<MapEntry> entries;
-    entries.reserve(sortable.size());
-    for (const SortableEntry& item : sortable) {
-        entries.push_back(item.entry);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i] = sortable[i].entry;
     }
     return entries;
+}
+
+std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+    std::vector<MapEntry> entries(static_cast<std::size_t>(map.GetCount()));
+    POSITION position = map.GetStartPosition();
+    for (MapEntry& entry : entries) {
+        map.GetNextEntry(position, entry.key, entry.value);
+    }
+    return SortedEntries(std::move(entries));
 }
 
 std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map) {

@@ -32,6 +32,9 @@ struct MapEntry {
     std::string_view value;
 };
 
+/// `entries` in byte order of their keys.
+std::vector<MapEntry> SortedEntries(std::vector<MapEntry> entries);
+
 /// Every entry of `map`, in byte order of the keys.
 std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map);
 
