@@ -41,6 +41,20 @@ std::uint32_t HashOf(std::string_view key) {
     return static_cast<std::uint32_t>(Mix(hash, 0));
 }
 
+// Whether two texts of `size` bytes are equal. Keys of four to sixteen bytes, nearly
+// all of them, are compared as two words each that may overlap, without a call.
+bool SameBytes(const char* a, const char* b, std::size_t size) {
+    if (size >= 8 && size <= 16) {
+        return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
+               Load<std::uint64_t>(a + size - 8) == Load<std::uint64_t>(b + size - 8);
+    }
+    if (size >= 4 && size < 8) {
+        return Load<std::uint32_t>(a) == Load<std::uint32_t>(b) &&
+               Load<std::uint32_t>(a + size - 4) == Load<std::uint32_t>(b + size - 4);
+    }
+    return std::memcmp(a, b, size) == 0;
+}
+
 struct HashedKey {
     std::string_view text;
     std::uint32_t hash = 0;
@@ -71,7 +85,8 @@ CMapStringToString::Assoc* CMapStringToString::Find(std::string_view key, std::u
         return nullptr;
     }
     for (Assoc* at = buckets_[hash & (buckets_.size() - 1)]; at != nullptr; at = at->next) {
-        if (at->hash == hash && at->key == key) {
+        if (at->hash == hash && at->key.size() == key.size() &&
+            SameBytes(at->key.data(), key.data(), key.size())) {
             return at;
         }
     }
@@ -106,6 +121,10 @@ CString& CMapStringToString::operator[](const char* key) {
     if (Assoc* found = Find(k, hash)) {
         return found->value;
     }
+    return Insert(k, hash);
+}
+
+CString& CMapStringToString::Insert(std::string_view k, std::uint32_t hash) {
     if (static_cast<std::size_t>(count_) >= buckets_.size()) {
         Grow();
     }

@@ -68,6 +68,8 @@ private:
     };
 
     Assoc* Find(std::string_view key, std::uint32_t hash) const;
+    /// Adds an empty value under a key that is absent.
+    CString& Insert(std::string_view key, std::uint32_t hash);
     Assoc* TakeSpare();
     void Grow();
     void Enlist(Assoc* entry);
