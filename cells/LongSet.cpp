@@ -262,7 +262,9 @@ std::int32_t LongSet::Prev(LongSetNode*& pos) const {
 
 BOOL LongSet::Rebalance() {
     ForgetPath();
-    return links::RebuildBalanced(
+    // Same keys, same nodes: the index holds across the rebuild.
+    return links::RebuildBalancedDistinct(
         root, count, [this] { return First(); }, [this](LongSetNode*& at) { Next(at); },
-        [this](LongSetNode* node) { LinkFromRoot(node); }); // same keys, same nodes: the index holds
+        [](const LongSetNode* a, const LongSetNode* b) { return a->key < b->key; },
+        [this](LongSetNode* node) { LinkFromRoot(node); });
 }

@@ -191,6 +191,45 @@ void RepositionAfterRemove(char mode, Node*& pos, LowerBoundFn lowerBoundOfRemov
     }
 }
 
+/// The nodes of a tree in order, at indices 1..n of an array of n + 1 (index 0 unused),
+/// for the rebuilds below; null when the array cannot be allocated or the walk yields
+/// more than `count` nodes. The caller deletes the array.
+template <class Node, class FirstFn, class StepFn>
+Node** NodesByRank(std::int32_t count, FirstFn first, StepFn stepForward) {
+    const std::int64_t n = count < 0 ? 0 : count;
+    Node** byRank = new (std::nothrow) Node*[static_cast<std::size_t>(n) + 1]();
+    if (byRank == nullptr) {
+        return nullptr;
+    }
+    std::int64_t walked = 0;
+    for (Node* pos = first(); pos != nullptr; stepForward(pos)) {
+        if (++walked > n) {
+            delete[] byRank; // more nodes than count: leave the tree as it was
+            return nullptr;
+        }
+        byRank[walked] = pos;
+    }
+    return byRank;
+}
+
+/// Visits the ranks 1..n middle first, then the middles of each half, so that every
+/// level fills before the next: for e = b/2, b/4, ..., 1 the odd multiples of e,
+/// downwards, skipping those above n; `visit(rank, e)`. b is the smallest power of
+/// two greater than n, and at least 2.
+template <class VisitFn> void ForEachRankMiddleFirst(std::int64_t n, VisitFn visit) {
+    std::int64_t b = 2;
+    while (b <= n) {
+        b *= 2;
+    }
+    for (std::int64_t e = b / 2; e >= 1; e /= 2) {
+        for (std::int64_t i = b - e; i >= e; i -= 2 * e) {
+            if (i <= n) {
+                visit(i, e);
+            }
+        }
+    }
+}
+
 /// Relinks every node of a tree of `count` nodes into a tree of minimal height.
 /// `first()` starts the in-order walk, `stepForward(pos)` advances it, and
 /// `link(node)` inserts a node into the tree that is being rebuilt from an
@@ -202,34 +241,65 @@ BOOL RebuildBalanced(Node*& root, std::int32_t count, FirstFn first, StepFn step
     if (root == nullptr) {
         return TRUE;
     }
-    const std::int64_t n = count < 0 ? 0 : count;
-    std::int64_t b = 2; // smallest power of two greater than n, at least 2
-    while (b <= n) {
-        b *= 2;
-    }
-    Node** byRank = new (std::nothrow) Node*[static_cast<std::size_t>(n) + 1]();
+    Node** byRank = NodesByRank<Node>(count, first, stepForward);
     if (byRank == nullptr) {
         return FALSE;
     }
-    std::int64_t walked = 0;
-    for (Node* pos = first(); pos != nullptr; stepForward(pos)) {
-        if (++walked > n) {
-            delete[] byRank; // more nodes than count: leave the tree as it was
-            return FALSE;
+    root = nullptr;
+    ForEachRankMiddleFirst(count, [&](std::int64_t rank, std::int64_t) {
+        if (byRank[rank] != nullptr) {
+            link(byRank[rank]);
+            byRank[rank] = nullptr;
         }
-        byRank[walked] = pos;
+    });
+    delete[] byRank;
+    return TRUE;
+}
+
+/// The tree RebuildBalanced builds, for a tree whose entries are all distinct, without
+/// a walk from the root per node. When the node of rank i is linked (at step e), the
+/// nodes already linked nearest to it are those of ranks i - e and i + e, linked at
+/// earlier steps; a walk from the root would link it below one of these two
+/// neighbours, as an index links a new key (LongSet::AddKey). So each node goes
+/// straight to its place, and the rebuild costs one pass. `isBefore(a, b)` says
+/// whether a's entry orders before b's; with entries that are not all distinct the
+/// walks of RebuildBalanced are kept, through `link`.
+template <class Node, class FirstFn, class StepFn, class IsBeforeFn, class LinkFn>
+BOOL RebuildBalancedDistinct(Node*& root, std::int32_t& count, FirstFn first, StepFn stepForward,
+                             IsBeforeFn isBefore, LinkFn link) {
+    if (root == nullptr) {
+        return TRUE;
+    }
+    Node** byRank = NodesByRank<Node>(count, first, stepForward);
+    if (byRank == nullptr) {
+        return FALSE;
+    }
+    const std::int64_t n = count;
+    // A walk that found fewer nodes than `count` leaves ranks empty: those take the walks too.
+    bool distinct = true;
+    for (std::int64_t rank = 1; rank <= n && distinct; ++rank) {
+        distinct = byRank[rank] != nullptr && (rank == 1 || isBefore(byRank[rank - 1], byRank[rank]));
     }
     root = nullptr;
-    // Middle first, then the middles of each half, so every level fills before the next.
-    for (std::int64_t e = b / 2; e >= 1; e /= 2) {
-        for (std::int64_t i = b - e; i >= e; i -= 2 * e) {
-            if (i > n || byRank[i] == nullptr) {
-                continue;
+    ForEachRankMiddleFirst(n, [&](std::int64_t rank, std::int64_t e) {
+        Node* node = byRank[rank];
+        if (!distinct) {
+            if (node != nullptr) {
+                link(node);
             }
-            link(byRank[i]);
-            byRank[i] = nullptr;
+            return;
         }
-    }
+        Node* below = rank - e >= 1 ? byRank[rank - e] : nullptr;
+        Node* above = rank + e <= n ? byRank[rank + e] : nullptr;
+        WalkEnd<Node> end;
+        if (below != nullptr && below->greater == nullptr) {
+            end.parent = below;
+            end.greaterSide = true;
+        } else {
+            end.parent = above;
+        }
+        LinkCounted(root, count, end, node);
+    });
     delete[] byRank;
     return TRUE;
 }
