@@ -23,6 +23,10 @@ TEST(ConversionsTest, AtolReadsTheLeadingNumber) {
         {"", 0},           {"abc", 0},           {"#12", 0},       {"- 5", 0},
         {"\t\n7", 7},      {"0012", 12},         {"-0", 0},        {nullptr, 0},
         {"2147483647", kMax}, {"-2147483648", kMin},
+        // Ten digits and more: leading zeros count for nothing, and past the range is the range.
+        {"9999999999", kMax}, {"99999999999", kMax}, {"-99999999999", kMin},
+        {"000000000042", 42}, {"0000000000002147483647", kMax}, {"-00000000002147483648", kMin},
+        {"00000000003000000000", kMax},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(rows[i].expected, platform::atol(rows[i].text)) << "row " << i;
