@@ -127,7 +127,7 @@ void Galaxy::IndexPlanets() {
     if (content_.planets.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
         Refuse("planets: too many planets");
     }
-    planetByName_.reserve(content_.planets.size());
+    planetByName_.Reserve(content_.planets.size());
     for (std::size_t i = 0; i < content_.planets.size(); ++i) {
         const Planet& planet = content_.planets[i];
         const EntryPlace where{"planets", i};
@@ -137,7 +137,7 @@ void Galaxy::IndexPlanets() {
         if (!planet.owner.empty() && FindRace(planet.owner) == nullptr) {
             where.Refuse("unknown owner race ", Quoted(planet.owner));
         }
-        if (!planetByName_.emplace(planet.name, static_cast<std::int32_t>(i + 1)).second) {
+        if (!planetByName_.Insert(static_cast<std::int32_t>(i + 1), planet.name, PlanetNames())) {
             where.Refuse("duplicate planet name ", Quoted(planet.name));
         }
     }
@@ -322,8 +322,7 @@ const Race* Galaxy::FindRace(std::string_view name) const {
 }
 
 std::int32_t Galaxy::FindPlanetNumber(std::string_view name) const {
-    const auto it = planetByName_.find(name);
-    return it == planetByName_.end() ? 0 : it->second;
+    return planetByName_.Find(name, PlanetNames());
 }
 
 const ShipType* Galaxy::FindShipType(std::string_view race, std::string_view name) const {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "host/GroupNumberIndex.h"
+#include "host/PlanetNameIndex.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -153,6 +154,10 @@ private:
     void ReserveGroupsByPlanet();
     void IndexGroup(std::size_t index);
     void BuildGrid();
+    /// Planet `number`'s name, for planetByName_.
+    auto PlanetNames() const {
+        return [this](std::int32_t number) -> const std::string& { return PlanetAt(number).name; };
+    }
     /// The grid cell along one axis that holds `coordinate`, clamped into the grid.
     std::int32_t CellAlong(double coordinate, double origin, std::int32_t cells) const;
 
@@ -171,7 +176,7 @@ private:
     GalaxyContent content_;
 
     ByName<std::size_t> raceByName_;
-    ByName<std::int32_t> planetByName_;
+    PlanetNameIndex planetByName_;
     // race name -> ship type name -> position in shipTypes
     ByName<ByName<std::size_t>> typeByRaceAndName_;
     std::vector<std::string> distinctTypeNames_;

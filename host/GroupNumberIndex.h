@@ -1,15 +1,13 @@
 // GroupNumberIndex.h - a group's position found from its number, in one flat table.
 //
-// A galaxy holds up to a few hundred thousand groups; a node per group would
-// cost an allocation each to build and to free. This is an open-addressing
-// table instead (linear probing, at most half full), grown by doubling.
-// Group numbers are positive, so 0 marks an empty slot.
+// Group numbers are positive, so a slot with number 0 is empty.
 #pragma once
+
+#include "host/OpenAddressingTable.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 namespace host {
 
@@ -24,16 +22,12 @@ public:
 
 private:
     struct Slot {
-        std::int32_t number = 0; // 0: empty
+        std::int32_t number = 0;
         std::uint32_t position = 0;
+        bool IsEmpty() const { return number == 0; }
     };
 
-    /// The slot holding `number`, or the empty one where it would go.
-    std::size_t SlotOf(std::int32_t number) const;
-    void Rehash(std::size_t slotCount);
-
-    std::vector<Slot> slots_; // a power of two in size, or empty
-    std::size_t size_ = 0;
+    OpenAddressingTable<Slot> table_;
 };
 
 } // namespace host

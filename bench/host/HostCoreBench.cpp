@@ -1,9 +1,10 @@
 // HostCoreBench.cpp - loading a generated 100 000-planet galaxy, and the per-query cost of range and group queries.
 //
 // Timed: the load as the host makes it, from text in memory and from a file
-// read in chunks; beside it, for scale, the JSON parser's bare pass over the
-// text (the floor of a streaming load) and the whole-document parse tree that
-// the load no longer builds; building a galaxy's checks and indexes from
+// read in chunks; beside it, for scale, the bare passes over the text of the
+// load's own scanner (the floor of today's load) and of nlohmann's parser (the
+// floor of a load through it), and the whole-document parse tree that the
+// load no longer builds; building a galaxy's checks and indexes from
 // parsed content alone; then single queries, both straight on the galaxy's
 // indexes and through the whole answer path (request map in, reply map out).
 // Kept out: generating the galaxy text, writing its file, copying content for
@@ -12,6 +13,7 @@
 #include "host/Galaxy.h"
 #include "host/GalaxyFile.h"
 #include "host/GalaxyGenerator.h"
+#include "host/JsonScanner.h"
 #include "host/QueryAnswerer.h"
 
 #include <benchmark/benchmark.h>
@@ -23,6 +25,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -88,6 +91,33 @@ void BM_ScanJsonOnly(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_ScanJsonOnly)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
+
+/// Takes every event of the load's own scanner and keeps nothing.
+struct IgnoreScannedEvents {
+    bool null() { return true; }
+    bool boolean(bool) { return true; }
+    bool number_integer(std::int64_t) { return true; }
+    bool number_unsigned(std::uint64_t) { return true; }
+    bool number_float(double, std::string_view) { return true; }
+    bool string(std::string_view) { return true; }
+    bool start_object(std::size_t) { return true; }
+    bool key(std::string_view) { return true; }
+    bool end_object() { return true; }
+    bool start_array(std::size_t) { return true; }
+    bool end_array() { return true; }
+};
+
+/// The load's own scanner over the text, events going nowhere: no load through it can be faster.
+void BM_ScanJsonFastOnly(benchmark::State& state) {
+    const std::string& text = GalaxyText(static_cast<std::int32_t>(state.range(0)));
+    for (auto _ : state) {
+        host::JsonTextWindows windows(text);
+        IgnoreScannedEvents events;
+        benchmark::DoNotOptimize(host::ScanJson(windows, events));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ScanJsonFastOnly)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
 
 void BM_BuildIndexesOnly(benchmark::State& state) {
     const host::GalaxyContent& content = LoadedGalaxy(static_cast<std::int32_t>(state.range(0))).Content();

@@ -1,11 +1,13 @@
-// GroupNumberIndexTest.cpp - the flat table of group numbers against a standard map, growing, probing and refusing.
+// FlatIndexTest.cpp - the flat tables of group numbers and planet names against standard maps: growing, probing, refusing.
 #include "host/GroupNumberIndex.h"
+#include "host/PlanetNameIndex.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -53,6 +55,35 @@ TEST(GroupNumberIndexTest, AnEmptyIndexFindsNothing) {
     for (const std::int32_t number : {0, 1, kLargest}) {
         EXPECT_FALSE(index.Find(number).has_value());
     }
+}
+
+TEST(PlanetNameIndexTest, FindsWhatAStandardMapFindsAndRefusesTakenNames) {
+    using namespace std::string_literals;
+    std::vector<std::string> names = {"", "A", "a", "A\0"s, "A\0B"s, "Alpha", "alpha", "\xC3\xA9", "A"};
+    for (int n = 0; n < 3000; ++n) {
+        names.push_back("Planet " + std::to_string(n % 2500)); // the last 500 are taken already
+    }
+    const auto nameOf = [&names](std::int32_t number) -> const std::string& {
+        return names[static_cast<std::size_t>(number - 1)];
+    };
+    for (const bool reserved : {false, true}) {
+        PlanetNameIndex index;
+        if (reserved) {
+            index.Reserve(names.size());
+        }
+        std::unordered_map<std::string, std::int32_t> expected;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const auto number = static_cast<std::int32_t>(i + 1);
+            EXPECT_EQ(expected.emplace(names[i], number).second, index.Insert(number, names[i], nameOf)) << names[i];
+        }
+        for (const auto& [name, number] : expected) {
+            EXPECT_EQ(number, index.Find(name, nameOf)) << name;
+        }
+        for (const std::string& absent : {"B"s, "Planet 2500"s, "A\0C"s, "planet 1"s}) {
+            EXPECT_EQ(0, index.Find(absent, nameOf)) << absent;
+        }
+    }
+    EXPECT_EQ(0, PlanetNameIndex().Find("A", nameOf));
 }
 
 } // namespace
