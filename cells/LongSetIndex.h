@@ -7,8 +7,8 @@
 // which gives a missing key's nearest neighbours in a few word operations.
 //
 // The window grows by doubling towards the keys that fall outside it, but only
-// while it stays small beside the set: at most kMinSpan numbers, or kSpanPerKey
-// numbers per key. A set whose keys spread wider, or that holds a key twice,
+// while it stays small beside the set: at most kMinSpan numbers (8 MiB of table),
+// or kSpanPerKey numbers per key (64 bytes a key, beside the 32 of its node). A set whose keys spread wider, or that holds a key twice,
 // turns the index off (freeing it) until the set is emptied; the set then
 // walks its tree as it did without one.
 #pragma once
@@ -30,7 +30,7 @@ public:
 
     /// The widest window allowed for any set, and how much wider it may be for a large one.
     static constexpr std::int64_t kMinSpan = std::int64_t{1} << 20;
-    static constexpr std::int64_t kSpanPerKey = 16;
+    static constexpr std::int64_t kSpanPerKey = 8;
     static constexpr int kWordBits = 64;
 
     bool IsOn() const { return on_; }
