@@ -4,6 +4,7 @@
 
 #include "platform/CMapStringToString.h"
 
+#include <cstring>
 #include <ostream>
 
 namespace host {
@@ -11,37 +12,52 @@ namespace {
 
 // Walks the request beside the answered entries, both in key order: `next` is the
 // first request entry not yet passed.
-bool HoldsSameText(const std::vector<MapEntryCopy>& request,
-                   std::vector<MapEntryCopy>::const_iterator& next, const MapEntry& entry) {
+bool HoldsSameText(const std::vector<MapEntry>& request, std::vector<MapEntry>::const_iterator& next,
+                   const MapEntry& entry) {
     while (next != request.end() && next->key < entry.key) {
         ++next;
     }
     return next != request.end() && next->key == entry.key && next->value == entry.value;
 }
 
-std::vector<MapEntryCopy> EntriesOf(const CMapStringToString& map) {
-    std::vector<MapEntryCopy> entries(static_cast<std::size_t>(map.GetCount()));
-    POSITION position = map.GetStartPosition();
-    for (MapEntryCopy& entry : entries) {
-        std::string_view key;
-        std::string_view value;
+} // namespace
+
+// Two passes: the lengths first, so that the text is sized once and each piece is
+// one plain copy; this runs on the plan's own time for every answer.
+MapCopy::MapCopy(const CMapStringToString& map) {
+    std::size_t length = 0;
+    std::string_view key;
+    std::string_view value;
+    for (POSITION position = map.GetStartPosition(); position != nullptr;) {
         map.GetNextEntry(position, key, value);
-        entry.key = key;
-        entry.value = value;
+        length += key.size() + value.size();
+    }
+    text_.resize(length);
+    ends_.resize(2 * static_cast<std::size_t>(map.GetCount()));
+    std::size_t at = 0;
+    std::size_t* end = ends_.data();
+    for (POSITION position = map.GetStartPosition(); position != nullptr;) {
+        map.GetNextEntry(position, key, value);
+        for (const std::string_view piece : {key, value}) {
+            std::memcpy(text_.data() + at, piece.data(), piece.size());
+            at += piece.size();
+            *end++ = at;
+        }
+    }
+}
+
+std::vector<MapEntry> MapCopy::Entries() const {
+    std::vector<MapEntry> entries;
+    entries.reserve(Size());
+    const std::string_view text = text_;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < ends_.size(); i += 2) {
+        const std::size_t keyEnd = ends_[i];
+        entries.push_back({text.substr(start, keyEnd - start), text.substr(keyEnd, ends_[i + 1] - keyEnd)});
+        start = ends_[i + 1];
     }
     return entries;
 }
-
-std::vector<MapEntry> ViewsOf(const std::vector<MapEntryCopy>& entries) {
-    std::vector<MapEntry> views;
-    views.reserve(entries.size());
-    for (const MapEntryCopy& entry : entries) {
-        views.push_back({entry.key, entry.value});
-    }
-    return views;
-}
-
-} // namespace
 
 std::string_view CallerThreadName(CallerThread thread) {
     return thread == CallerThread::Ui ? "ui" : "worker";
@@ -57,20 +73,25 @@ CallTrace::~CallTrace() {
     }
 }
 
-void CallTrace::Record(CallerThread thread, std::vector<MapEntryCopy> request,
-                       const CMapStringToString& answered) {
-    Call call{thread, std::move(request), EntriesOf(answered)};
-    const std::size_t entries = call.answered.size();
+void CallTrace::Record(CallerThread thread, MapCopy request, const CMapStringToString& answered) {
+    Call call{thread, std::move(request), MapCopy(answered)};
+    const std::size_t entries = call.answered.Size();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] {
-        return waitingEntries_ < kMostWaitingEntries || failure_ != nullptr || finishing_;
-    });
+    if (waitingEntries_ >= kMostWaitingEntries && failure_ == nullptr && !finishing_) {
+        recorderBlocked_ = true;
+        roomMade_.wait(lock, [this] {
+            return waitingEntries_ < kMostWaitingEntries || failure_ != nullptr || finishing_;
+        });
+        recorderBlocked_ = false;
+    }
     if (failure_ != nullptr || finishing_) {
         return; // the trace is already incomplete, and Finish says so
     }
     waiting_.push_back(std::move(call));
     waitingEntries_ += entries;
-    changed_.notify_all();
+    if (writerIdle_) {
+        callsWaiting_.notify_one();
+    }
 }
 
 void CallTrace::Finish() {
@@ -78,7 +99,7 @@ void CallTrace::Finish() {
         std::lock_guard lock(mutex_);
         finishing_ = true;
     }
-    changed_.notify_all();
+    callsWaiting_.notify_one();
     if (writer_.joinable()) {
         writer_.join();
     }
@@ -88,30 +109,38 @@ void CallTrace::Finish() {
     }
 }
 
-// Takes the calls in order and writes each outside the lock, so that Record only
-// waits while a call is handed over.
+// Takes every call waiting at once and writes them outside the lock, in order, so
+// that Record only waits while a call is handed over.
 void CallTrace::WriteCalls() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return !waiting_.empty() || finishing_; });
+        writerIdle_ = true;
+        callsWaiting_.wait(lock, [this] { return !waiting_.empty() || finishing_; });
+        writerIdle_ = false;
         if (waiting_.empty()) {
             return; // finishing, and nothing is left
         }
-        Call call = std::move(waiting_.front());
-        waiting_.pop_front();
+        std::deque<Call> batch;
+        batch.swap(waiting_);
         lock.unlock();
+        std::size_t written = 0;
         try {
-            WriteLine(call);
+            for (const Call& call : batch) {
+                WriteLine(call);
+                written += call.answered.Size();
+            }
         } catch (...) {
             lock.lock();
             failure_ = std::current_exception();
             waiting_.clear();
-            changed_.notify_all();
+            roomMade_.notify_all();
             return;
         }
         lock.lock();
-        waitingEntries_ -= call.answered.size();
-        changed_.notify_all();
+        waitingEntries_ -= written;
+        if (recorderBlocked_) {
+            roomMade_.notify_all();
+        }
     }
 }
 
@@ -122,16 +151,17 @@ void CallTrace::WriteLine(const Call& call) {
     line_ += "{\"thread\": ";
     AppendJsonString(CallerThreadName(call.thread), line_);
     line_ += ", \"request\": {";
+    const std::vector<MapEntry> request = SortedEntries(call.request.Entries());
     std::string_view separator;
-    for (const MapEntryCopy& entry : call.request) {
+    for (const MapEntry& entry : request) {
         AppendJsonMember(separator, entry.key, entry.value, line_);
         separator = ", ";
     }
     line_ += "}, \"reply\": {";
     separator = {};
-    auto nextOfRequest = call.request.begin();
-    for (const MapEntry& entry : SortedEntries(ViewsOf(call.answered))) {
-        if (!HoldsSameText(call.request, nextOfRequest, entry)) {
+    auto nextOfRequest = request.begin();
+    for (const MapEntry& entry : SortedEntries(call.answered.Entries())) {
+        if (!HoldsSameText(request, nextOfRequest, entry)) {
             AppendJsonMember(separator, entry.key, entry.value, line_);
             separator = ", ";
         }

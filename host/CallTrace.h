@@ -30,6 +30,20 @@ class CMapStringToString;
 
 namespace host {
 
+/// A map's entries copied as they stand into one text: what the trace keeps of a request
+/// while the host answers it, and of the answer once the plug-in goes on with the map.
+class MapCopy {
+public:
+    explicit MapCopy(const CMapStringToString& map);
+    /// The copied entries, in the map's own order, seen in the copy.
+    std::vector<MapEntry> Entries() const;
+    std::size_t Size() const { return ends_.size() / 2; }
+
+private:
+    std::string text_;
+    std::vector<std::size_t> ends_; // where each key and then its value ends in text_
+};
+
 /// Which thread of the plug-in called: the host's user-interface thread or any other.
 enum class CallerThread { Ui, Worker };
 
@@ -42,18 +56,17 @@ public:
     CallTrace(const CallTrace&) = delete;
     CallTrace& operator=(const CallTrace&) = delete;
 
-    /// `request` is the map as it came in (SortedMapCopy); `answered` is the same map after
-    /// the host's answer.
-    void Record(CallerThread thread, std::vector<MapEntryCopy> request, const CMapStringToString& answered);
+    /// `request` is the map as it came in; `answered` is the same map after the host's answer.
+    void Record(CallerThread thread, MapCopy request, const CMapStringToString& answered);
 
     /// Returns once every recorded line is written; rethrows what stopped the writing.
     void Finish();
 
 private:
     struct Call {
-        CallerThread thread = CallerThread::Ui;
-        std::vector<MapEntryCopy> request; // sorted
-        std::vector<MapEntryCopy> answered; // in the map's own order
+        CallerThread thread;
+        MapCopy request;
+        MapCopy answered;
     };
 
     /// Beyond this many entries waiting, Record waits for the writer: a plan that answers
@@ -66,12 +79,17 @@ private:
     std::ostream& out_;
     std::string line_; // reused for every line, so a long trace allocates only for its longest line
 
+    // Guarded by mutex_. Each side wakes the other only when it waits, so a trace that
+    // keeps up costs the plan a lock per call and the writer one wake per batch.
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Call> waiting_;       // recorded, not yet written; guarded by mutex_
-    std::size_t waitingEntries_ = 0; // guarded by mutex_
-    bool finishing_ = false;         // guarded by mutex_
-    std::exception_ptr failure_;     // what stopped the writer; guarded by mutex_
+    std::condition_variable callsWaiting_; // the writer waits on it
+    std::condition_variable roomMade_;     // Record waits on it when the backlog is full
+    std::deque<Call> waiting_;             // recorded, not yet taken by the writer
+    std::size_t waitingEntries_ = 0;       // answered entries in waiting_ and in the writer's batch
+    bool writerIdle_ = false;
+    bool recorderBlocked_ = false;
+    bool finishing_ = false;
+    std::exception_ptr failure_;           // what stopped the writer
     std::thread writer_;             // last: started once everything above exists
 };
 

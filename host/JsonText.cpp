@@ -134,14 +134,6 @@ std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
     return SortedEntries(std::move(entries));
 }
 
-std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map) {
-    std::vector<MapEntryCopy> copy;
-    for (const MapEntry& entry : SortedMapEntries(map)) {
-        copy.push_back({std::string(entry.key), std::string(entry.value)});
-    }
-    return copy;
-}
-
 OrderedJson MapToJson(const CMapStringToString& map) {
     OrderedJson object = OrderedJson::object();
     for (const MapEntry& entry : SortedMapEntries(map)) {

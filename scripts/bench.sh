@@ -89,8 +89,8 @@ if command -v valgrind >/dev/null; then
     say "== the plug-in's instructions in a 10 000-planet plan (callgrind, about a minute)"
     valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$host" "${plan10k[@]}" \
         >/dev/null 2>&1
-    inclusive() { callgrind_annotate --inclusive=yes "$work/callgrind.out" 2>/dev/null |
-        grep -m1 "$1" | awk '{gsub(",", "", $1); print $1}'; }
+    callgrind_annotate --inclusive=yes "$work/callgrind.out" >"$work/callgrind.txt" 2>/dev/null
+    inclusive() { grep -m1 "$1" "$work/callgrind.txt" | awk '{gsub(",", "", $1); print $1}'; }
     planner=$(inclusive 'PlannerThread(void\*)')
     callback=$(inclusive 'HostCallback(CMapStringToString&)')
     share10k_instructions=$(awk -v p="$planner" -v c="$callback" \

@@ -24,7 +24,7 @@ TEST(CallTraceTest, LineHoldsRequestAndOnlyTheChangedKeys) {
     map["Parameter.1"] = "Race";
     map["Parameter.2"] = "Solvani";
     map["Parameters.Count"] = "2";
-    const auto before = host::SortedMapCopy(map);
+    const host::MapCopy before(map);
     // The answer adds two keys and rewrites one request key with a new value.
     map["Name"] = "Solvani";
     map["DrivesTech"] = "1.25";
@@ -42,7 +42,7 @@ TEST(CallTraceTest, UnansweredRequestHasEmptyReplyAndUiLabel) {
     CMapStringToString map;
     map["Function"] = "Nonsense";
     std::ostringstream out;
-    CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map);
+    CallTrace(out).Record(CallerThread::Ui, host::MapCopy(map), map);
     EXPECT_EQ(out.str(), "{\"thread\": \"ui\", \"request\": {\"Function\": \"Nonsense\"}, \"reply\": {}}\n");
 }
 
@@ -51,7 +51,7 @@ TEST(CallTraceTest, BytesThatAreNotUtf8DoNotBreakTheLine) {
     map["Function"] = "Get";
     map["Parameter.1"] = "\xff\xfe broken";
     std::ostringstream out;
-    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map));
+    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::MapCopy(map), map));
     const OrderedJson line = OrderedJson::parse(out.str());
     EXPECT_EQ(line["request"]["Parameter.1"], "\xEF\xBF\xBD\xEF\xBF\xBD broken");
 }
@@ -88,7 +88,7 @@ TEST(CallTraceTest, LinesFollowTheCallsInOrderWhenFinished) {
             std::lock_guard lock(turn);
             CMapStringToString map;
             map["Function"] = std::to_string(call).c_str();
-            const auto before = host::SortedMapCopy(map);
+            const host::MapCopy before(map);
             for (int entry = 0; entry < call % 50; ++entry) {
                 map[("Planet." + std::to_string(entry)).c_str()] = "#1";
             }
