@@ -267,9 +267,6 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     settings.trace = trace.get();
     PluginSession session(module.Exports(), galaxy, settings);
     const RunOutcome outcome = session.RunCommand();
-    if (trace != nullptr) {
-        trace->Finish();
-    }
 
     if (options.json) {
         out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';

@@ -4,6 +4,8 @@
 #include "platform/CMapStringToString.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -17,9 +19,15 @@ std::string ScalarText(const OrderedJson& value) {
 /// Printable ASCII without '"' or '\\' is written as it stands; only other texts need the
 /// library's escaping, which builds a JSON value for each.
 bool NeedsEscaping(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char ch) {
-        return ch < 0x20 || ch > 0x7e || ch == '"' || ch == '\\';
-    });
+    static constexpr auto kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (int byte = 0; byte < 256; ++byte) {
+            escaped[static_cast<std::size_t>(byte)] = byte < 0x20 || byte > 0x7e || byte == '"' || byte == '\\';
+        }
+        return escaped;
+    }();
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return kEscaped[static_cast<unsigned char>(ch)]; });
 }
 
 void AppendJson(const OrderedJson& value, std::string& out) {
@@ -54,8 +62,9 @@ void AppendJson(const OrderedJson& value, std::string& out) {
 /// the bytes do.
 std::uint64_t BigEndian(const unsigned char* bytes) {
     std::uint64_t number = 0;
-    for (int i = 0; i < 8; ++i) {
-        number = number << 8 | bytes[i];
+    std::memcpy(&number, bytes, sizeof number);
+    if constexpr (std::endian::native == std::endian::little) {
+        number = __builtin_bswap64(number);
     }
     return number;
 }
@@ -110,28 +119,32 @@ void AppendJsonMember(std::string_view separator, std::string_view key, std::str
     AppendJsonString(value, out);
 }
 
-std::vector<MapEntry> SortedEntries(std::vector<MapEntry> entries) {
+std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
     std::vector<SortableEntry> sortable;
-    sortable.reserve(entries.size());
-    for (const MapEntry& entry : entries) {
+    sortable.reserve(static_cast<std::size_t>(map.GetCount()));
+    POSITION position = map.GetStartPosition();
+    while (position != nullptr) {
+        MapEntry entry;
+        map.GetNextEntry(position, entry.key, entry.value);
         unsigned char leading[16] = {};
         std::memcpy(leading, entry.key.data(), std::min(entry.key.size(), sizeof leading));
         sortable.push_back({BigEndian(leading), BigEndian(leading + 8), entry});
     }
     std::sort(sortable.begin(), sortable.end());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        entries[i] = sortable[i].entry;
+    std::vector<MapEntry> entries;
+    entries.reserve(sortable.size());
+    for (const SortableEntry& item : sortable) {
+        entries.push_back(item.entry);
     }
     return entries;
 }
 
-std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
-    std::vector<MapEntry> entries(static_cast<std::size_t>(map.GetCount()));
-    POSITION position = map.GetStartPosition();
-    for (MapEntry& entry : entries) {
-        map.GetNextEntry(position, entry.key, entry.value);
+std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map) {
+    std::vector<MapEntryCopy> copy;
+    for (const MapEntry& entry : SortedMapEntries(map)) {
+        copy.push_back({std::string(entry.key), std::string(entry.value)});
     }
-    return SortedEntries(std::move(entries));
+    return copy;
 }
 
 OrderedJson MapToJson(const CMapStringToString& map) {

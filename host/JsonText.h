@@ -32,11 +32,17 @@ struct MapEntry {
     std::string_view value;
 };
 
-/// `entries` in byte order of their keys.
-std::vector<MapEntry> SortedEntries(std::vector<MapEntry> entries);
-
 /// Every entry of `map`, in byte order of the keys.
 std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map);
+
+/// A map's entry copied out, for a map that is about to change.
+struct MapEntryCopy {
+    std::string key;
+    std::string value;
+};
+
+/// Every entry of `map`, in byte order of the keys, copied.
+std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map);
 
 /// `"key": "value"` after `separator`, the texts written as AppendJsonString writes them.
 void AppendJsonMember(std::string_view separator, std::string_view key, std::string_view value,

@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <sstream>
-#include <thread>
-#include <vector>
 #include <string>
 
 namespace {
@@ -24,7 +21,7 @@ TEST(CallTraceTest, LineHoldsRequestAndOnlyTheChangedKeys) {
     map["Parameter.1"] = "Race";
     map["Parameter.2"] = "Solvani";
     map["Parameters.Count"] = "2";
-    const host::MapCopy before(map);
+    const auto before = host::SortedMapCopy(map);
     // The answer adds two keys and rewrites one request key with a new value.
     map["Name"] = "Solvani";
     map["DrivesTech"] = "1.25";
@@ -42,7 +39,7 @@ TEST(CallTraceTest, UnansweredRequestHasEmptyReplyAndUiLabel) {
     CMapStringToString map;
     map["Function"] = "Nonsense";
     std::ostringstream out;
-    CallTrace(out).Record(CallerThread::Ui, host::MapCopy(map), map);
+    CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map);
     EXPECT_EQ(out.str(), "{\"thread\": \"ui\", \"request\": {\"Function\": \"Nonsense\"}, \"reply\": {}}\n");
 }
 
@@ -51,7 +48,7 @@ TEST(CallTraceTest, BytesThatAreNotUtf8DoNotBreakTheLine) {
     map["Function"] = "Get";
     map["Parameter.1"] = "\xff\xfe broken";
     std::ostringstream out;
-    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::MapCopy(map), map));
+    ASSERT_NO_THROW(CallTrace(out).Record(CallerThread::Ui, host::SortedMapCopy(map), map));
     const OrderedJson line = OrderedJson::parse(out.str());
     EXPECT_EQ(line["request"]["Parameter.1"], "\xEF\xBF\xBD\xEF\xBF\xBD broken");
 }
@@ -73,44 +70,6 @@ TEST(CallTraceTest, JsonLineSpacingAndEscapes) {
                                {"c", "quote \" and \\ back"}, {"d", OrderedJson::object()}};
     EXPECT_EQ(host::ToJsonLine(value),
               "{\"a\": 1, \"b\": [true, null, 2.5], \"c\": \"quote \\\" and \\\\ back\", \"d\": {}}");
-}
-
-// The lines are written by the trace's own thread; they must come out whole, in the
-// order of the calls, from callers on two threads taking turns, by the time Finish returns.
-TEST(CallTraceTest, LinesFollowTheCallsInOrderWhenFinished) {
-    constexpr int kCalls = 3000;
-    std::ostringstream out;
-    CallTrace trace(out);
-    std::mutex turn; // the host's callback takes one lock around answering and recording
-    std::vector<int> recorded;
-    const auto caller = [&](CallerThread thread, int first) {
-        for (int call = first; call < kCalls; call += 2) {
-            std::lock_guard lock(turn);
-            CMapStringToString map;
-            map["Function"] = std::to_string(call).c_str();
-            const host::MapCopy before(map);
-            for (int entry = 0; entry < call % 50; ++entry) {
-                map[("Planet." + std::to_string(entry)).c_str()] = "#1";
-            }
-            trace.Record(thread, before, map);
-            recorded.push_back(call);
-        }
-    };
-    std::thread workerThread(caller, CallerThread::Worker, 1);
-    caller(CallerThread::Ui, 0);
-    workerThread.join();
-    trace.Finish();
-
-    std::istringstream lines(out.str());
-    std::vector<int> calls;
-    for (std::string line; std::getline(lines, line);) {
-        const OrderedJson parsed = OrderedJson::parse(line);
-        const int call = std::stoi(parsed["request"]["Function"].get<std::string>());
-        EXPECT_EQ(call % 2 == 0 ? "ui" : "worker", parsed["thread"]) << call;
-        EXPECT_EQ(static_cast<std::size_t>(call % 50), parsed["reply"].size()) << call;
-        calls.push_back(call);
-    }
-    EXPECT_EQ(recorded, calls);
 }
 
 } // namespace
