@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
+#include <vector>
 #include <string>
 
 namespace {
@@ -70,6 +72,53 @@ TEST(CallTraceTest, JsonLineSpacingAndEscapes) {
                                {"c", "quote \" and \\ back"}, {"d", OrderedJson::object()}};
     EXPECT_EQ(host::ToJsonLine(value),
               "{\"a\": 1, \"b\": [true, null, 2.5], \"c\": \"quote \\\" and \\\\ back\", \"d\": {}}");
+}
+
+// Entries are sorted by their first sixteen bytes taken as two numbers, then by the whole
+// key; the order must be plain byte order, as an ordinary map of strings gives it, for keys
+// that are prefixes of others, agree on sixteen bytes, or hold bytes beyond ASCII.
+TEST(CallTraceTest, EntriesComeInTheByteOrderOfTheirKeys) {
+    const char* const keys[] = {"Planet.10", "Planet.1", "Planet.2", "Angle.1", "", "a", "a\x01", "A",
+                                "Planet.1234567890123", "Planet.123456789012", "Planet.12345678901234",
+                                "Parameters.Count", "Parameter.1", "\x7f", "\xff", "\xc3\xa9", "~"};
+    CMapStringToString map;
+    std::map<std::string, std::string> expected;
+    for (const char* key : keys) {
+        map[key] = key;
+        expected[key] = key;
+    }
+    std::vector<std::string> order;
+    for (const host::MapEntry& entry : host::SortedMapEntries(map)) {
+        EXPECT_EQ(entry.key, entry.value);
+        order.emplace_back(entry.key);
+    }
+    std::vector<std::string> expectedOrder;
+    for (const auto& [key, value] : expected) {
+        expectedOrder.push_back(key);
+    }
+    EXPECT_EQ(expectedOrder, order);
+    const auto copied = host::SortedMapCopy(map);
+    ASSERT_EQ(expectedOrder.size(), copied.size());
+    for (std::size_t i = 0; i < copied.size(); ++i) {
+        EXPECT_EQ(expectedOrder[i], copied[i].key) << i;
+    }
+}
+
+// A member of plain texts is put together apart from the line; one too long for that, or
+// one that needs escaping, takes the general way: both must read the same.
+TEST(CallTraceTest, MembersReadTheSameWhateverTheirLength) {
+    for (const std::size_t length : {0u, 1u, 40u, 44u, 45u, 90u, 200u}) {
+        const std::string key(length, 'k');
+        for (const std::string& value : {std::string(length, 'v'), std::string(length, 'v') + "\n"}) {
+            std::string member;
+            host::AppendJsonMember(", ", key, value, member);
+            std::string expected = ", ";
+            host::AppendJsonString(key, expected);
+            expected += ": ";
+            host::AppendJsonString(value, expected);
+            EXPECT_EQ(expected, member) << length;
+        }
+    }
 }
 
 } // namespace

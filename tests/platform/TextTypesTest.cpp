@@ -158,6 +158,28 @@ TEST(CMapStringToStringTest, WalkSkipsRemovedEntriesWhereverTheySit) {
     }
 }
 
+// Keys are compared a word at a time, the last word overlapping the first: keys of every
+// length up to past two words, differing in any one byte, stay apart.
+TEST(CMapStringToStringTest, KeysDifferingInOneByteStayApart) {
+    for (std::size_t size = 1; size <= 20; ++size) {
+        const std::string plain(size, 'x');
+        CMapStringToString map;
+        map[plain.c_str()] = "plain";
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string changed = plain;
+            changed[at] = 'y';
+            map[changed.c_str()] = std::to_string(at).c_str();
+        }
+        EXPECT_EQ(static_cast<int>(size) + 1, map.GetCount()) << size;
+        EXPECT_EQ("plain", map[plain.c_str()].str()) << size;
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string changed = plain;
+            changed[at] = 'y';
+            EXPECT_EQ(std::to_string(at), map[changed.c_str()].str()) << size << " " << at;
+        }
+    }
+}
+
 TEST(CMapStringToStringTest, RemoveKeyAndRemoveAll) {
     CMapStringToString map;
     map["a"] = "1";
