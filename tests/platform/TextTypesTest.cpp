@@ -243,18 +243,21 @@ TEST_F(CMapStringToStringReuseTest, ReferencesStayValidWhileTheTableGrows) {
 }
 
 TEST_F(CMapStringToStringReuseTest, KeysOfEqualHashStayApart) {
-    // These two keys hash alike: only their texts tell them apart.
-    const char* const a = "Planet.4487";
-    const char* const b = "Planet.80395";
-    CMapStringToString map;
-    map[a] = "a";
-    map[b] = "b";
-    EXPECT_EQ((MapEntries{{a, "a"}, {b, "b"}}), Entries(map));
-    EXPECT_TRUE(map.RemoveKey(a));
-    CString value;
-    EXPECT_FALSE(map.Lookup(a, value));
-    ASSERT_TRUE(map.Lookup(b, value));
-    EXPECT_EQ("b", value.str());
+    // Each pair hashes alike: only their texts tell them apart, by their lengths in the
+    // first pair and by their last eight bytes in the second.
+    const std::pair<const char*, const char*> pairs[] = {{"Planet.4487", "Planet.80395"},
+                                                         {"Planet.149948", "Planet.187406"}};
+    for (const auto& [a, b] : pairs) {
+        CMapStringToString map;
+        map[a] = "a";
+        map[b] = "b";
+        EXPECT_EQ((MapEntries{{a, "a"}, {b, "b"}}), Entries(map));
+        EXPECT_TRUE(map.RemoveKey(a));
+        CString value;
+        EXPECT_FALSE(map.Lookup(a, value)) << a;
+        ASSERT_TRUE(map.Lookup(b, value)) << b;
+        EXPECT_EQ("b", value.str());
+    }
 }
 
 } // namespace
