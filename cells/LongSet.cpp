@@ -71,15 +71,10 @@ inline void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
     }
 }
 
-// While the index covers the key, it says at once whether the key is present and,
-// if not, between which two stored keys it falls. A walk from the root for a
-// missing key ends at one of those two neighbours: they are adjacent in order, so
-// one is an ancestor of the other. If the upper one is the ancestor, the lower one
-// is the greatest key of its lesser subtree and has no greater child; otherwise
-// the upper one is the least key of the lower one's greater subtree and has no
-// lesser child. Either way the key is linked exactly where the walk would link it.
+// While the index covers the key, it says between which two stored keys a missing
+// key falls, and a walk from the root for it ends at one of those two neighbours.
 LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
-    if (!keyIndex.Covers(key) && !keyIndex.Reach(key, count)) {
+    if (!keyIndex.Reach(key, count)) {
         return AddFromFinger(key);
     }
     LongSetNode* node = new (std::nothrow) LongSetNode;
@@ -88,13 +83,7 @@ LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     }
     node->key = key;
     const auto [below, above] = keyIndex.NeighboursOf(key);
-    links::WalkEnd<LongSetNode> end;
-    if (below != nullptr && below->greater == nullptr) {
-        end.parent = below;
-        end.greaterSide = true;
-    } else {
-        end.parent = above;
-    }
+    const links::WalkEnd<LongSetNode> end = links::WalkEndBetween(below, above);
     assert(root == nullptr || end.parent != nullptr);
     links::LinkCounted(root, count, end, node);
     keyIndex.Note(node);
@@ -150,7 +139,7 @@ LongSetNode* LongSet::InsertNode(LongSetNode* node) {
     if (LinkFromRoot(node) == nullptr) {
         return nullptr;
     }
-    if (keyIndex.Covers(node->key) || keyIndex.Reach(node->key, count)) {
+    if (keyIndex.Reach(node->key, count)) {
         if (keyIndex.NodeOf(node->key) != nullptr) {
             keyIndex.TurnOff(); // a key held twice has no one node to answer with
         } else {

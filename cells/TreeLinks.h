@@ -87,6 +87,23 @@ template <class Node, class TurnFn> WalkEnd<Node> WalkDown(Node* root, TurnFn tu
     }
 }
 
+/// Where a walk from the root ends for a new entry that falls between the linked
+/// entries `below` and `above`, its nearest neighbours in order (either may be null,
+/// not both in a non-empty tree). The two are adjacent, so one is the other's
+/// ancestor: if `above` is, `below` is the greatest of its lesser subtree and has no
+/// greater child, and the walk ends there on the greater side; otherwise `above` is
+/// the least of `below`'s greater subtree and the walk ends on its lesser side.
+template <class Node> WalkEnd<Node> WalkEndBetween(Node* below, Node* above) {
+    WalkEnd<Node> end;
+    if (below != nullptr && below->greater == nullptr) {
+        end.parent = below;
+        end.greaterSide = true;
+    } else {
+        end.parent = above;
+    }
+    return end;
+}
+
 /// Links `node` where a walk ended, or as the whole tree when the tree is empty,
 /// with both child links cleared, and counts it.
 template <class Node>
@@ -260,7 +277,7 @@ BOOL RebuildBalanced(Node*& root, std::int32_t count, FirstFn first, StepFn step
 /// a walk from the root per node. When the node of rank i is linked (at step e), the
 /// nodes already linked nearest to it are those of ranks i - e and i + e, linked at
 /// earlier steps; a walk from the root would link it below one of these two
-/// neighbours, as an index links a new key (LongSet::AddKey). So each node goes
+/// neighbours (WalkEndBetween), as an index links a new key. So each node goes
 /// straight to its place, and the rebuild costs one pass. `isBefore(a, b)` says
 /// whether a's entry orders before b's; with entries that are not all distinct the
 /// walks of RebuildBalanced are kept, through `link`.
@@ -291,14 +308,7 @@ BOOL RebuildBalancedDistinct(Node*& root, std::int32_t& count, FirstFn first, St
         }
         Node* below = rank - e >= 1 ? byRank[rank - e] : nullptr;
         Node* above = rank + e <= n ? byRank[rank + e] : nullptr;
-        WalkEnd<Node> end;
-        if (below != nullptr && below->greater == nullptr) {
-            end.parent = below;
-            end.greaterSide = true;
-        } else {
-            end.parent = above;
-        }
-        LinkCounted(root, count, end, node);
+        LinkCounted(root, count, WalkEndBetween(below, above), node);
     });
     delete[] byRank;
     return TRUE;

@@ -158,8 +158,9 @@ TEST(CMapStringToStringTest, WalkSkipsRemovedEntriesWhereverTheySit) {
     }
 }
 
-// Keys are compared a word at a time, the last word overlapping the first: keys of every
-// length up to past two words, differing in any one byte, stay apart.
+// Keys of every length up to past two words, differing in any one byte, stay apart: the
+// hash and the comparison between them must tell every byte position. (A comparison fault
+// alone needs keys that also hash alike: KeysOfEqualHashStayApart.)
 TEST(CMapStringToStringTest, KeysDifferingInOneByteStayApart) {
     for (std::size_t size = 1; size <= 20; ++size) {
         const std::string plain(size, 'x');
