@@ -49,8 +49,9 @@ public:
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
     Neighbours NeighboursOf(std::int32_t key) const;
 
-    /// Widens the window, when it must, so that it covers `key`, for a set that holds `count` keys. False,
-    /// with the index turned off, when the window would grow too wide or memory runs out.
+    /// Widens the window, when it must, so that it covers `key`, for a set that holds
+    /// `count` keys. False, with the index turned off, when the window would grow too
+    /// wide or memory runs out.
     bool Reach(std::int32_t key, std::int32_t count);
 
     /// Records that `node` holds its key, which must be covered.
