@@ -149,15 +149,31 @@ inline bool PumpUntilGone(HWND window) {
 /// The threads of this process now; a worker that has ended and been joined is gone from it.
 /// The first call starts and joins a thread that does nothing, so that a helper thread a
 /// runtime starts with the first new thread (the thread sanitizer's) is counted from the
-/// start and never taken for a worker left behind.
+/// start and never taken for a worker left behind. A thread just joined may still be
+/// listed for a moment while the kernel finishes with it, so the count is the one that
+/// has held still for 10 ms (waiting a second at most).
 inline std::size_t ThreadCount() {
     static const bool runtimeThreadsStarted = [] {
         std::thread([] {}).join();
         return true;
     }();
     (void)runtimeThreadsStarted;
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+    const auto listed = [] {
+        const std::filesystem::directory_iterator tasks("/proc/self/task");
+        return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+    };
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(1);
+    std::size_t count = listed();
+    Clock::time_point stillSince = Clock::now();
+    while (Clock::now() - stillSince < std::chrono::milliseconds(10) && Clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (const std::size_t now = listed(); now != count) {
+            count = now;
+            stillSince = Clock::now();
+        }
+    }
+    return count;
 }
 
 } // namespace plugin_test
