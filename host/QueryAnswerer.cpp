@@ -122,6 +122,25 @@ bool AnswerSelection(const Galaxy& galaxy, const Query& query, std::int32_t sele
     return true;
 }
 
+/// 1..count in the order of their decimal texts: 1, 10, 100, ..., 11, ..., 2, 20, ...
+std::vector<std::int32_t> IndicesInTextOrder(std::int32_t count) {
+    std::vector<std::int32_t> indices;
+    indices.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    std::int64_t at = 1;
+    for (std::int32_t i = 0; i < count; ++i) {
+        indices.push_back(static_cast<std::int32_t>(at));
+        if (at * 10 <= count) {
+            at *= 10;
+            continue;
+        }
+        while (at % 10 == 9 || at + 1 > count) {
+            at /= 10;
+        }
+        ++at;
+    }
+    return indices;
+}
+
 bool AnswerPlanetsAndRange(const Galaxy& galaxy, const Query& query, CMapStringToString& reply) {
     if (query.count != 4) {
         return false;
@@ -136,13 +155,18 @@ bool AnswerPlanetsAndRange(const Galaxy& galaxy, const Query& query, CMapStringT
     galaxy.PlanetsWithinRange(*a, *range, found);
     const Galaxy::PlanetPlace placeA = PlaceOf(galaxy, *a);
     const Galaxy::PlanetPlace placeB = PlaceOf(galaxy, *b);
-    std::int32_t index = 0;
-    for (const Galaxy::PlanetPlace& v : found) {
-        ++index;
-        Put(reply, Prefixed("Planet.", index), PlanetText(v.number));
-        Put(reply, Prefixed("Angle.", index), AngleText(RangeAngle(placeA, placeB, v)));
+    // Added in the order of the keys ("Angle.1", "Angle.10", ..., "Count", "Planet.1", ...),
+    // which is the order a trace writes them in.
+    const auto count = static_cast<std::int32_t>(found.size());
+    const std::vector<std::int32_t> indices = IndicesInTextOrder(count);
+    const auto numbered = [&found](std::int32_t index) { return found[static_cast<std::size_t>(index - 1)]; };
+    for (const std::int32_t index : indices) {
+        Put(reply, Prefixed("Angle.", index), AngleText(RangeAngle(placeA, placeB, numbered(index))));
     }
-    Put(reply, "Count", Whole(index));
+    Put(reply, "Count", Whole(count));
+    for (const std::int32_t index : indices) {
+        Put(reply, Prefixed("Planet.", index), PlanetText(numbered(index).number));
+    }
     return true;
 }
 
