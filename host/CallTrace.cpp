@@ -8,14 +8,14 @@
 namespace host {
 namespace {
 
-// Walks the request beside the answered map's entries, both in key order: `next`
-// is the first request entry not yet passed.
-bool HoldsSameText(const std::vector<MapEntryCopy>& request,
-                   std::vector<MapEntryCopy>::const_iterator& next, const MapEntry& entry) {
-    while (next != request.end() && next->key < entry.key) {
+// Walks the request beside the answered map's entries, both in key order: `next` is the
+// first request entry not yet passed.
+bool HoldsSameText(const std::vector<KeyOrderedEntry>& request,
+                   std::vector<KeyOrderedEntry>::const_iterator& next, const KeyOrderedEntry& answered) {
+    while (next != request.end() && *next < answered) {
         ++next;
     }
-    return next != request.end() && next->key == entry.key && next->value == entry.value;
+    return next != request.end() && !(answered < *next) && next->entry.value == answered.entry.value;
 }
 
 } // namespace
@@ -24,30 +24,48 @@ std::string_view CallerThreadName(CallerThread thread) {
     return thread == CallerThread::Ui ? "ui" : "worker";
 }
 
-void CallTrace::Record(CallerThread thread, const std::vector<MapEntryCopy>& request,
-                       const CMapStringToString& answered) {
+void CallTrace::KeepRequest(const CMapStringToString& request) {
+    const std::vector<KeyOrderedEntry>& sorted = sorter_.Sort(request);
+    requestText_.clear();
+    for (const KeyOrderedEntry& item : sorted) {
+        requestText_ += item.entry.key;
+        requestText_ += item.entry.value;
+    }
+    // Seen in the copied text only once it is complete, when it no longer moves.
+    request_.assign(sorted.begin(), sorted.end());
+    const std::string_view text(requestText_);
+    std::size_t at = 0;
+    for (KeyOrderedEntry& item : request_) {
+        const std::size_t keySize = item.entry.key.size();
+        const std::size_t valueSize = item.entry.value.size();
+        item.entry = {text.substr(at, keySize), text.substr(at + keySize, valueSize)};
+        at += keySize + valueSize;
+    }
+}
+
+void CallTrace::Record(CallerThread thread, const CMapStringToString& answered) {
     // Written straight into one reused line: an answer may hold thousands of entries,
     // and a JSON object built for them would cost far more than the answer did.
-    line_.clear();
-    line_ += "{\"thread\": ";
-    AppendJsonString(CallerThreadName(thread), line_);
-    line_ += ", \"request\": {";
+    line_.Clear();
+    line_.AppendMember("{", "thread", CallerThreadName(thread));
+    line_.Append(", \"request\": {");
     std::string_view separator;
-    for (const MapEntryCopy& entry : request) {
-        AppendJsonMember(separator, entry.key, entry.value, line_);
+    for (const KeyOrderedEntry& item : request_) {
+        line_.AppendMember(separator, item.entry.key, item.entry.value);
         separator = ", ";
     }
-    line_ += "}, \"reply\": {";
+    line_.Append("}, \"reply\": {");
     separator = {};
-    auto nextOfRequest = request.begin();
-    for (const MapEntry& entry : SortedMapEntries(answered)) {
-        if (!HoldsSameText(request, nextOfRequest, entry)) {
-            AppendJsonMember(separator, entry.key, entry.value, line_);
+    auto nextOfRequest = request_.cbegin();
+    for (const KeyOrderedEntry& item : sorter_.Sort(answered)) {
+        if (!HoldsSameText(request_, nextOfRequest, item)) {
+            line_.AppendMember(separator, item.entry.key, item.entry.value);
             separator = ", ";
         }
     }
-    line_ += "}}\n";
-    out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
+    line_.Append("}}\n");
+    const std::string_view text = line_.Text();
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 } // namespace host

@@ -17,6 +17,8 @@
 // string, number or literal. Nesting depth costs one byte of heap per level.
 #pragma once
 
+#include "host/PlainAscii.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -25,10 +27,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace host {
 
@@ -69,14 +67,9 @@ public:
     static const char* PlainAsciiEnd(const char* p, const char* end) {
 #if defined(__SSE2__)
         while (end - p >= 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            // Signed bytes: below 0x20 takes the control characters and everything from 0x80.
-            const __m128i marks = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)),
-                                               _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
-                                                            _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(marks));
-            if (mask != 0) {
-                return p + std::countr_zero(mask);
+            const unsigned marks = NonPlainAsciiMarks16(p);
+            if (marks != 0) {
+                return p + std::countr_zero(marks);
             }
             p += 16;
         }
@@ -84,18 +77,10 @@ public:
         if constexpr (std::endian::native != std::endian::little) {
             return p; // callers go on byte by byte
         }
-        constexpr std::uint64_t kOnes = 0x0101010101010101;
-        constexpr std::uint64_t kHighBits = 0x8080808080808080;
-        // Marks the bytes of `word` below `limit` (at most 0x80). A borrow can mark bytes after
-        // a true one, never before it, so the lowest mark is exact.
-        const auto below = [](std::uint64_t word, std::uint64_t limit) {
-            return (word - kOnes * limit) & ~word & kHighBits;
-        };
         while (end - p >= 8) {
             std::uint64_t word = 0;
             std::memcpy(&word, p, sizeof word);
-            const std::uint64_t marks = below(word, 0x20) | below(word ^ (kOnes * '"'), 1) |
-                                        below(word ^ (kOnes * '\\'), 1) | (word & kHighBits);
+            const std::uint64_t marks = NonPlainAsciiMarks(word);
             if (marks != 0) {
                 return p + std::countr_zero(marks) / 8;
             }

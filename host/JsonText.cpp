@@ -1,13 +1,14 @@
 // JsonText.cpp - the one-line JSON writer and the text-map conversion.
 #include "host/JsonText.h"
 
+#include "host/PlainAscii.h"
 #include "platform/CMapStringToString.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace host {
 namespace {
@@ -16,18 +17,73 @@ std::string ScalarText(const OrderedJson& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-/// Printable ASCII without '"' or '\\' is written as it stands; only other texts need the
-/// library's escaping, which builds a JSON value for each.
+/// Plain ASCII is written as it stands; only other texts need the library's escaping,
+/// which builds a JSON value for each.
 bool NeedsEscaping(std::string_view text) {
-    static constexpr auto kEscaped = [] {
-        std::array<bool, 256> escaped{};
-        for (int byte = 0; byte < 256; ++byte) {
-            escaped[static_cast<std::size_t>(byte)] = byte < 0x20 || byte > 0x7e || byte == '"' || byte == '\\';
+    return !std::all_of(text.begin(), text.end(),
+                        [](char ch) { return IsPlainAscii(static_cast<unsigned char>(ch)); });
+}
+
+/// NeedsEscaping for a text followed by at least fifteen bytes that may be read: checked
+/// sixteen (or eight) bytes at a time, the marks of the bytes past its end dropped.
+bool NeedsEscapingFollowedByRoom(const char* text, std::size_t size) {
+#if defined(__SSE2__)
+    for (;; text += 16, size -= 16) {
+        const unsigned marks = NonPlainAsciiMarks16(text);
+        if (size <= 16) {
+            return (marks & ((1u << size) - 1)) != 0;
         }
-        return escaped;
-    }();
-    return std::any_of(text.begin(), text.end(),
-                       [](char ch) { return kEscaped[static_cast<unsigned char>(ch)]; });
+        if (marks != 0) {
+            return true;
+        }
+    }
+#else
+    if constexpr (std::endian::native != std::endian::little) {
+        return NeedsEscaping({text, size});
+    }
+    for (;; text += 8, size -= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text, sizeof word);
+        // Marks past the end can only follow a true mark, so dropping them loses none.
+        const std::uint64_t marks = NonPlainAsciiMarks(word);
+        if (size <= 8) {
+            return (size == 8 ? marks : marks & ((std::uint64_t{1} << (8 * size)) - 1)) != 0;
+        }
+        if (marks != 0) {
+            return true;
+        }
+    }
+#endif
+}
+
+/// Copies `size` bytes, from `size / 2` to `2 * size`, as a move of the first `size` and
+/// one of the last, which overlap.
+template <std::size_t size> void CopyOverlapping(char* to, const char* from, std::size_t total) {
+    char head[size];
+    char tail[size];
+    std::memcpy(head, from, size);
+    std::memcpy(tail, from + total - size, size);
+    std::memcpy(to, head, size);
+    std::memcpy(to + total - size, tail, size);
+}
+
+// Nearly every key and value of an answer is short: those are copied in a few moves of
+// known size rather than through a call that first works out how to copy.
+char* CopyText(char* to, std::string_view text) {
+    const std::size_t size = text.size();
+    if (size > 16) {
+        return std::copy(text.begin(), text.end(), to);
+    }
+    if (size >= 8) {
+        CopyOverlapping<8>(to, text.data(), size);
+    } else if (size >= 4) {
+        CopyOverlapping<4>(to, text.data(), size);
+    } else if (size >= 2) {
+        CopyOverlapping<2>(to, text.data(), size);
+    } else if (size == 1) {
+        to[0] = text[0];
+    }
+    return to + size;
 }
 
 void AppendJson(const OrderedJson& value, std::string& out) {
@@ -69,46 +125,23 @@ std::uint64_t BigEndian(const unsigned char* bytes) {
     return number;
 }
 
-// Map keys are short, so their first sixteen bytes, compared as two numbers, order
-// nearly every pair without a byte-by-byte comparison; only keys that agree on
-// them are compared whole. A shorter key reads as padded with zero bytes, which
-// never orders it after a longer key it begins.
-struct SortableEntry {
-    std::uint64_t first8;
-    std::uint64_t next8;
-    MapEntry entry;
-
-    friend bool operator<(const SortableEntry& a, const SortableEntry& b) {
-        if (a.first8 != b.first8) {
-            return a.first8 < b.first8;
-        }
-        if (a.next8 != b.next8) {
-            return a.next8 < b.next8;
-        }
-        return a.entry.key < b.entry.key;
+/// Merges the ascending runs `a` and `b`, whose keys differ, onto `out`. Each entry of the
+/// shorter run is placed by a binary search in the longer, whose entries in between are
+/// copied as a block: merging an answer's long run with a request's few entries costs
+/// little more than copying it.
+void MergeTwoRuns(std::span<const KeyOrderedEntry> a, std::span<const KeyOrderedEntry> b,
+                  std::vector<KeyOrderedEntry>& out) {
+    if (a.size() > b.size()) {
+        std::swap(a, b);
     }
-};
-
-// A map walks its entries as they were added: an answer is a few runs already in key
-// order (the request's keys as the plug-in added them, the answer's as the host did),
-// and merging a few runs costs a pass each where sorting costs many.
-template <class Item> void MergeRuns(std::vector<Item>& items) {
-    constexpr std::size_t kMostRuns = 8;
-    std::vector<std::size_t> runStarts;
-    for (std::size_t i = 1; i < items.size() && runStarts.size() < kMostRuns; ++i) {
-        if (items[i] < items[i - 1]) {
-            runStarts.push_back(i);
-        }
+    auto from = b.begin();
+    for (const KeyOrderedEntry& entry : a) {
+        const auto to = std::lower_bound(from, b.end(), entry);
+        out.insert(out.end(), from, to);
+        out.push_back(entry);
+        from = to;
     }
-    if (runStarts.size() >= kMostRuns) {
-        std::sort(items.begin(), items.end());
-        return;
-    }
-    runStarts.push_back(items.size());
-    for (std::size_t run = 0; run + 1 < runStarts.size(); ++run) {
-        std::inplace_merge(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(runStarts[run]),
-                           items.begin() + static_cast<std::ptrdiff_t>(runStarts[run + 1]));
-    }
+    out.insert(out.end(), from, b.end());
 }
 
 } // namespace
@@ -133,68 +166,115 @@ std::string ToJsonLine(const OrderedJson& value) {
     return out;
 }
 
-// A trace writes a member for every entry of every answer, most of them a short key
-// and value that need no escaping: those are put together in a buffer of their own and
-// appended at once, rather than in eight appends.
-void AppendJsonMember(std::string_view separator, std::string_view key, std::string_view value,
-                      std::string& out) {
-    char member[96];
-    constexpr std::size_t kMarks = 6; // the four quotes, the colon and its blank
-    if (separator.size() + key.size() + value.size() + kMarks > sizeof member || NeedsEscaping(key) ||
-        NeedsEscaping(value)) {
-        out += separator;
-        AppendJsonString(key, out);
-        out += ": ";
-        AppendJsonString(value, out);
-        return;
-    }
-    char* at = std::copy(separator.begin(), separator.end(), member);
-    *at++ = '"';
-    std::memcpy(at, key.data(), key.size());
-    at += key.size();
-    for (const char mark : {'"', ':', ' ', '"'}) {
-        *at++ = mark;
-    }
-    std::memcpy(at, value.data(), value.size());
-    at += value.size();
-    *at++ = '"';
-    out.append(member, static_cast<std::size_t>(at - member));
+void JsonLineBuffer::Append(std::string_view text) {
+    size_ = static_cast<std::size_t>(CopyText(Room(text.size()), text) - bytes_.data());
 }
 
-std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
-    std::vector<SortableEntry> sortable;
-    sortable.reserve(static_cast<std::size_t>(map.GetCount()));
+// A trace writes a member for every entry of every answer, most of them a short key and
+// value that need no escaping: those are copied in and checked where they lie.
+void JsonLineBuffer::AppendMember(std::string_view separator, std::string_view key, std::string_view value) {
+    constexpr std::string_view kBetween = "\": \"";
+    char* at = Room(separator.size() + key.size() + value.size() + kBetween.size() + 2);
+    at = CopyText(at, separator);
+    *at++ = '"';
+    const char* const keyAt = at;
+    at = CopyText(at, key);
+    at = CopyText(at, kBetween);
+    const char* const valueAt = at;
+    at = CopyText(at, value);
+    *at++ = '"';
+    if (!NeedsEscapingFollowedByRoom(keyAt, key.size()) && !NeedsEscapingFollowedByRoom(valueAt, value.size())) {
+        size_ = static_cast<std::size_t>(at - bytes_.data());
+        return;
+    }
+    std::string member(separator);
+    AppendJsonString(key, member);
+    member += ": ";
+    AppendJsonString(value, member);
+    Append(member);
+}
+
+char* JsonLineBuffer::Room(std::size_t size) {
+    constexpr std::size_t kReadPast = 16;
+    const std::size_t needed = size_ + size + kReadPast;
+    if (bytes_.size() < needed) {
+        bytes_.resize(std::max(needed, 2 * bytes_.size()));
+    }
+    return bytes_.data() + size_;
+}
+
+// Keys of eight bytes or more are read a word at a time, the second word of a shorter key
+// than sixteen from its last eight bytes, shifted past the ones the first word holds.
+KeyOrderedEntry::KeyOrderedEntry(MapEntry mapEntry) : first8(0), next8(0), entry(mapEntry) {
+    const auto* key = reinterpret_cast<const unsigned char*>(entry.key.data());
+    const std::size_t size = entry.key.size();
+    if (size < 8) {
+        unsigned char leading[8] = {};
+        std::copy(key, key + size, leading);
+        first8 = BigEndian(leading);
+        return;
+    }
+    first8 = BigEndian(key);
+    if (size >= 16) {
+        next8 = BigEndian(key + 8);
+    } else if (size > 8) {
+        next8 = BigEndian(key + size - 8) << (8 * (16 - size));
+    }
+}
+
+const std::vector<KeyOrderedEntry>& MapEntrySorter::Sort(const CMapStringToString& map) {
+    entries_.clear();
     POSITION position = map.GetStartPosition();
     while (position != nullptr) {
         MapEntry entry;
         map.GetNextEntry(position, entry.key, entry.value);
-        unsigned char leading[16] = {};
-        std::memcpy(leading, entry.key.data(), std::min(entry.key.size(), sizeof leading));
-        sortable.push_back({BigEndian(leading), BigEndian(leading + 8), entry});
+        entries_.emplace_back(entry);
     }
-    MergeRuns(sortable);
-    std::vector<MapEntry> entries;
-    entries.reserve(sortable.size());
-    for (const SortableEntry& item : sortable) {
-        entries.push_back(item.entry);
-    }
-    return entries;
+    return InKeyOrder();
 }
 
-// A request holds a handful of entries: copied first and sorted as they are.
-std::vector<MapEntryCopy> SortedMapCopy(const CMapStringToString& map) {
-    std::vector<MapEntryCopy> copy(static_cast<std::size_t>(map.GetCount()));
-    POSITION position = map.GetStartPosition();
-    for (MapEntryCopy& entry : copy) {
-        std::string_view key;
-        std::string_view value;
-        map.GetNextEntry(position, key, value);
-        entry.key = key;
-        entry.value = value;
+// A map walks its entries in an order of its own, which for the host's answers is a few
+// runs already in key order: the request's entries as the plug-in added them, then the
+// answer's as the host did. Merging a few runs costs a pass each where sorting costs
+// many; anything less orderly, and any map of a few entries, is sorted.
+const std::vector<KeyOrderedEntry>& MapEntrySorter::InKeyOrder() {
+    constexpr std::size_t kFewEntries = 32;
+    constexpr std::size_t kMostRuns = 8;
+    if (entries_.size() <= kFewEntries) {
+        std::sort(entries_.begin(), entries_.end());
+        return entries_;
     }
-    std::sort(copy.begin(), copy.end(),
-              [](const MapEntryCopy& a, const MapEntryCopy& b) { return a.key < b.key; });
-    return copy;
+    runStarts_.clear();
+    for (std::size_t i = 1; i < entries_.size(); ++i) {
+        if (entries_[i] < entries_[i - 1]) {
+            if (runStarts_.size() == kMostRuns) {
+                std::sort(entries_.begin(), entries_.end());
+                return entries_;
+            }
+            runStarts_.push_back(i);
+        }
+    }
+    if (runStarts_.empty()) {
+        return entries_;
+    }
+    runStarts_.push_back(entries_.size());
+    const std::span<const KeyOrderedEntry> all(entries_);
+    merged_.assign(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(runStarts_.front()));
+    for (std::size_t run = 0; run + 1 < runStarts_.size(); ++run) {
+        spare_.clear();
+        MergeTwoRuns(merged_, all.subspan(runStarts_[run], runStarts_[run + 1] - runStarts_[run]), spare_);
+        merged_.swap(spare_);
+    }
+    return merged_;
+}
+
+std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+    MapEntrySorter sorter;
+    std::vector<MapEntry> entries;
+    for (const KeyOrderedEntry& sorted : sorter.Sort(map)) {
+        entries.push_back(sorted.entry);
+    }
+    return entries;
 }
 
 OrderedJson MapToJson(const CMapStringToString& map) {

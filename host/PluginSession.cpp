@@ -344,9 +344,9 @@ void PluginSession::Answer(CMapStringToString& request) {
     }
     std::lock_guard lock(answerMutex_);
     try {
-        // The request as it came is kept only for the trace: copying it costs more than answering.
-        const std::vector<MapEntryCopy> before =
-            settings_.trace != nullptr ? SortedMapCopy(request) : std::vector<MapEntryCopy>();
+        if (settings_.trace != nullptr) {
+            settings_.trace->KeepRequest(request);
+        }
         if (settings_.answerDelayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(settings_.answerDelayMs));
         }
@@ -359,7 +359,7 @@ void PluginSession::Answer(CMapStringToString& request) {
         }
         answerer_.Answer(request);
         if (settings_.trace != nullptr) {
-            settings_.trace->Record(thread, before, request);
+            settings_.trace->Record(thread, request);
         }
     } catch (...) {
         // Nothing may unwind into the plug-in; an unanswered request reads as empty there.
