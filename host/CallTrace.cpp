@@ -1,8 +1,10 @@
-// CallTrace.cpp - writing the trace lines: the request as handed over, then what the answer changed.
+// CallTrace.cpp - writing the trace lines: the request as handed over, then what the answer
+// changed.
 #include "host/CallTrace.h"
 
 #include "platform/CMapStringToString.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace host {
@@ -11,11 +13,13 @@ namespace {
 // Walks the request beside the answered map's entries, both in key order: `next` is the
 // first request entry not yet passed.
 bool HoldsSameText(const std::vector<KeyOrderedEntry>& request,
-                   std::vector<KeyOrderedEntry>::const_iterator& next, const KeyOrderedEntry& answered) {
+                   std::vector<KeyOrderedEntry>::const_iterator& next,
+                   const KeyOrderedEntry& answered) {
     while (next != request.end() && *next < answered) {
         ++next;
     }
-    return next != request.end() && !(answered < *next) && next->entry.value == answered.entry.value;
+    return next != request.end() && !(answered < *next) &&
+           next->entry.value == answered.entry.value;
 }
 
 } // namespace
@@ -25,21 +29,23 @@ std::string_view CallerThreadName(CallerThread thread) {
 }
 
 void CallTrace::KeepRequest(const CMapStringToString& request) {
-    const std::vector<KeyOrderedEntry>& sorted = sorter_.Sort(request);
-    requestText_.clear();
-    for (const KeyOrderedEntry& item : sorted) {
-        requestText_ += item.entry.key;
-        requestText_ += item.entry.value;
-    }
-    // Seen in the copied text only once it is complete, when it no longer moves.
+    const std::span<const KeyOrderedEntry> sorted = sorter_.Sort(request);
     request_.assign(sorted.begin(), sorted.end());
-    const std::string_view text(requestText_);
-    std::size_t at = 0;
+    std::size_t textSize = 0;
+    for (const KeyOrderedEntry& item : request_) {
+        textSize += item.entry.key.size() + item.entry.value.size();
+    }
+    // Sized once, so that the views into it stay put.
+    requestText_.resize(textSize);
+    char* at = requestText_.data();
+    const auto keep = [&at](std::string_view& text) {
+        const char* const start = at;
+        at = std::copy(text.begin(), text.end(), at);
+        text = {start, text.size()};
+    };
     for (KeyOrderedEntry& item : request_) {
-        const std::size_t keySize = item.entry.key.size();
-        const std::size_t valueSize = item.entry.value.size();
-        item.entry = {text.substr(at, keySize), text.substr(at + keySize, valueSize)};
-        at += keySize + valueSize;
+        keep(item.entry.key);
+        keep(item.entry.value);
     }
 }
 

@@ -8,7 +8,8 @@
 // Callers serialise KeepRequest and Record; the trace takes no lock of its own.
 #pragma once
 
-#include "host/JsonText.h"
+#include "host/JsonLineBuffer.h"
+#include "host/MapEntrySorter.h"
 
 #include <iosfwd>
 #include <string>
@@ -38,8 +39,8 @@ private:
     std::ostream& out_;
     // Everything below is reused from call to call, so that a long trace allocates only
     // for its largest answer.
-    std::string requestText_;               // the kept request's keys and values, end to end
-    std::vector<KeyOrderedEntry> request_;  // the kept request's entries, seen in requestText_
+    std::string requestText_;              // the kept request's keys and values, end to end
+    std::vector<KeyOrderedEntry> request_; // the kept request's entries, seen in requestText_
     MapEntrySorter sorter_;
     JsonLineBuffer line_;
 };

@@ -13,6 +13,7 @@
 
 #include "host/CallTrace.h"
 #include "host/Galaxy.h"
+#include "host/JsonText.h"
 #include "host/OrderChecker.h"
 #include "host/PluginModule.h"
 #include "host/QueryAnswerer.h"

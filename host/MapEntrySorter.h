@@ -1,0 +1,62 @@
+// MapEntrySorter.h - a text map's entries in byte order of their keys, for the host's JSON outputs.
+//
+// The framework's map walks its entries in an order of its own. The trace writes
+// every answer's entries in key order, so the order is made here, as cheaply as
+// the answers allow: they arrive as a few runs already in key order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+class CMapStringToString;
+
+namespace host {
+
+/// A map's entry seen in place: valid until the map changes.
+struct MapEntry {
+    std::string_view key;
+    std::string_view value;
+};
+
+/// An entry with the first sixteen bytes of its key read as two numbers that order as the
+/// bytes do. Map keys are short, so the numbers order nearly every pair without a
+/// byte-by-byte comparison; only keys that agree on them are compared whole. A shorter
+/// key reads as padded with zero bytes, which never orders it after a longer key it begins.
+struct KeyOrderedEntry {
+    explicit KeyOrderedEntry(MapEntry mapEntry);
+
+    std::uint64_t first8 = 0;
+    std::uint64_t next8 = 0;
+    MapEntry entry;
+
+    friend bool operator<(const KeyOrderedEntry& a, const KeyOrderedEntry& b) {
+        if (a.first8 != b.first8) {
+            return a.first8 < b.first8;
+        }
+        if (a.next8 != b.next8) {
+            return a.next8 < b.next8;
+        }
+        return a.entry.key < b.entry.key;
+    }
+};
+
+/// Puts maps' entries in byte order of their keys, keeping its buffers from map to map.
+class MapEntrySorter {
+public:
+    /// Every entry of `map`, in byte order of the keys: valid until the map changes or the
+    /// next call.
+    std::span<const KeyOrderedEntry> Sort(const CMapStringToString& map);
+
+private:
+    std::span<const KeyOrderedEntry> InKeyOrder();
+
+    std::vector<KeyOrderedEntry> entries_; // as the map walks them
+    std::vector<KeyOrderedEntry> merged_;  // runs merged so far
+    std::vector<KeyOrderedEntry> spare_;   // the next merge's output
+    std::vector<std::size_t> runStarts_;   // where each run after the first begins, then the end
+};
+
+} // namespace host
