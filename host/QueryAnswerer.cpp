@@ -123,17 +123,19 @@ bool AnswerSelection(const Galaxy& galaxy, const Query& query, std::int32_t sele
 }
 
 /// 1..count in the order of their decimal texts: 1, 10, 100, ..., 11, ..., 2, 20, ...
+/// Each one is the one before with a digit added (a 0) if that is still in range, else
+/// with its last digit raised, after dropping the digits that cannot be raised.
 std::vector<std::int32_t> IndicesInTextOrder(std::int32_t count) {
-    std::vector<std::int32_t> indices;
-    indices.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    std::int64_t at = 1;
-    for (std::int32_t i = 0; i < count; ++i) {
-        indices.push_back(static_cast<std::int32_t>(at));
-        if (at * 10 <= count) {
+    std::vector<std::int32_t> indices(static_cast<std::size_t>(std::max(count, 0)));
+    const std::int32_t mostBeforeAZero = count / 10;
+    std::int32_t at = 1;
+    for (std::int32_t& index : indices) {
+        index = at;
+        if (at <= mostBeforeAZero) {
             at *= 10;
             continue;
         }
-        while (at % 10 == 9 || at + 1 > count) {
+        while (at % 10 == 9 || at == count) {
             at /= 10;
         }
         ++at;

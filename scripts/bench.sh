@@ -61,40 +61,58 @@ plan100k=(plan --galaxy "$work/g100k.json" --select 196 --lang en)
 for _ in $(seq "$runs"); do
     timed_run "$work/now.txt" "$host" "${plan100k[@]}"
     timed_run "$work/base.txt" "$base_host" "${plan100k[@]}"
-    plan_ms "$host" "${plan100k[@]}" >>"$work/plain.txt"
-    plan_ms "$host" "${plan100k[@]}" --trace "$work/trace.jsonl" >>"$work/traced.txt"
 done
 wall_now=$(cut -d' ' -f1 "$work/now.txt" | median)
 wall_base=$(cut -d' ' -f1 "$work/base.txt" | median)
 peak_now=$(cut -d' ' -f2 "$work/now.txt" | median)
 peak_base=$(cut -d' ' -f2 "$work/base.txt" | median)
-plain=$(median <"$work/plain.txt")
-traced=$(median <"$work/traced.txt")
 
-say "== traced and untraced plans of 10 000 planets, $runs of each"
-: >"$work/plain10k.txt"
-: >"$work/traced10k.txt"
+# The trace's rows compare planning times of a few tens of milliseconds, where this machine's
+# noise is largest: twice the runs and one more, untraced and traced alternating.
+trace_runs=$((2 * runs + 1))
 plan10k=(plan --galaxy "$work/g10k.json" --select 476 --lang en)
-for _ in $(seq "$runs"); do
-    plan_ms "$host" "${plan10k[@]}" >>"$work/plain10k.txt"
-    plan_ms "$host" "${plan10k[@]}" --trace "$work/trace10k.jsonl" >>"$work/traced10k.txt"
-done
-plain10k=$(median <"$work/plain10k.txt")
-traced10k=$(median <"$work/traced10k.txt")
+trace_ratio() { # trace_ratio NAME PLAN-ARGS...: fills NAME.plain and NAME.traced with planning times
+    local name=$1
+    shift
+    : >"$work/$name.plain"
+    : >"$work/$name.traced"
+    for _ in $(seq "$trace_runs"); do
+        plan_ms "$host" "$@" >>"$work/$name.plain"
+        plan_ms "$host" "$@" --trace "$work/$name.jsonl" >>"$work/$name.traced"
+    done
+}
+say "== traced and untraced plans, $trace_runs of each at 10 000 and at 100 000 planets"
+trace_ratio trace10k "${plan10k[@]}"
+trace_ratio trace100k "${plan100k[@]}"
+plain10k=$(median <"$work/trace10k.plain")
+traced10k=$(median <"$work/trace10k.traced")
+plain=$(median <"$work/trace100k.plain")
+traced=$(median <"$work/trace100k.traced")
 
 # The plug-in's own instructions in a 10 000-planet plan, counted by callgrind: the
 # planner's thread from its start, less what its calls into the host cost.
 share10k_instructions=unmeasured
+trace10k_instructions=unmeasured
 if command -v valgrind >/dev/null; then
-    say "== the plug-in's instructions in a 10 000-planet plan (callgrind, about a minute)"
-    valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$host" "${plan10k[@]}" \
-        >/dev/null 2>&1
-    callgrind_annotate --inclusive=yes "$work/callgrind.out" >"$work/callgrind.txt" 2>/dev/null
-    inclusive() { grep -m1 "$1" "$work/callgrind.txt" | awk '{gsub(",", "", $1); print $1}'; }
-    planner=$(inclusive 'PlannerThread(void\*)')
-    callback=$(inclusive 'HostCallback(CMapStringToString&)')
+    say "== the plug-in's instructions in a 10 000-planet plan, untraced and traced (callgrind, two minutes)"
+    # callgrind_inclusive NAME FUNCTION: FUNCTION's inclusive count in the profile NAME.
+    callgrind_inclusive() {
+        grep -m1 "$2" "$work/$1.txt" | awk '{gsub(",", "", $1); print $1}'
+    }
+    for profile in callgrind callgrind-traced; do
+        trace_args=()
+        [ "$profile" = callgrind-traced ] && trace_args=(--trace "$work/trace10k.jsonl")
+        valgrind --tool=callgrind --callgrind-out-file="$work/$profile.out" "$host" "${plan10k[@]}" \
+            "${trace_args[@]}" >/dev/null 2>&1
+        callgrind_annotate --inclusive=yes "$work/$profile.out" >"$work/$profile.txt" 2>/dev/null
+    done
+    planner=$(callgrind_inclusive callgrind 'PlannerThread(void\*)')
+    callback=$(callgrind_inclusive callgrind 'HostCallback(CMapStringToString&)')
     share10k_instructions=$(awk -v p="$planner" -v c="$callback" \
         'BEGIN {printf "%.1f%% (%.1f M own, %.1f M in the host)", 100 * (p - c) / p, (p - c) / 1e6, c / 1e6}')
+    traced_planner=$(callgrind_inclusive callgrind-traced 'PlannerThread(void\*)')
+    trace10k_instructions=$(awk -v t="$traced_planner" -v p="$planner" \
+        'BEGIN {printf "%.0f M vs %.0f M: %.2fx", t / 1e6, p / 1e6, t / p}')
 fi
 
 say "== planner, containers and galaxy load benchmarks"
@@ -128,10 +146,12 @@ printf '100 000-planet galaxy load (HostCoreBench) | %s ms vs %s ms: %sx faster 
     "$load_now" "$load_base" "$(ratio "$load_base" "$load_now")"
 printf 'CellTree FindLong vs std::set at 10^6 (CellsBench) | %s vs %s us: %sx | at most 1.3x\n' \
     "$find_long" "$std_set" "$(ratio "$find_long" "$std_set")"
-printf -- '--trace, 10 000 planets, planning time | %s ms vs %s ms: %sx | at most 1.5x\n' \
-    "$traced10k" "$plain10k" "$(ratio "$traced10k" "$plain10k")"
-printf -- '--trace, 100 000 planets, planning time | %s ms vs %s ms: %sx | at most 1.5x\n' \
-    "$traced" "$plain" "$(ratio "$traced" "$plain")"
+printf -- '--trace, 10 000 planets, planning time, median of %s | %s ms vs %s ms: %sx | at most 1.5x\n' \
+    "$trace_runs" "$traced10k" "$plain10k" "$(ratio "$traced10k" "$plain10k")"
+printf -- "--trace, 10 000 planets, planning thread's instructions (callgrind) | %s | at most 1.5x\n" \
+    "$trace10k_instructions"
+printf -- '--trace, 100 000 planets, planning time, median of %s | %s ms vs %s ms: %sx | at most 1.5x\n' \
+    "$trace_runs" "$traced" "$plain" "$(ratio "$traced" "$plain")"
 wine_host=build/mingw/host/tarvenix-host.exe
 if [ -f "$wine_host" ] && command -v wine >/dev/null; then
     : >"$work/wine.txt"
