@@ -22,6 +22,27 @@ std::uint64_t BigEndian(const unsigned char* bytes) {
     return number;
 }
 
+// Keys of eight bytes or more are read a word at a time, the second word of a shorter key
+// than sixteen from its last eight bytes, shifted past the ones the first word holds.
+KeyOrderedEntry Keyed(MapEntry entry) {
+    KeyOrderedEntry keyed{0, 0, entry};
+    const auto* key = reinterpret_cast<const unsigned char*>(entry.key.data());
+    const std::size_t size = entry.key.size();
+    if (size < 8) {
+        unsigned char leading[8] = {};
+        std::copy(key, key + size, leading);
+        keyed.first8 = BigEndian(leading);
+        return keyed;
+    }
+    keyed.first8 = BigEndian(key);
+    if (size >= 16) {
+        keyed.next8 = BigEndian(key + 8);
+    } else if (size > 8) {
+        keyed.next8 = BigEndian(key + size - 8) << (8 * (16 - size));
+    }
+    return keyed;
+}
+
 /// Merges the ascending runs `a` and `b`, whose keys differ, onto `out`. Each entry of the
 /// shorter run is placed by a binary search in the longer, whose entries in between are
 /// copied as a block: merging an answer's long run with a request's few entries costs
@@ -43,32 +64,13 @@ void MergeTwoRuns(std::span<const KeyOrderedEntry> a, std::span<const KeyOrdered
 
 } // namespace
 
-// Keys of eight bytes or more are read a word at a time, the second word of a shorter key
-// than sixteen from its last eight bytes, shifted past the ones the first word holds.
-KeyOrderedEntry::KeyOrderedEntry(MapEntry mapEntry) : entry(mapEntry) {
-    const auto* key = reinterpret_cast<const unsigned char*>(entry.key.data());
-    const std::size_t size = entry.key.size();
-    if (size < 8) {
-        unsigned char leading[8] = {};
-        std::copy(key, key + size, leading);
-        first8 = BigEndian(leading);
-        return;
-    }
-    first8 = BigEndian(key);
-    if (size >= 16) {
-        next8 = BigEndian(key + 8);
-    } else if (size > 8) {
-        next8 = BigEndian(key + size - 8) << (8 * (16 - size));
-    }
-}
-
 std::span<const KeyOrderedEntry> MapEntrySorter::Sort(const CMapStringToString& map) {
     entries_.clear();
     POSITION position = map.GetStartPosition();
     while (position != nullptr) {
         MapEntry entry;
         map.GetNextEntry(position, entry.key, entry.value);
-        entries_.emplace_back(entry);
+        entries_.push_back(Keyed(entry));
     }
     return InKeyOrder();
 }

@@ -26,8 +26,6 @@ struct MapEntry {
 /// byte-by-byte comparison; only keys that agree on them are compared whole. A shorter
 /// key reads as padded with zero bytes, which never orders it after a longer key it begins.
 struct KeyOrderedEntry {
-    explicit KeyOrderedEntry(MapEntry mapEntry);
-
     std::uint64_t first8 = 0;
     std::uint64_t next8 = 0;
     MapEntry entry;

@@ -214,10 +214,3 @@ void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& valu
     value = CString(valueText);
 }
 
-void CMapStringToString::GetNextEntry(POSITION& pos, std::string_view& key, std::string_view& value) const {
-    assert(pos != nullptr && "GetNextAssoc needs a position");
-    const auto* entry = reinterpret_cast<const Assoc*>(pos);
-    key = entry->key;
-    value = entry->value.view();
-    pos = reinterpret_cast<POSITION>(entry->later);
-}
