@@ -25,31 +25,13 @@ cmake --preset mingw -DTARVENIX_LINUX_HOST="$linux_host" >/dev/null
 cmake --build --preset mingw
 echo "== mingw: built after $(elapsed "$stage_start")"
 
-# Everything under Wine runs on one virtual display: the Wine processes that the first
-# program starts (the desktop among them) keep the display they were started with, so
-# the server and the prefix are made there too, or no window of a later test could show.
-# One Wine server stays up for the whole run instead of starting anew between programs
-# (it answers 2 when one is up already), and the prefix is made or updated before the
-# first test rather than inside it.
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    wine_run=build/mingw/wine-run
-    # A server left from a run without this display would keep its display-less desktop.
-    "$wine_run" --server -k >/dev/null 2>&1 || true
-    "$wine_run" --server -p || [ $? -eq 2 ]
-    "$wine_run" wineboot --init >/dev/null 2>&1
-    # Xvfb runs no window manager, and Wine waits 2 s for one whenever a window it handed
-    # to the manager is hidden or destroyed: every run of the host paid it. Windows kept
-    # from the manager go at once, and Wine draws their frames itself.
-    "$wine_run" reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-    echo "== mingw: Wine ready"
+scripts/with-wine.sh bash -c '
     echo "== mingw: test under Wine"
     status=0
     ctest --preset mingw --parallel "$(nproc)" || status=$?
     echo "== mingw: fixed cost of a run"
-    bash tests/windows/fixed-cost.sh "$wine_run" build/mingw/bin "$TARVENIX_LINUX_HOST" || true
-    # Leave no Wine process behind.
-    "$wine_run" --server -k >/dev/null 2>&1 || true
+    bash tests/windows/fixed-cost.sh build/mingw/wine-run build/mingw/bin "$TARVENIX_LINUX_HOST" || true
     exit "$status"
 ' || status=$?
 echo "== mingw: done after $(elapsed "$stage_start")"
