@@ -39,7 +39,11 @@ say "== generating the galaxies"
 "$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0) ? a / b : 0}'; }
+# paired_ratio A B: the median of A's times over B's, line by line. Runs taken side by side
+# share the machine's state of the moment, so each pair's ratio holds where the machine's
+# speed drifts or stalls between pairs, and the median of the pairs' ratios is what a
+# figure reports for runs that alternate.
+paired_ratio() { paste "$1" "$2" | awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'; }
 
 # timed_run OUT HOST ARGS...: appends "wall_seconds peak_kib" of one run to OUT.
 timed_run() {
@@ -62,14 +66,16 @@ for _ in $(seq "$runs"); do
     timed_run "$work/now.txt" "$host" "${plan100k[@]}"
     timed_run "$work/base.txt" "$base_host" "${plan100k[@]}"
 done
-wall_now=$(cut -d' ' -f1 "$work/now.txt" | median)
-wall_base=$(cut -d' ' -f1 "$work/base.txt" | median)
+cut -d' ' -f1 "$work/now.txt" >"$work/now.wall"
+cut -d' ' -f1 "$work/base.txt" >"$work/base.wall"
+wall_now=$(median <"$work/now.wall")
+wall_base=$(median <"$work/base.wall")
 peak_now=$(cut -d' ' -f2 "$work/now.txt" | median)
 peak_base=$(cut -d' ' -f2 "$work/base.txt" | median)
 
 # The trace's rows compare planning times of a few tens of milliseconds, where this machine's
-# noise is largest: twice the runs and one more, untraced and traced alternating.
-trace_runs=$((2 * runs + 1))
+# noise is largest: four times the runs and one more, untraced and traced alternating.
+trace_runs=$((4 * runs + 1))
 plan10k=(plan --galaxy "$work/g10k.json" --select 476 --lang en)
 trace_ratio() { # trace_ratio NAME PLAN-ARGS...: fills NAME.plain and NAME.traced with planning times
     local name=$1
@@ -115,21 +121,25 @@ if command -v valgrind >/dev/null; then
         'BEGIN {printf "%.0f M vs %.0f M: %.2fx", t / 1e6, p / 1e6, t / p}')
 fi
 
-say "== planner, containers and galaxy load benchmarks"
+say "== planner, containers and galaxy load benchmarks, $((2 * runs + 1)) alternating pairs of the last two"
 planner=$(build/release/bench/relay/PlannerBench --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median')
 share() { echo "$planner" | grep "planets:$1/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2; }
-cells=$(build/release/bench/cells/CellsBench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-    --benchmark_filter='(CellTreeFindLongRebalanced|StdSetContains)/1000000' 2>/dev/null | grep '_median')
-ns_of() { echo "$2" | grep "^$1" | awk '{print $2}'; }
-load_ms() { # load_ms HOSTCOREBENCH
-    "$1" --benchmark_filter='BM_LoadGalaxy/' --benchmark_repetitions=3 \
-        --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median' | awk '{print $2}'
-}
-load_now=$(load_ms build/release/bench/host/HostCoreBench)
-load_base=$(load_ms "$baseline/build/release/bench/host/HostCoreBench")
-find_long=$(ns_of CellTreeFindLongRebalanced "$cells")
-std_set=$(ns_of StdSetContains "$cells")
+# bench_time PROGRAM NAME: one timing of the Google Benchmark NAME, in the program's unit.
+bench_time() { "$1" --benchmark_filter="^$2\$" 2>/dev/null | grep "^$2 " | awk '{print $2}'; }
+# The container and load figures compare two benchmarks each, taken in alternating pairs too.
+pair_runs=$((2 * runs + 1))
+for file in find_long std_set load.now load.base; do : >"$work/$file"; done
+for _ in $(seq "$pair_runs"); do
+    bench_time build/release/bench/cells/CellsBench CellTreeFindLongRebalanced/1000000 >>"$work/find_long"
+    bench_time build/release/bench/cells/CellsBench StdSetContains/1000000 >>"$work/std_set"
+    bench_time build/release/bench/host/HostCoreBench BM_LoadGalaxy/100000 >>"$work/load.now"
+    bench_time "$baseline/build/release/bench/host/HostCoreBench" BM_LoadGalaxy/100000 >>"$work/load.base"
+done
+load_now=$(median <"$work/load.now")
+load_base=$(median <"$work/load.base")
+find_long=$(median <"$work/find_long")
+std_set=$(median <"$work/std_set")
 
 printf '\nfigure | now | goal\n---|---|---\n'
 printf "plug-in's share of a 10 000-planet plan's instructions (callgrind) | %s | at most 20%%\n" \
@@ -138,20 +148,20 @@ printf "plug-in's share of planning time, 10 000 planets (PlannerBench) | %.1f%%
     "$(awk -v s="$(share 10000)" 'BEGIN {print 100 * s}')"
 printf "plug-in's share of planning time, 100 000 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
     "$(awk -v s="$(share 100000)" 'BEGIN {print 100 * s}')"
-printf 'whole 100 000-planet run, wall, median of %s | %ss vs %ss at %s: %sx | at most 0.5x\n' \
-    "$runs" "$wall_now" "$wall_base" "$baseline_rev" "$(ratio "$wall_now" "$wall_base")"
+printf 'whole 100 000-planet run, wall, %s alternating pairs | %sx (medians %ss vs %ss at %s) | at most 0.5x\n' \
+    "$runs" "$(paired_ratio "$work/now.wall" "$work/base.wall")" "$wall_now" "$wall_base" "$baseline_rev"
 printf 'its peak memory | %s MiB (%s MiB at %s) | at most 150 MB\n' \
     "$((peak_now / 1024))" "$((peak_base / 1024))" "$baseline_rev"
-printf '100 000-planet galaxy load (HostCoreBench) | %s ms vs %s ms: %sx faster | at least 5x\n' \
-    "$load_now" "$load_base" "$(ratio "$load_base" "$load_now")"
-printf 'CellTree FindLong vs std::set at 10^6 (CellsBench) | %s vs %s us: %sx | at most 1.3x\n' \
-    "$find_long" "$std_set" "$(ratio "$find_long" "$std_set")"
-printf -- '--trace, 10 000 planets, planning time, median of %s | %s ms vs %s ms: %sx | at most 1.5x\n' \
-    "$trace_runs" "$traced10k" "$plain10k" "$(ratio "$traced10k" "$plain10k")"
+printf '100 000-planet galaxy load (HostCoreBench), %s alternating pairs | %sx faster (medians %s ms vs %s ms) | at least 5x\n' \
+    "$pair_runs" "$(paired_ratio "$work/load.base" "$work/load.now")" "$load_now" "$load_base"
+printf 'CellTree FindLong vs std::set at 10^6 (CellsBench), %s alternating pairs | %sx (medians %s us vs %s us) | at most 1.3x\n' \
+    "$pair_runs" "$(paired_ratio "$work/find_long" "$work/std_set")" "$find_long" "$std_set"
+printf -- '--trace, 10 000 planets, planning time, %s alternating pairs | %sx (medians %s ms vs %s ms) | at most 1.5x\n' \
+    "$trace_runs" "$(paired_ratio "$work/trace10k.traced" "$work/trace10k.plain")" "$traced10k" "$plain10k"
 printf -- "--trace, 10 000 planets, planning thread's instructions (callgrind) | %s | at most 1.5x\n" \
     "$trace10k_instructions"
-printf -- '--trace, 100 000 planets, planning time, median of %s | %s ms vs %s ms: %sx | at most 1.5x\n' \
-    "$trace_runs" "$traced" "$plain" "$(ratio "$traced" "$plain")"
+printf -- '--trace, 100 000 planets, planning time, %s alternating pairs | %sx (medians %s ms vs %s ms) | at most 1.5x\n' \
+    "$trace_runs" "$(paired_ratio "$work/trace100k.traced" "$work/trace100k.plain")" "$traced" "$plain"
 # Under Wine: the fixed cost of a run beside a bare window program, as the Windows stage of the
 # test run measures it, when the mingw preset has been built.
 if [ -x build/mingw/bin/tarvenix-host.exe ] && command -v wine >/dev/null && command -v xvfb-run >/dev/null; then
