@@ -8,9 +8,10 @@
 //
 // The window grows by doubling towards the keys that fall outside it, but only
 // while it stays small beside the set: at most kMinSpan numbers (8 MiB of table),
-// or kSpanPerKey numbers per key (64 bytes a key, beside the 32 of its node). A set whose keys spread wider, or that holds a key twice,
-// turns the index off (freeing it) until the set is emptied; the set then
-// walks its tree as it did without one.
+// or kSpanPerKey numbers per key (64 bytes a key, beside the 32 of its node). A
+// set whose keys spread wider, or that holds a key twice, turns the index off
+// (freeing it) until the set is emptied; the set then walks its tree as it did
+// without one.
 #pragma once
 
 #include <cstddef>

@@ -13,6 +13,10 @@ auto SlotHash() {
     return [](const auto& slot) { return HashOf(slot.number); };
 }
 
+auto HoldsNumber(std::int32_t number) {
+    return [number](const auto& slot) { return slot.number == number; };
+}
+
 } // namespace
 
 void GroupNumberIndex::Reserve(std::size_t count) {
@@ -21,7 +25,7 @@ void GroupNumberIndex::Reserve(std::size_t count) {
 
 bool GroupNumberIndex::Insert(std::int32_t number, std::size_t position) {
     table_.MakeRoomForOne(SlotHash());
-    const Slot* slot = table_.Find(HashOf(number), [number](const Slot& s) { return s.number == number; });
+    const Slot* slot = table_.Find(HashOf(number), HoldsNumber(number));
     if (!slot->IsEmpty()) {
         return false;
     }
@@ -33,8 +37,11 @@ std::optional<std::size_t> GroupNumberIndex::Find(std::int32_t number) const {
     if (number <= 0) {
         return std::nullopt; // 0 would find an empty slot
     }
-    const Slot* slot = table_.Find(HashOf(number), [number](const Slot& s) { return s.number == number; });
-    return slot != nullptr && !slot->IsEmpty() ? std::optional<std::size_t>(slot->position) : std::nullopt;
+    const Slot* slot = table_.Find(HashOf(number), HoldsNumber(number));
+    if (slot == nullptr || slot->IsEmpty()) {
+        return std::nullopt;
+    }
+    return slot->position;
 }
 
 } // namespace host

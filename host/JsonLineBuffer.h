@@ -111,12 +111,7 @@ private:
         }
 #else
         if constexpr (std::endian::native != std::endian::little) {
-            for (const char byte : std::string_view(text, size)) {
-                if (!IsPlainAscii(static_cast<unsigned char>(byte))) {
-                    return true;
-                }
-            }
-            return false;
+            return !IsPlainAscii(std::string_view(text, size));
         }
         for (;; text += 8, size -= 8) {
             std::uint64_t word = 0;

@@ -4,7 +4,7 @@
 #include "host/PlainAscii.h"
 #include "platform/CMapStringToString.h"
 
-#include <algorithm>
+#include <span>
 
 namespace host {
 namespace {
@@ -16,8 +16,7 @@ std::string ScalarText(const OrderedJson& value) {
 /// Plain ASCII is written as it stands; only other texts need the library's escaping,
 /// which builds a JSON value for each.
 bool NeedsEscaping(std::string_view text) {
-    return !std::all_of(text.begin(), text.end(),
-                        [](char ch) { return IsPlainAscii(static_cast<unsigned char>(ch)); });
+    return !IsPlainAscii(text);
 }
 
 void AppendJson(const OrderedJson& value, std::string& out) {
@@ -72,9 +71,11 @@ std::string ToJsonLine(const OrderedJson& value) {
 
 std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
     MapEntrySorter sorter;
+    const std::span<const KeyOrderedEntry> sorted = sorter.Sort(map);
     std::vector<MapEntry> entries;
-    for (const KeyOrderedEntry& sorted : sorter.Sort(map)) {
-        entries.push_back(sorted.entry);
+    entries.reserve(sorted.size());
+    for (const KeyOrderedEntry& item : sorted) {
+        entries.push_back(item.entry);
     }
     return entries;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,6 +17,16 @@ namespace host {
 
 constexpr bool IsPlainAscii(unsigned char byte) {
     return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+}
+
+/// Whether every byte of `text` is plain ASCII, byte by byte.
+constexpr bool IsPlainAscii(std::string_view text) {
+    for (const char byte : text) {
+        if (!IsPlainAscii(static_cast<unsigned char>(byte))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 /// Marks each byte of `word` that is not plain ASCII with its high bit. A borrow may mark

@@ -161,9 +161,12 @@ bool AnswerPlanetsAndRange(const Galaxy& galaxy, const Query& query, CMapStringT
     // which is the order a trace writes them in.
     const auto count = static_cast<std::int32_t>(found.size());
     const std::vector<std::int32_t> indices = IndicesInTextOrder(count);
-    const auto numbered = [&found](std::int32_t index) { return found[static_cast<std::size_t>(index - 1)]; };
+    const auto numbered = [&found](std::int32_t index) -> const Galaxy::PlanetPlace& {
+        return found[static_cast<std::size_t>(index - 1)];
+    };
     for (const std::int32_t index : indices) {
-        Put(reply, Prefixed("Angle.", index), AngleText(RangeAngle(placeA, placeB, numbered(index))));
+        const double angle = RangeAngle(placeA, placeB, numbered(index));
+        Put(reply, Prefixed("Angle.", index), AngleText(angle));
     }
     Put(reply, "Count", Whole(count));
     for (const std::int32_t index : indices) {
