@@ -11,11 +11,11 @@
 #include "fuzz/Failure.h"
 #include "fuzz/InProcessPlugin.h"
 
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/HostCommands.h"
-#include "host/PlanPicture.h"
-#include "host/PluginSession.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "cli/CommandRuns.h"
+#include "views/PlanPicture.h"
+#include "session/PluginSession.h"
 
 #include <unistd.h>
 

@@ -7,7 +7,7 @@
 // module; the host's session drives it the same way either way.
 #pragma once
 
-#include "host/PluginModule.h"
+#include "session/PluginModule.h"
 
 namespace fuzz {
 

@@ -8,10 +8,10 @@
 // galaxy, or the same message for a bad one.
 #include "fuzz/Failure.h"
 
-#include "host/GalaxyFile.h"
-#include "host/GalaxyJsonReader.h"
-#include "host/JsonEventLog.h"
-#include "host/JsonScanner.h"
+#include "galaxy/GalaxyFile.h"
+#include "galaxy/GalaxyJsonReader.h"
+#include "host/json/JsonEventLog.h"
+#include "json/JsonScanner.h"
 
 #include <nlohmann/json.hpp>
 

@@ -7,10 +7,10 @@
 #include "fuzz/Failure.h"
 #include "fuzz/ProtocolWords.h"
 
-#include "host/DemoGalaxy.h"
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/QueryAnswerer.h"
+#include "galaxy/DemoGalaxy.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "answer/QueryAnswerer.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MapEntries.h"
 

@@ -1,10 +1,10 @@
 // main.cpp - tarvenix-host: parse the command line, run the command, turn errors into exit statuses.
-#include "host/CommandLine.h"
-#include "host/HostCommands.h"
-#include "host/OutputFile.h"
-#include "host/PluginModule.h"
-#include "host/PluginSession.h"
-#include "host/SafeText.h"
+#include "cli/CommandLine.h"
+#include "cli/CommandRuns.h"
+#include "files/OutputFile.h"
+#include "session/PluginModule.h"
+#include "session/PluginSession.h"
+#include "text/SafeText.h"
 
 #include <exception>
 #include <iostream>

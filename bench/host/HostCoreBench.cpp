@@ -10,11 +10,11 @@
 // Kept out: generating the galaxy text, writing its file, copying content for
 // the index build, and filling the request map. Centres are drawn with a fixed
 // seed; every query's result is kept from the optimiser.
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/GalaxyGenerator.h"
-#include "host/JsonScanner.h"
-#include "host/QueryAnswerer.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "galaxy/GalaxyGenerator.h"
+#include "json/JsonScanner.h"
+#include "answer/QueryAnswerer.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>

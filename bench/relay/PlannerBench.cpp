@@ -10,10 +10,10 @@
 // generating and loading the galaxy, reading the selected group, and draining
 // the window's queue between runs.
 #include "context/DispatchContext.h"
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/GalaxyGenerator.h"
-#include "host/QueryAnswerer.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "galaxy/GalaxyGenerator.h"
+#include "answer/QueryAnswerer.h"
 #include "platform/Conversions.h"
 #include "platform/Window.h"
 #include "relay/HostNumbers.h"

@@ -3,7 +3,7 @@
 // Every case starts from output files that already hold "previous\n" and checks
 // that a run which fails, is refused or is killed leaves each of them as it was,
 // with no temporary left beside them.
-#include "HostProcess.h"
+#include "host/HostProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // HostRunTest.cpp - the tarvenix-host binary end to end with the test module: report, JSON, trace, save, exit statuses.
-#include "HostProcess.h"
+#include "host/HostProcess.h"
 
-#include "host/GalaxyFile.h"
+#include "galaxy/GalaxyFile.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -4,8 +4,8 @@
 // easy to check by hand: planet 1 at the origin, planet 2 at (3, 4), five away.
 #pragma once
 
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MapEntries.h"
 

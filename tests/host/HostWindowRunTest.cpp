@@ -3,7 +3,7 @@
 // The test module's worker waits until each of its step messages has been
 // dispatched; the real plug-in's worker does not, and its runs show that the
 // host alone makes "Cancel after N steps" land at the same step every time.
-#include "HostProcess.h"
+#include "host/HostProcess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

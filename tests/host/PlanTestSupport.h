@@ -1,9 +1,9 @@
 // PlanTestSupport.h - a small galaxy with a relay chain and runs over it, shared by the plan views' tests.
 #pragma once
 
-#include "host/Galaxy.h"
-#include "host/OrderChecker.h"
-#include "host/PluginSession.h"
+#include "galaxy/Galaxy.h"
+#include "answer/OrderChecker.h"
+#include "session/PluginSession.h"
 
 #include <cstdint>
 #include <string>

@@ -8,10 +8,10 @@
 // point of a run (see Gate).
 #pragma once
 
-#include "host/DemoGalaxy.h"
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/QueryAnswerer.h"
+#include "galaxy/DemoGalaxy.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "answer/QueryAnswerer.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MapEntries.h"
 #include "platform/MessagePump.h"

@@ -5,7 +5,7 @@
 // demo galaxy (GalaxyHost), reached through the address given as "DataManager".
 #include "plugin/GalaxyHost.h"
 
-#include "host/TerminalView.h"
+#include "session/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/DialogModel.h"
 #include "platform/MapEntries.h"

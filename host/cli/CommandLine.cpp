@@ -1,0 +1,321 @@
+// CommandLine.cpp - argv to HostCommand: the commands and their help on CLI11, values checked by our own rules.
+//
+// CLI11 splits the words into commands, options and values and writes the help.
+// Values are taken as text and converted here, so that every bad value gets the
+// same one-line message whatever the option; unknown words are collected rather
+// than refused by CLI11, so that the message can say which name was meant.
+#include "cli/CommandLine.h"
+
+#include "galaxy/GalaxyGenerator.h"
+#include "cli/NameSuggestion.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#if !defined(TARVENIX_HOST_VERSION)
+#error "TARVENIX_HOST_VERSION must name the project's version"
+#endif
+
+namespace host {
+namespace {
+
+constexpr const char* kProgram = "tarvenix-host";
+const std::vector<std::string> kCommandNames = {"plan", "generate", "about"};
+const std::vector<std::string> kHelpFlags = {"-h", "--help"};
+
+template <typename Number>
+Number ParseNumber(const std::string& option, const std::string& text, Number lowest) {
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || text.empty()) {
+        throw UsageError("option '" + option + "' needs a whole number, got '" + text + "'");
+    }
+    if (value < lowest) {
+        throw UsageError("option '" + option + "' must be at least " + std::to_string(lowest) +
+                         ", got '" + text + "'");
+    }
+    return value;
+}
+
+std::int32_t ParseCount(const std::string& option, const std::string& text, std::int32_t lowest) {
+    return ParseNumber<std::int32_t>(option, text, lowest);
+}
+
+Language ParseLanguage(const std::string& option, const std::string& text) {
+    if (text == "en") {
+        return Language::English;
+    }
+    if (text == "ru") {
+        return Language::Russian;
+    }
+    throw UsageError("option '" + option + "' takes en or ru, got '" + text + "'");
+}
+
+std::string HelpHint(const std::string& command) {
+    return "'" + std::string(kProgram) + " " + command + " --help' explains every option of '" + command + "'";
+}
+
+bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
+    return std::find(names.begin(), names.end(), word) != names.end();
+}
+
+/// The help's first column is kept narrow enough for the descriptions to fit 80 columns.
+constexpr std::size_t kHelpNameColumn = 26;
+
+/// The three commands on one CLI11 tree, each filling its own options.
+class CommandTree {
+public:
+    CommandTree() : root_("Runs the Distribute Group plug-in on a galaxy, as the game client would.", kProgram) {
+        root_.get_formatter()->column_width(kHelpNameColumn);
+        root_.get_formatter()->label("SUBCOMMAND", "COMMAND");
+        // Set before the commands are added: they take the root's help flag as it is then.
+        root_.set_help_flag("-h,--help", "Print this help and stop.");
+        AddVersionFlag(root_);
+        root_.require_subcommand(0, 1);
+        root_.allow_extras();
+        AddPlan();
+        AddGenerate();
+        AddAbout();
+        root_.footer(std::string("Without a command, 'plan' runs. Examples:\n") +
+                     "  " + kProgram + "                          plan the built-in demo galaxy\n" +
+                     "  " + kProgram + " plan --help              every option of 'plan'\n" +
+                     "  " + kProgram + " generate --planets 2000 --out big.json\n" +
+                     "  " + kProgram + " plan --galaxy big.json --svg plan.svg\n" +
+                     "Exit status: 0 the run ended as the plug-in meant, 2 bad input, 1 plug-in failure.");
+    }
+
+    HostCommand Parse(std::vector<std::string> words) {
+        std::reverse(words.begin(), words.end()); // CLI11 takes the words last first
+        try {
+            root_.parse(words);
+        } catch (const CLI::CallForHelp&) {
+            return HelpRequest{root_.help()};
+        } catch (const CLI::ArgumentMismatch& error) {
+            throw ValueMissingOrRefused(error);
+        } catch (const CLI::ParseError& error) {
+            throw UsageError(error.what(), "'" + std::string(kProgram) + " --help' explains the commands");
+        }
+        if (versionAsked_) {
+            return VersionRequest{};
+        }
+        if (const std::vector<std::string> left = root_.remaining(); !left.empty()) {
+            throw UsageError("unexpected argument '" + left.front() + "'",
+                             "'" + std::string(kProgram) + " --help' explains the commands");
+        }
+        CLI::App* command = SelectedCommand();
+        RefuseLeftOverWords(*command);
+        if (command == generateCommand_ && generate_.planets == 0) {
+            throw UsageError("'generate' needs --planets N", "e.g. '" + std::string(kProgram) +
+                                                                 " generate --planets 500 --out galaxy.json'");
+        }
+        if (command == generateCommand_) {
+            return generate_;
+        }
+        if (command == aboutCommand_) {
+            return about_;
+        }
+        return plan_;
+    }
+
+    /// The command that a usage error is about: the one parsed, else 'plan'.
+    std::string CommandName() const {
+        const std::vector<const CLI::App*> parsed =
+            root_.get_subcommands([](const CLI::App* command) { return command->parsed(); });
+        return parsed.empty() ? std::string("plan") : parsed.front()->get_name();
+    }
+
+private:
+    /// An option whose value our own conversion turns into a field: CLI11 hands over its text.
+    CLI::Option* AddValue(CLI::App& command, const std::string& names, const std::string& valueName,
+                          const std::string& description, std::function<void(const std::string&)> apply) {
+        return command.add_option_function<std::string>(names, std::move(apply), description)->type_name(valueName);
+    }
+
+    void AddVersionFlag(CLI::App& command) {
+        command.add_flag("--version", versionAsked_, "Print the program's version and stop.");
+    }
+
+    CLI::App* AddCommand(const std::string& name, const std::string& description) {
+        CLI::App* command = root_.add_subcommand(name, description);
+        command->group("Commands");
+        // Unknown words are kept, not refused: RefuseLeftOverWords names what was meant.
+        command->allow_extras();
+        // A repeated option counts once, the last one given, as a shell alias plus an edit expects.
+        command->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        AddVersionFlag(*command);
+        return command;
+    }
+
+    void AddPluginAndLanguage(CLI::App& command, std::optional<std::filesystem::path>& plugin,
+                              std::optional<Language>& language) {
+        AddValue(command, "--plugin", "PATH",
+                 "The plug-in module to load.\nDefault: the Tarvenix2 module built with the host.",
+                 [&plugin](const std::string& text) { plugin = text; });
+        AddValue(command, "--lang", "en|ru",
+                 "The plug-in's language (menu text, messages).\nDefault: the system's.",
+                 [&language](const std::string& text) { language = ParseLanguage("--lang", text); });
+    }
+
+    void AddPlan() {
+        CLI::App& command = *AddCommand("plan", "Run Distribute Group on a galaxy and report the orders.");
+        PlanOptions& o = plan_;
+        AddValue(command, "--galaxy", "FILE", "The galaxy file to plan on.\nDefault: the built-in demo galaxy.",
+                 [&o](const std::string& text) { o.galaxy = text; });
+        AddValue(command, "--select", "GROUP", "The group to distribute.\nDefault: the galaxy file's selection.",
+                 [&o](const std::string& text) {
+                     o.select = ParseNumber<std::int32_t>("--select", text, std::numeric_limits<std::int32_t>::min());
+                 });
+        AddPluginAndLanguage(command, o.plugin, o.language);
+        command.add_flag("--json", o.json, "Print one JSON object instead of the report.\nDefault: the report.")
+            ->disable_flag_override();
+        AddValue(command, "--out,--save", "FILE",
+                 "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
+                 [&o](const std::string& text) { o.save = text; });
+        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line.\nDefault: none.",
+                 [&o](const std::string& text) { o.trace = text; });
+        AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
+                 [&o](const std::string& text) { o.svg = text; });
+        AddValue(command, "--html", "FILE", "Write the plan as one interactive web page.\nDefault: none.",
+                 [&o](const std::string& text) { o.html = text; });
+        AddValue(command, "--cancel-after-steps", "N", "Press Cancel after N planning steps (for tests).\nDefault: never.",
+                 [&o](const std::string& text) { o.cancelAfterSteps = ParseCount("--cancel-after-steps", text, 0); });
+        AddValue(command, "--answer-delay-ms", "MS", "Make each answer take MS ms, to watch the window.\nDefault: 0.",
+                 [&o](const std::string& text) { o.answerDelayMs = ParseCount("--answer-delay-ms", text, 0); });
+        command.add_flag("--wait-for-click", o.waitForClick,
+                         "Windows: leave the message box for a person to close.\nDefault: the host presses OK.")
+            ->disable_flag_override();
+        command.footer(std::string("Ctrl-C while the plug-in plans presses Cancel. Examples:\n") +
+                       "  " + kProgram + " plan --galaxy big.json --select 7 --svg plan.svg\n" +
+                       "  " + kProgram + " plan --lang ru --json --out after.json");
+    }
+
+    void AddGenerate() {
+        CLI::App& command = *AddCommand("generate", "Write a random galaxy, the same for the same options.");
+        generateCommand_ = &command;
+        GenerateOptions& o = generate_;
+        const GeneratorOptions defaults;
+        AddValue(command, "--planets", "N", "How many planets, at least 1.\nRequired.",
+                 [&o](const std::string& text) { o.planets = ParseCount("--planets", text, 1); });
+        AddValue(command, "--races", "R", "How many races.\nDefault: " + std::to_string(defaults.races) + ".",
+                 [&o](const std::string& text) { o.races = ParseCount("--races", text, 1); });
+        AddValue(command, "--groups", "G", "How many groups of ships.\nDefault: " + std::to_string(defaults.groups) + ".",
+                 [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
+        AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",
+                 [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });
+        AddValue(command, "--out", "FILE", "Write the galaxy to FILE.\nDefault: standard output.",
+                 [&o](const std::string& text) { o.out = text; });
+        command.footer(std::string("Example:\n") + "  " + kProgram + " generate --planets 2000 --seed 7 --out big.json");
+    }
+
+    void AddAbout() {
+        CLI::App& command = *AddCommand("about", "Print what the plug-in says about itself.");
+        aboutCommand_ = &command;
+        AddPluginAndLanguage(command, about_.plugin, about_.language);
+        command.footer(std::string("Example:\n") + "  " + kProgram + " about --lang ru");
+    }
+
+    CLI::App* SelectedCommand() {
+        const std::vector<CLI::App*> parsed = root_.get_subcommands();
+        return parsed.empty() ? root_.get_subcommand("plan") : parsed.front();
+    }
+
+    /// CLI11 says "--galaxy: 1 required FILE missing" or "--json was given a disallowed flag override";
+    /// the option's name comes first in both.
+    UsageError ValueMissingOrRefused(const CLI::ArgumentMismatch& error) const {
+        const std::string text = error.what();
+        std::string option = text.substr(0, text.find_first_of(": "));
+        if (option.front() != '-') {
+            option.insert(0, "--"); // a flag's override names it without its dashes
+        }
+        if (text.find("flag override") != std::string::npos) {
+            return UsageError("option '" + option + "' takes no value", HelpHint(CommandName()));
+        }
+        return UsageError("option '" + option + "' needs a value", HelpHint(CommandName()));
+    }
+
+    void RefuseLeftOverWords(const CLI::App& command) const {
+        const std::vector<std::string> left = command.remaining();
+        if (left.empty()) {
+            return;
+        }
+        const std::string& word = left.front();
+        const std::string name = command.get_name();
+        if (word.empty() || word.front() != '-') {
+            throw UsageError("unexpected argument '" + word + "'",
+                             "options begin with '--'; " + HelpHint(name));
+        }
+        const std::string typed = word.substr(0, word.find('='));
+        std::vector<std::string> known;
+        for (const CLI::Option* option : command.get_options()) {
+            for (const std::string& longName : option->get_lnames()) {
+                known.push_back("--" + longName);
+            }
+        }
+        const std::optional<std::string> meant = SuggestName(typed, known);
+        throw UsageError("unknown option '" + typed + "' for '" + name + "'",
+                         (meant ? "did you mean '" + *meant + "'? " : std::string()) + HelpHint(name));
+    }
+
+    CLI::App root_;
+    bool versionAsked_ = false;
+    PlanOptions plan_;
+    GenerateOptions generate_;
+    AboutOptions about_;
+    CLI::App* generateCommand_ = nullptr;
+    CLI::App* aboutCommand_ = nullptr;
+};
+
+/// The words as CLI11 gets them: 'plan' put in front when no command is named, 'help X' as 'X --help'.
+std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
+    if (!words.empty() && words.front() == "help") {
+        words.erase(words.begin());
+        words.push_back("--help");
+        return words;
+    }
+    const bool rootOnly = !words.empty() && (IsOneOf(words.front(), kHelpFlags) || words.front() == "--version");
+    if (words.empty() || (words.front().front() == '-' && !rootOnly)) {
+        words.insert(words.begin(), "plan");
+        return words;
+    }
+    if (!rootOnly && !IsOneOf(words.front(), kCommandNames)) {
+        const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
+        throw UsageError("unknown command '" + words.front() + "'",
+                         (meant ? "did you mean '" + *meant + "'? " : std::string()) +
+                             "the commands are plan, generate and about; '" + kProgram + " --help' explains them");
+    }
+    return words;
+}
+
+} // namespace
+
+HostCommand ParseCommandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words = arguments;
+    if (!words.empty() && words.front().empty()) {
+        throw UsageError("unknown command ''", "'" + std::string(kProgram) + " --help' explains the commands");
+    }
+    words = WithCommandWord(std::move(words));
+    CommandTree tree;
+    try {
+        return tree.Parse(std::move(words));
+    } catch (const UsageError& error) {
+        if (!error.Hint().empty()) {
+            throw;
+        }
+        // A value refused by our own conversion: the command's help says what it takes.
+        throw UsageError(error.what(), HelpHint(tree.CommandName()));
+    }
+}
+
+std::string VersionText() {
+    return std::string(kProgram) + " " + TARVENIX_HOST_VERSION;
+}
+
+} // namespace host

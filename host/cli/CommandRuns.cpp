@@ -1,0 +1,333 @@
+// HostCommands.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
+#include "cli/CommandRuns.h"
+
+#include "session/CallTrace.h"
+#include "galaxy/DemoGalaxy.h"
+#include "files/FileIdentity.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "galaxy/GalaxyGenerator.h"
+#include "json/JsonText.h"
+#include "files/OutputFile.h"
+#include "views/PlanPage.h"
+#include "views/PlanPicture.h"
+#include "session/PluginModule.h"
+#include "session/PluginSession.h"
+#include "views/RunReport.h"
+#include "text/SafeText.h"
+
+#if defined(_WIN32)
+#include "session/DesktopObserver.h"
+#include "platform/WinTypes.h"
+#endif
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace host {
+namespace {
+
+#if defined(_WIN32)
+constexpr const char* kPluginFileName = "Tarvenix2.dll";
+#else
+constexpr const char* kPluginFileName = "Tarvenix2.so";
+#endif
+
+std::filesystem::path ExecutableFolder() {
+#if defined(_WIN32)
+    std::array<wchar_t, 4096> buffer{};
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
+#else
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+#endif
+}
+
+/// The plug-in's language follows the environment on Linux and the thread's UI language on Windows.
+void ApplyLanguage(const std::optional<Language>& language) {
+    if (!language) {
+        return;
+    }
+    const bool russian = *language == Language::Russian;
+#if defined(_WIN32)
+    ::SetThreadUILanguage(russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
+                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+#else
+    ::setenv("LC_ALL", russian ? "ru_RU.UTF-8" : "en_US.UTF-8", 1);
+#endif
+}
+
+Galaxy LoadPlanGalaxy(const PlanOptions& options) {
+    Galaxy galaxy = options.galaxy ? LoadGalaxyFile(*options.galaxy)
+                                   : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    if (options.select && !galaxy.SelectGroup(*options.select)) {
+        const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
+        throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
+                       std::to_string(*options.select) + " in '" + source + "'");
+    }
+    return galaxy;
+}
+
+/// What a finished plan hands to the outputs that are written after it.
+struct FinishedPlan {
+    const Galaxy& galaxy;
+    std::int32_t selectedGroup;
+    const RunOutcome& outcome;
+};
+
+/// One output file of the plan command. An output without `content` is written during the run.
+struct PlanOutput {
+    const char* option;
+    const char* what;  // as messages name it
+    std::optional<std::filesystem::path> PlanOptions::*path;
+    std::string (*content)(const FinishedPlan&);
+};
+
+constexpr const char* kTraceOption = "--trace";
+
+// Every output file of a plan; an output added here is checked, written and replaced like the others.
+constexpr std::array kPlanOutputs = {
+    PlanOutput{kTraceOption, "trace file", &PlanOptions::trace, nullptr},
+    PlanOutput{"--svg", "picture file", &PlanOptions::svg,
+               [](const FinishedPlan& plan) { return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome); }},
+    PlanOutput{"--html", "plan page", &PlanOptions::html,
+               [](const FinishedPlan& plan) { return WritePlanPage(plan.galaxy, plan.selectedGroup, plan.outcome); }},
+    PlanOutput{"--out", "galaxy file", &PlanOptions::save,
+               [](const FinishedPlan& plan) { return GalaxyToJson(plan.galaxy); }},
+};
+
+/// A file the command line names, as messages quote it.
+struct NamedFile {
+    std::string name;
+    std::filesystem::path path;
+};
+
+/// Refuses, before anything is read or written, an output that names an input or another output:
+/// it would destroy the input, or two outputs would overwrite each other.
+void RefuseClashingFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
+    for (auto output = outputs.begin(); output != outputs.end(); ++output) {
+        const std::string quoted = output->name + " '" + output->path.string() + "'";
+        for (const NamedFile& input : inputs) {
+            if (SameFile(output->path, input.path)) {
+                throw BadInput(quoted + " would overwrite " + input.name);
+            }
+        }
+        for (auto earlier = outputs.begin(); earlier != output; ++earlier) {
+            if (SameFile(output->path, earlier->path)) {
+                throw BadInput(earlier->name + " '" + earlier->path.string() + "' and " + quoted +
+                               " name the same file");
+            }
+        }
+    }
+}
+
+void RefuseClashingPlanFiles(const PlanOptions& options) {
+    std::vector<NamedFile> outputs;
+    for (const PlanOutput& output : kPlanOutputs) {
+        if (const auto& path = options.*output.path) {
+            outputs.push_back({output.option, *path});
+        }
+    }
+    std::vector<NamedFile> inputs = {{"the plug-in", options.plugin.value_or(DefaultPluginPath())}};
+    if (options.galaxy) {
+        inputs.push_back({"the galaxy file", *options.galaxy});
+    }
+    RefuseClashingFiles(outputs, inputs);
+}
+
+/// The module that --plugin names, else the one built with the host. A module that is not
+/// there is named with the way to give another: a host moved out of its build has none beside it.
+PluginModule LoadPlugin(const std::optional<std::filesystem::path>& chosen) {
+    const std::filesystem::path path = chosen.value_or(DefaultPluginPath());
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        throw PluginLoadError("cannot load '" + path.string() + "': no such file; " +
+                              (chosen ? "check the path given to --plugin"
+                                      : "name the Tarvenix2 module with --plugin PATH"));
+    }
+    return PluginModule::Load(path);
+}
+
+/// The plan's output files: each prepared before the plug-in is loaded, so that a target that
+/// cannot be written is bad input, and each replacing its target only once the run is done.
+class PlanOutputFiles {
+public:
+    explicit PlanOutputFiles(const PlanOptions& options) {
+        for (const PlanOutput& output : kPlanOutputs) {
+            if (const auto& path = options.*output.path) {
+                files_.push_back({&output, std::make_unique<OutputFile>(*path, output.what)});
+            }
+        }
+    }
+
+    /// The file of `option`, or null when the command line did not ask for it.
+    OutputFile* Find(const char* option) const {
+        for (const auto& [output, file] : files_) {
+            if (std::string_view(output->option) == option) {
+                return file.get();
+            }
+        }
+        return nullptr;
+    }
+
+    /// Writes what the plan produced, then replaces the targets: all are finished first,
+    /// so that a write error leaves every target as it was.
+    void Complete(const FinishedPlan& plan) {
+        for (const auto& [output, file] : files_) {
+            if (output->content != nullptr) {
+                file->Write(output->content(plan));
+            }
+            file->Finish();
+        }
+        for (const auto& entry : files_) {
+            entry.second->Replace();
+        }
+    }
+
+private:
+    std::vector<std::pair<const PlanOutput*, std::unique_ptr<OutputFile>>> files_;
+};
+
+void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& pluginFile) {
+    const Group& group = galaxy.SelectedGroup();
+    const std::int32_t at = group.InOrbit() ? group.planet : group.from;
+    std::ostringstream line;
+    line << pluginFile << " on '" << galaxy.Game() << "', turn " << galaxy.Turn() << ": group "
+         << group.number << " (" << group.count << " x " << group.type << ", " << group.race << ") "
+         << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
+         << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string());
+    // Names come from the galaxy file: shown escaped, the header stays one harmless line.
+    out << EscapeControls(line.str()) << '\n';
+}
+
+/// The about answer's text as the host prints it: UTF-8, whatever the plug-in's code page.
+std::string AboutText(const OrderedJson& value) {
+#if defined(_WIN32)
+    return Utf8FromAnsi(value.get<std::string>());
+#else
+    return value.get<std::string>();
+#endif
+}
+
+} // namespace
+
+int ExitStatusOf(const std::exception& error) {
+    if (dynamic_cast<const UsageError*>(&error) != nullptr || dynamic_cast<const BadInput*>(&error) != nullptr ||
+        dynamic_cast<const GalaxyError*>(&error) != nullptr || dynamic_cast<const OutputError*>(&error) != nullptr) {
+        return kExitBadInput;
+    }
+    return kExitPluginFailed;
+}
+
+std::filesystem::path DefaultPluginPath() {
+    const std::filesystem::path folder = ExecutableFolder();
+    const std::filesystem::path besideInBuild = folder.parent_path() / "plugin" / kPluginFileName;
+    const std::array<std::filesystem::path, 2> installed = {
+        folder / kPluginFileName,
+        (folder / TARVENIX_PLUGINDIR_FROM_HOST / kPluginFileName).lexically_normal(),
+    };
+    for (const std::filesystem::path& candidate : installed) {
+        std::error_code error;
+        if (std::filesystem::exists(candidate, error)) {
+            return candidate;
+        }
+    }
+    return besideInBuild;
+}
+
+int RunPlan(const PlanOptions& options, std::ostream& out) {
+    RefuseClashingPlanFiles(options);
+    Galaxy galaxy = LoadPlanGalaxy(options);
+    PlanOutputFiles outputs(options);
+    OutputFile* traceFile = outputs.Find(kTraceOption);
+    std::unique_ptr<CallTrace> trace = traceFile != nullptr ? std::make_unique<CallTrace>(traceFile->Stream()) : nullptr;
+    const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
+
+    ApplyLanguage(options.language);
+    const PluginModule module = LoadPlugin(options.plugin);
+    if (!options.json) {
+        WriteRunHeader(out, galaxy, module.FileName());
+    }
+    RunSettings settings;
+    settings.answerDelayMs = options.answerDelayMs;
+    settings.cancelAfterSteps = options.cancelAfterSteps;
+    settings.waitForClick = options.waitForClick;
+    settings.trace = trace.get();
+    PluginSession session(module.Exports(), galaxy, settings);
+    const RunOutcome outcome = session.RunCommand();
+
+    if (options.json) {
+        out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';
+    } else {
+        WriteReportText(out, outcome, galaxy, selectedGroup);
+    }
+    outputs.Complete({galaxy, selectedGroup, outcome});
+    if (!outcome.EndedAsMeant()) {
+        std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
+        return kExitPluginFailed;
+    }
+    return kExitOk;
+}
+
+int RunGenerate(const GenerateOptions& options, std::ostream& out) {
+    GeneratorOptions generator;
+    generator.planets = options.planets;
+    generator.races = options.races.value_or(generator.races);
+    generator.groups = options.groups.value_or(generator.groups);
+    generator.seed = options.seed.value_or(generator.seed);
+    // Prepared first: a target that cannot be written is found before the galaxy is made.
+    std::optional<OutputFile> file;
+    if (options.out) {
+        file.emplace(*options.out, "galaxy file");
+    }
+    std::string text;
+    try {
+        text = GenerateGalaxyJson(generator);
+    } catch (const std::invalid_argument& error) {
+        throw BadInput(error.what());
+    }
+    if (!file) {
+        out << text;
+        return kExitOk;
+    }
+    file->Write(text);
+    file->Finish();
+    file->Replace();
+    out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
+        << ", " << CountedText(generator.races, "race", "races") << ", "
+        << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
+    return kExitOk;
+}
+
+int RunAbout(const AboutOptions& options, std::ostream& out) {
+    ApplyLanguage(options.language);
+    const PluginModule module = LoadPlugin(options.plugin);
+    const OrderedJson about = AskAbout(module.Exports());
+    // The five keys of the about answer first, in their order; anything else after them.
+    const std::array<std::string, 5> known = {"Name", "Author", "Version", "Date", "Description"};
+    for (const std::string& key : known) {
+        if (about.contains(key)) {
+            out << key << ": " << AboutText(about[key]) << '\n';
+        }
+    }
+    for (const auto& [key, value] : about.items()) {
+        if (std::find(known.begin(), known.end(), key) == known.end()) {
+            out << key << ": " << AboutText(value) << '\n';
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace host

@@ -1,0 +1,41 @@
+// HostCommands.h - the host's three commands, each from parsed options to an exit status.
+//
+// Exit statuses: 0 when the run ended as the plug-in meant (plan completed,
+// cancelled, or its message box shown), 2 for bad input, reported before any
+// plug-in is loaded, 1 when the plug-in could not be loaded or misbehaved.
+// The commands throw BadInput, GalaxyError, PluginLoadError or
+// PluginMisbehaved; ExitStatusOf maps each to its status.
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <exception>
+#include <filesystem>
+#include <iosfwd>
+#include <stdexcept>
+
+namespace host {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitPluginFailed = 1;
+inline constexpr int kExitBadInput = 2;
+
+/// Input the host refuses before loading anything: an output file it cannot write, an unknown selection.
+class BadInput : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The status for an error that ended a command.
+int ExitStatusOf(const std::exception& error);
+
+int RunPlan(const PlanOptions& options, std::ostream& out);
+int RunGenerate(const GenerateOptions& options, std::ostream& out);
+int RunAbout(const AboutOptions& options, std::ostream& out);
+
+/// The Tarvenix2 module that goes with the host: in the host's own folder (a copied folder, or
+/// the Windows package), else in the plug-in folder of an installed tree (lib/tarvenix/ beside
+/// bin/), else in the build tree's plugin/ folder next to the host's.
+std::filesystem::path DefaultPluginPath();
+
+} // namespace host

@@ -1,0 +1,338 @@
+// OutputFile.cpp - the temporary beside the target, its buffered writing, and the rename that completes it.
+#include "files/OutputFile.h"
+
+#include "files/FileIdentity.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace host {
+namespace {
+
+/// Large enough that a trace line or a picture's element never costs a system call of its own.
+constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+
+/// A name for a temporary that no other run or output of this run uses:
+/// hidden, beside the target, ending in ".tmp".
+std::filesystem::path TemporaryName(const std::filesystem::path& location, int attempt) {
+    static int made = 0;
+#if defined(_WIN32)
+    const int process = ::_getpid();
+#else
+    const int process = static_cast<int>(::getpid());
+#endif
+    std::string name(1, '.');
+    name.append(location.filename().string())
+        .append(".tarvenix-").append(std::to_string(process))
+        .append("-").append(std::to_string(++made))
+        .append("-").append(std::to_string(attempt))
+        .append(".tmp");
+    return location.parent_path() / name;
+}
+
+#if defined(_WIN32)
+int OpenForWriting(const std::filesystem::path& path, int flags) {
+    return ::_wopen(path.c_str(), flags | _O_WRONLY | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+int WriteSome(int fd, const char* data, std::size_t size) {
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+int SyncFile(int fd) { return ::_commit(fd); }
+int CloseFile(int fd) { return ::_close(fd); }
+constexpr int kCreateNew = _O_CREAT | _O_EXCL;
+#else
+int OpenForWriting(const std::filesystem::path& path, int flags) {
+    return ::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666);
+}
+int WriteSome(int fd, const char* data, std::size_t size) {
+    return static_cast<int>(::write(fd, data, std::min<std::size_t>(size, 1u << 30)));
+}
+int SyncFile(int fd) { return ::fsync(fd); }
+int CloseFile(int fd) { return ::close(fd); }
+constexpr int kCreateNew = O_CREAT | O_EXCL;
+#endif
+
+std::error_code LastError() {
+    return {errno, std::generic_category()};
+}
+
+} // namespace
+
+/// The open file behind an OutputFile and the buffer in front of it. The first error of
+/// any write is kept; later text is dropped, since the output is lost anyway.
+class OutputFile::Descriptor : public std::streambuf {
+public:
+    Descriptor() : buffer_(kBufferSize) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    ~Descriptor() override {
+        if (owned_) {
+            Close();
+        }
+        if (!temporary_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary_, ignored);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    /// Opens an existing special file to write into it in place.
+    std::error_code OpenInPlace(const std::filesystem::path& target) {
+#if defined(_WIN32)
+        fd_ = OpenForWriting(target, 0);
+#else
+        // Without O_NONBLOCK a pipe that nobody reads would block the open for ever.
+        fd_ = OpenForWriting(target, O_NONBLOCK);
+        if (fd_ >= 0) {
+            ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+        }
+#endif
+        inPlace_ = true;
+        return fd_ < 0 ? LastError() : std::error_code();
+    }
+
+    /// Writes into `fd` as it stands, without closing it; a terminal gets every write at once.
+    void Adopt(int fd) {
+        fd_ = fd;
+        inPlace_ = true;
+        owned_ = false;
+#if defined(_WIN32)
+        writeThrough_ = ::_isatty(fd) != 0;
+#else
+        writeThrough_ = ::isatty(fd) != 0;
+#endif
+    }
+
+    /// Creates the temporary that will become `location`.
+    std::error_code OpenTemporary(const std::filesystem::path& location) {
+        location_ = location;
+#if defined(O_TMPFILE)
+        // An unnamed file vanishes with the process however it ends; it is given a name in Finish.
+        fd_ = OpenForWriting(location.parent_path(), O_TMPFILE);
+        if (fd_ >= 0) {
+            return {};
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return LastError();
+        }
+#endif
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path name = TemporaryName(location, attempt);
+            fd_ = OpenForWriting(name, kCreateNew);
+            if (fd_ >= 0) {
+                temporary_ = name;
+                return {};
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+        }
+        return LastError();
+    }
+
+    /// Writes out the buffer and, for a temporary, makes its content durable and gives it
+    /// its name beside the target; then closes the file.
+    std::error_code Finish() {
+        if (pubsync() != 0) {
+            return error_;
+        }
+        if (!owned_) {
+            return {};
+        }
+        if (!inPlace_) {
+            if (SyncFile(fd_) != 0) {
+                return LastError();
+            }
+            KeepModeOfTarget();
+            if (const std::error_code error = NameTemporary()) {
+                return error;
+            }
+        }
+        return CloseFile(std::exchange(fd_, -1)) != 0 ? LastError() : std::error_code();
+    }
+
+    /// Renames the finished temporary over the target.
+    std::error_code Replace() {
+        if (inPlace_) {
+            return {};
+        }
+        std::error_code error;
+        std::filesystem::rename(temporary_, location_, error);
+        if (!error) {
+            temporary_.clear();
+            SyncFolder();
+        }
+        return error;
+    }
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (!Drain()) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        const auto size = static_cast<std::size_t>(count);
+        if (size > static_cast<std::size_t>(epptr() - pptr())) {
+            if (!Drain()) {
+                return 0;
+            }
+            if (size >= buffer_.size()) {
+                return WriteAll(text, size) ? count : 0;
+            }
+        }
+        std::copy(text, text + size, pptr());
+        pbump(static_cast<int>(size));
+        if (writeThrough_ && !Drain()) {
+            return 0;
+        }
+        return count;
+    }
+
+    int sync() override { return Drain() ? 0 : -1; }
+
+private:
+    bool Drain() {
+        const bool written = WriteAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return written;
+    }
+
+    bool WriteAll(const char* data, std::size_t size) {
+        while (!error_ && size > 0) {
+            const int written = WriteSome(fd_, data, size);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                error_ = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
+                break;
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return !error_;
+    }
+
+    /// A replaced file keeps its permissions; a new one gets the usual ones for the user.
+    void KeepModeOfTarget() const {
+#if !defined(_WIN32)
+        struct stat existing {};
+        if (::stat(location_.c_str(), &existing) == 0) {
+            ::fchmod(fd_, existing.st_mode & 07777);
+        }
+#endif
+    }
+
+    std::error_code NameTemporary() {
+        if (!temporary_.empty()) {
+            return {};
+        }
+#if defined(O_TMPFILE)
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path name = TemporaryName(location_, attempt);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                temporary_ = name;
+                return {};
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+        }
+#endif
+        return LastError();
+    }
+
+    /// Makes the rename itself survive a crash of the machine; nothing is lost if it cannot.
+    void SyncFolder() const {
+#if !defined(_WIN32)
+        const int folder = ::open(location_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
+#endif
+    }
+
+    void Close() {
+        if (fd_ >= 0) {
+            CloseFile(std::exchange(fd_, -1));
+        }
+    }
+
+    std::vector<char> buffer_;
+    int fd_ = -1;
+    bool inPlace_ = false;               // a special file, written directly
+    bool owned_ = true;                  // false for a descriptor the process had before
+    bool writeThrough_ = false;          // a terminal: nothing waits in the buffer
+    std::filesystem::path location_;      // the file the temporary replaces
+    std::filesystem::path temporary_;     // the temporary's name while it has one
+    std::error_code error_;               // the first write error
+};
+
+OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
+    : target_(target), what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(nullptr) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (std::filesystem::is_directory(status)) {
+        Fail(std::make_error_code(std::errc::is_a_directory));
+    }
+    const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    error = special ? file_->OpenInPlace(target) : file_->OpenTemporary(OutputLocation(target));
+    if (error) {
+        Fail(error);
+    }
+    stream_.rdbuf(file_.get());
+}
+
+OutputFile::OutputFile(int descriptor, std::string what)
+    : what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(file_.get()) {
+    file_->Adopt(descriptor);
+}
+
+OutputFile::~OutputFile() = default;
+
+void OutputFile::Finish() {
+    stream_.flush();
+    if (const std::error_code error = file_->Finish()) {
+        Fail(error);
+    }
+}
+
+void OutputFile::Replace() {
+    if (const std::error_code error = file_->Replace()) {
+        Fail(error);
+    }
+}
+
+void OutputFile::Fail(const std::error_code& error) const {
+    const std::string name = target_.empty() ? what_ : what_ + " '" + target_.string() + "'";
+    throw OutputError("cannot write " + name + ": " + error.message());
+}
+
+void WriteOutputFile(const std::filesystem::path& target, std::string what, std::string_view text) {
+    OutputFile file(target, std::move(what));
+    file.Write(text);
+    file.Finish();
+    file.Replace();
+}
+
+} // namespace host

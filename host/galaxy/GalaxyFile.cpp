@@ -1,0 +1,141 @@
+// GalaxyFile.cpp - galaxy JSON in and out: the streaming load with its file-named errors, and the file writer.
+#include "galaxy/GalaxyFile.h"
+
+#include "galaxy/GalaxyJsonReader.h"
+#include "files/InputFile.h"
+#include "json/JsonScanner.h"
+#include "files/OutputFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <new>
+#include <utility>
+
+namespace host {
+
+namespace {
+
+using nlohmann::json;
+using nlohmann::ordered_json;
+
+void AppendArray(std::string& out, const char* field, const std::vector<ordered_json>& entries) {
+    out += "  \"";
+    out += field;
+    out += "\": [";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        out += i == 0 ? "\n    " : ",\n    ";
+        out += entries[i].dump();
+    }
+    out += entries.empty() ? "],\n" : "\n  ],\n";
+}
+
+template <typename Entry, typename ToJson>
+std::vector<ordered_json> EntriesToJson(const std::vector<Entry>& entries, ToJson toJson) {
+    std::vector<ordered_json> out;
+    out.reserve(entries.size());
+    for (const Entry& entry : entries) {
+        out.push_back(toJson(entry));
+    }
+    return out;
+}
+
+/// Runs `parse` over a fresh reader and builds the galaxy; every failure becomes one
+/// message that starts with the file's name.
+template <typename Parse>
+Galaxy ReadGalaxy(std::string_view sourceName, Parse parse) {
+    const std::string prefix = std::string(sourceName) + ": ";
+    try {
+        GalaxyJsonReader reader;
+        parse(reader);
+        return Galaxy(reader.TakeContent());
+    } catch (const GalaxyError& error) {
+        throw GalaxyError(prefix + error.what());
+    } catch (const InputFileError& error) {
+        throw GalaxyError(prefix + "cannot read the file: " + error.what());
+    } catch (const std::bad_alloc&) {
+        // The input asked for more than this machine has: that is bad input, not a host failure.
+        throw GalaxyError(prefix + "out of memory while loading the galaxy");
+    }
+}
+
+/// The file's windows for the scanner.
+class InputFileWindows final : public JsonWindows {
+public:
+    explicit InputFileWindows(InputFile& file) : file_(file) {}
+    std::string_view Next() override { return file_.NextWindow(); }
+
+private:
+    InputFile& file_;
+};
+
+/// The fast scanner's pass over `windows`; when it leaves the document to nlohmann, a fresh
+/// reader takes nlohmann's pass instead, so a bad document is judged and worded by nlohmann alone.
+template <typename NlohmannPass>
+void ScanOrParse(GalaxyJsonReader& reader, JsonWindows& windows, NlohmannPass nlohmannPass) {
+    if (!ScanJson(windows, reader)) {
+        reader = GalaxyJsonReader();
+        nlohmannPass();
+    }
+}
+
+} // namespace
+
+Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName) {
+    return ReadGalaxy(sourceName, [jsonText](GalaxyJsonReader& reader) {
+        JsonTextWindows windows(jsonText);
+        ScanOrParse(reader, windows, [&] { json::sax_parse(jsonText.begin(), jsonText.end(), &reader); });
+    });
+}
+
+Galaxy LoadGalaxyFile(const std::filesystem::path& path) {
+    return ReadGalaxy(path.string(), [&path](GalaxyJsonReader& reader) {
+        InputFile file(path, kMaxGalaxyFileBytes);
+        InputFileWindows windows(file);
+        ScanOrParse(reader, windows, [&] {
+            file.Rewind();
+            json::sax_parse(file.begin(), InputFile::end(), &reader);
+        });
+    });
+}
+
+std::string GalaxyContentToJson(const GalaxyContent& content) {
+    const auto races = EntriesToJson(content.races, [](const Race& race) {
+        return ordered_json{{"name", race.name}, {"drivesTech", race.drivesTech}};
+    });
+    const auto planets = EntriesToJson(content.planets, [](const Planet& planet) {
+        ordered_json entry{{"name", planet.name}, {"x", planet.x}, {"y", planet.y}};
+        if (!planet.owner.empty()) {
+            entry["owner"] = planet.owner;
+        }
+        return entry;
+    });
+    const auto shipTypes = EntriesToJson(content.shipTypes, [](const ShipType& type) {
+        return ordered_json{{"race", type.race},       {"name", type.name},   {"drives", type.drives},
+                            {"weapons", type.weapons}, {"ammo", type.ammo},   {"cargo", type.cargo},
+                            {"shields", type.shields}};
+    });
+    const auto groups = EntriesToJson(content.groups, [](const Group& group) {
+        return ordered_json{{"number", group.number}, {"race", group.race},   {"type", group.type},
+                            {"planet", group.planet}, {"count", group.count}, {"speed", group.speed},
+                            {"from", group.from},     {"fleet", group.fleet}};
+    });
+    std::string out = "{\n";
+    out += "  \"game\": " + ordered_json(content.game).dump() + ",\n";
+    out += "  \"turn\": " + std::to_string(content.turn) + ",\n";
+    AppendArray(out, "races", races);
+    AppendArray(out, "planets", planets);
+    AppendArray(out, "shipTypes", shipTypes);
+    AppendArray(out, "groups", groups);
+    out += "  \"selection\": " + std::to_string(content.selection) + "\n}\n";
+    return out;
+}
+
+std::string GalaxyToJson(const Galaxy& galaxy) {
+    return GalaxyContentToJson(galaxy.Content());
+}
+
+void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path) {
+    WriteOutputFile(path, "galaxy file", GalaxyToJson(galaxy));
+}
+
+} // namespace host

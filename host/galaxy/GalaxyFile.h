@@ -1,0 +1,48 @@
+// GalaxyFile.h - reading and writing galaxy files (JSON), with every check of bad input.
+//
+// Loading never yields a half-checked galaxy: either a complete, consistent
+// Galaxy comes back or a GalaxyError is thrown whose one-line message names
+// the file and the offending entry, e.g. "galaxy.json: groups[3]: unknown
+// planet 99". Unknown keys are ignored; `owner` is the only field that may be
+// absent. Saving writes the same format, so a saved galaxy loads again as it was.
+//
+// A load streams: the file is read in windows of a chunk or so that end at a
+// line break, and each entry is checked and kept as the parser reaches its end,
+// so memory follows the galaxy, not the text (a file written on one line is
+// the one exception: its window is that line). The load's own scanner reads
+// plain JSON; anything it does not take, a bad file above all, is read again
+// by nlohmann's parser, so every message about bad JSON is nlohmann's own.
+// Only a regular file of at most kMaxGalaxyFileBytes is read; running out of
+// memory while loading is reported like any other bad file.
+#pragma once
+
+#include "galaxy/Galaxy.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+/// The largest galaxy file the host reads: far above the ~28 MB of a generated
+/// 100 000-planet galaxy, far below what would exhaust a machine.
+inline constexpr std::uint64_t kMaxGalaxyFileBytes = 256ULL * 1024 * 1024;
+
+/// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
+Galaxy LoadGalaxyFile(const std::filesystem::path& path);
+
+/// Checks and builds a galaxy from JSON text; `sourceName` stands for the file in messages.
+Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName);
+
+/// The galaxy as JSON text in the file format, groups created by orders included:
+/// the top-level fields one per line, each entry of an array on a line of its own.
+std::string GalaxyToJson(const Galaxy& galaxy);
+/// The same text for content that has not been checked (the generator writes with it).
+std::string GalaxyContentToJson(const GalaxyContent& content);
+
+/// Writes GalaxyToJson to `path`, replacing the file only once the text is complete; throws
+/// OutputError naming `path` when it cannot, and the file is then left as it was.
+void SaveGalaxyFile(const Galaxy& galaxy, const std::filesystem::path& path);
+
+} // namespace host

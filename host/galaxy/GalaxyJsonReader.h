@@ -1,0 +1,122 @@
+// GalaxyJsonReader.h - a galaxy's content built straight from the JSON parser's events, entry by entry.
+//
+// The reader receives the parse as a stream of events and keeps only the entry
+// being read and the entries already built: no parse tree of the document ever
+// exists. It judges the document exactly as a complete parsed document would be
+// judged, so a bad file gets the same one message wherever its faults sit: a
+// syntax error anywhere comes first; then the galaxy object itself, "game",
+// "turn", each array in turn (the array, then its entries in order) and
+// "selection". As in a parsed object, a key given twice counts with its last
+// value, and unknown keys are passed over whatever they hold. Until the parse
+// ends, a fault is only noted (the first of each array) and reading goes on.
+#pragma once
+
+#include "galaxy/Galaxy.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+/// The largest |x| and |y| a galaxy file may give a planet: distances, their squares
+/// and the products of two of them then stay finite.
+inline constexpr double kMaxCoordinate = 1e150;
+
+/// One value of a known field, as far as the checks need it.
+struct JsonFieldValue {
+    enum class Kind : std::uint8_t { Absent, Text, Integer, Unsigned, Float, Other };
+
+    Kind kind = Kind::Absent;
+    std::string text;           // Kind::Text
+    std::int64_t integer = 0;   // Kind::Integer (negative whole numbers)
+    std::uint64_t unsignedValue = 0; // Kind::Unsigned (non-negative whole numbers)
+    double number = 0.0;        // Kind::Float
+};
+
+/// An event handler for nlohmann::json::sax_parse; afterwards TakeContent gives the result.
+class GalaxyJsonReader {
+public:
+    using Json = nlohmann::json;
+
+    // The parser's events (nlohmann's, or the same ones from ScanJson); each returns true to
+    // go on. Only a syntax error stops the parse. Texts are views, valid during the call.
+    bool null();
+    bool boolean(bool value);
+    bool number_integer(Json::number_integer_t value);
+    bool number_unsigned(Json::number_unsigned_t value);
+    bool number_float(Json::number_float_t value, std::string_view text);
+    bool string(std::string_view value);
+    bool binary(Json::binary_t& value);
+    bool start_object(std::size_t elements);
+    bool key(std::string_view name);
+    bool end_object();
+    bool start_array(std::size_t elements);
+    bool end_array();
+    bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
+
+    /// The checked content once the parse has ended. Throws GalaxyError with the first
+    /// fault's message (no file name), "malformed JSON: ..." for a syntax error.
+    GalaxyContent TakeContent();
+
+    /// The fields of an entry: the most any kind of entry has.
+    static constexpr std::size_t kMaxFields = 8;
+    /// The galaxy's four arrays, in the order they are judged.
+    enum class ArrayName : std::uint8_t { Races, Planets, ShipTypes, Groups };
+
+private:
+    /// Where the next event lands.
+    enum class Level : std::uint8_t { Document, Galaxy, Array, Entry, Done };
+
+    /// One of the galaxy's arrays as last given in the file.
+    struct ArrayState {
+        bool given = false;   // the key is in the galaxy object
+        bool isArray = false; // and holds an array
+        std::size_t nextIndex = 0;
+        std::optional<std::string> firstFault; // with its entry's place; later entries are not built
+    };
+
+    /// Passes over the value that starts now (an object or array), wherever it sits.
+    bool Skip();
+    /// Passes over an object or array given for a field, which then holds neither text nor number.
+    bool SkipFieldValue();
+    /// Inside a value being passed over, an object or array starting (+1) or ending (-1)
+    /// only moves the depth; false when no value is being passed over.
+    bool MovesSkipDepth(int step);
+    /// A scalar value has arrived; `store` fills the field it belongs to.
+    template <typename Store>
+    bool Scalar(Store store);
+    /// Where a scalar of the current key goes, or null when nothing keeps it.
+    JsonFieldValue* CurrentField();
+    /// The array's key has come (again): what an earlier one gave no longer counts.
+    void RestartArray(ArrayName array, bool isArray);
+    /// An array entry that is not an object.
+    void EntryIsNotAnObject();
+    /// The entry's fields are complete: checks and keeps it, or notes its fault.
+    void FinishEntry();
+    void NoteFault(ArrayState& array, std::string message);
+
+    Level level_ = Level::Document;
+    std::size_t skipDepth_ = 0; // > 0 while inside a value nobody reads
+    bool galaxyIsObject_ = false;
+    std::optional<std::string> syntaxError_;
+
+    // The galaxy's own scalar fields and, for the key being read, where its value goes.
+    std::array<JsonFieldValue, 3> galaxyFields_; // game, turn, selection
+    JsonFieldValue* galaxyField_ = nullptr;
+    std::optional<ArrayName> keyArray_; // the key just read names this array
+    ArrayName array_ = ArrayName::Races; // the array being read, at Level::Array and below
+
+    std::array<ArrayState, 4> arrays_;
+    std::array<JsonFieldValue, kMaxFields> entryFields_;
+    int entryField_ = -1; // index into entryFields_ of the key just read, -1 for an unknown key
+
+    GalaxyContent content_;
+};
+
+} // namespace host

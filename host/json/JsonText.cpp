@@ -1,0 +1,91 @@
+// JsonText.cpp - the one-line JSON writer and the text-map conversion.
+#include "json/JsonText.h"
+
+#include "json/PlainAscii.h"
+#include "platform/CMapStringToString.h"
+
+#include <span>
+
+namespace host {
+namespace {
+
+std::string ScalarText(const OrderedJson& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+/// Plain ASCII is written as it stands; only other texts need the library's escaping,
+/// which builds a JSON value for each.
+bool NeedsEscaping(std::string_view text) {
+    return !IsPlainAscii(text);
+}
+
+void AppendJson(const OrderedJson& value, std::string& out) {
+    if (value.is_object()) {
+        out += '{';
+        const char* separator = "";
+        for (const auto& [key, member] : value.items()) {
+            out += separator;
+            AppendJsonString(key, out);
+            out += ": ";
+            AppendJson(member, out);
+            separator = ", ";
+        }
+        out += '}';
+    } else if (value.is_array()) {
+        out += '[';
+        const char* separator = "";
+        for (const auto& element : value) {
+            out += separator;
+            AppendJson(element, out);
+            separator = ", ";
+        }
+        out += ']';
+    } else if (value.is_string()) {
+        AppendJsonString(value.get_ref<const std::string&>(), out);
+    } else {
+        out += ScalarText(value);
+    }
+}
+
+} // namespace
+
+void AppendJsonString(std::string_view text, std::string& out) {
+    if (NeedsEscaping(text)) {
+        out += ScalarText(OrderedJson(std::string(text)));
+        return;
+    }
+    out += '"';
+    out += text;
+    out += '"';
+}
+
+void AppendJsonLine(const OrderedJson& value, std::string& out) {
+    AppendJson(value, out);
+}
+
+std::string ToJsonLine(const OrderedJson& value) {
+    std::string out;
+    AppendJson(value, out);
+    return out;
+}
+
+std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+    MapEntrySorter sorter;
+    const std::span<const KeyOrderedEntry> sorted = sorter.Sort(map);
+    std::vector<MapEntry> entries;
+    entries.reserve(sorted.size());
+    for (const KeyOrderedEntry& item : sorted) {
+        entries.push_back(item.entry);
+    }
+    return entries;
+}
+
+OrderedJson MapToJson(const CMapStringToString& map) {
+    OrderedJson object = OrderedJson::object();
+    for (const MapEntry& entry : SortedMapEntries(map)) {
+        object[std::string(entry.key)] = std::string(entry.value);
+    }
+    return object;
+}
+
+} // namespace host

@@ -1,0 +1,93 @@
+// SafeText.cpp - escaping control characters and broken UTF-8 for display.
+#include "text/SafeText.h"
+
+#include <cstddef>
+
+namespace host {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void AppendHex(std::string& out, const char* prefix, unsigned char value) {
+    out += prefix;
+    out += kHexDigits[value >> 4];
+    out += kHexDigits[value & 0x0f];
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xc0) == 0x80;
+}
+
+void AppendControl(std::string& out, unsigned char ch) {
+    switch (ch) {
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: AppendHex(out, "\\x", ch); break;
+    }
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xbf;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3;
+        secondLow = lead == 0xe0 ? 0xa0 : 0x80;
+        secondHigh = lead == 0xed ? 0x9f : 0xbf;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4;
+        secondLow = lead == 0xf0 ? 0x90 : 0x80;
+        secondHigh = lead == 0xf4 ? 0x8f : 0xbf;
+    }
+    if (length == 0 || text.size() < length || byte(1) < secondLow || byte(1) > secondHigh) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!IsContinuation(byte(i))) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+std::string EscapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto ch = static_cast<unsigned char>(text[i]);
+        if (ch < 0x20 || ch == 0x7f) {
+            AppendControl(out, ch);
+            ++i;
+        } else if (ch < 0x80) {
+            out += static_cast<char>(ch);
+            ++i;
+        } else if (const std::size_t length = Utf8SequenceLength(text.substr(i)); length == 0) {
+            AppendHex(out, "\\x", ch);
+            ++i;
+        } else if (ch == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
+            // U+0080..U+009F: C1 controls, which some terminals obey as escape sequences.
+            AppendHex(out, "\\u00", static_cast<unsigned char>(text[i + 1]));
+            i += length;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
+}
+
+} // namespace host

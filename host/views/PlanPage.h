@@ -1,0 +1,21 @@
+// PlanPage.h - the --html plan page: one self-contained interactive view of the galaxy and the plan.
+//
+// The page holds everything it needs inline: its style, a small script and
+// the plan as one JSON block (planets, roles, arrows, orders), the same scene
+// the SVG picture draws. It loads nothing from the network. The script lets the
+// player pan and zoom, shows a planet's name, owner and orders on hover, lists
+// the orders in a table whose rows highlight their arrows and switches layers.
+#pragma once
+
+#include "galaxy/Galaxy.h"
+#include "session/PluginSession.h"
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+/// The whole HTML document; `galaxy` as the orders left it, `selectedGroup` the group the command ran on.
+std::string WritePlanPage(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome);
+
+} // namespace host

@@ -1,0 +1,147 @@
+// OutputFileTest.cpp - outputs replace their target whole or not at all; which paths name one file.
+#include "files/FileIdentity.h"
+#include "files/OutputFile.h"
+
+#include "host/HostProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+namespace host {
+namespace {
+
+using host_test::ReadText;
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    std::filesystem::path Existing(const std::string& name, const std::string& text = "previous\n") const {
+        const std::filesystem::path path = folder / name;
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    template <typename Action>
+    static std::string MessageOf(Action&& action) {
+        try {
+            action();
+        } catch (const OutputError& error) {
+            return error.what();
+        }
+        return "(no error)";
+    }
+
+    host_test::TestFolder folder;
+};
+
+TEST_F(OutputFileTest, TargetChangesOnlyWhenReplacedAndKeepsItsPermissions) {
+    const std::filesystem::path target = Existing("plan.svg");
+    ::chmod(target.c_str(), 0640);
+    OutputFile file(target, "picture file");
+    file.Write("new text\n");
+    file.Finish();
+    EXPECT_EQ(ReadText(target), "previous\n");
+    file.Replace();
+    EXPECT_EQ(ReadText(target), "new text\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(), (std::set<std::string>{"plan.svg"}));
+}
+
+TEST_F(OutputFileTest, AbandonedOutputLeavesTheFolderAsItWas) {
+    const std::filesystem::path target = Existing("trace.jsonl");
+    {
+        OutputFile file(target, "trace file");
+        file.Write(std::string(200000, 'x')); // more than the buffer holds
+    }
+    {
+        OutputFile file(target, "trace file");
+        file.Write("finished, never replaced");
+        file.Finish();
+    }
+    {
+        OutputFile fresh(folder / "new.svg", "picture file");
+        fresh.Write("never finished");
+    }
+    EXPECT_EQ(ReadText(target), "previous\n");
+    EXPECT_EQ(Names(), (std::set<std::string>{"trace.jsonl"}));
+}
+
+TEST_F(OutputFileTest, LinkedTargetReplacesTheFileItNames) {
+    const std::filesystem::path real = Existing("real.json");
+    const std::filesystem::path link = folder / "link.json";
+    std::filesystem::create_symlink("real.json", link);
+    WriteOutputFile(link, "galaxy file", "saved\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadText(real), "saved\n");
+}
+
+TEST_F(OutputFileTest, SpecialFilesAreWrittenInPlaceWithTheirErrors) {
+    EXPECT_EQ(MessageOf([] { WriteOutputFile("/dev/null", "trace file", "anything"); }), "(no error)");
+    EXPECT_EQ(MessageOf([] { WriteOutputFile("/dev/full", "trace file", "anything"); }),
+              "cannot write trace file '/dev/full': No space left on device");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full")) << "the device is still there";
+}
+
+TEST_F(OutputFileTest, TargetsThatCannotBeCreatedAreRefusedAtOnce) {
+    Existing("file");
+    std::filesystem::create_directory(folder / "sub");
+    struct Row {
+        std::filesystem::path target;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {folder / "sub", "Is a directory"},
+        {folder / "missing" / "x.svg", "No such file or directory"},
+        {folder / "file" / "x.svg", "Not a directory"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(MessageOf([&] { OutputFile(row.target, "picture file"); }),
+                  "cannot write picture file '" + row.target.string() + "': " + row.reason)
+            << row.target;
+    }
+}
+
+TEST_F(OutputFileTest, SameFileByIdentityAndByWhereANewFileWouldGo) {
+    const std::filesystem::path galaxy = Existing("g.json");
+    Existing("other.json");
+    std::filesystem::create_symlink("g.json", folder / "soft.json");
+    std::filesystem::create_hard_link(galaxy, folder / "hard.json");
+    std::filesystem::create_directory(folder / "sub");
+    std::filesystem::create_directory_symlink("sub", folder / "sublink");
+    struct Row {
+        std::filesystem::path a;
+        std::filesystem::path b;
+        bool same;
+    };
+    const Row rows[] = {
+        {galaxy, folder / "." / "g.json", true},
+        {galaxy, folder / "soft.json", true},
+        {galaxy, folder / "hard.json", true},
+        {galaxy, folder / "other.json", false},
+        {folder / "new.svg", folder / "sub" / ".." / "new.svg", true},  // neither exists yet
+        {folder / "sub" / "new.svg", folder / "sublink" / "new.svg", true},
+        {folder / "new.svg", folder / "sub" / "new.svg", false},
+        {galaxy, folder / "new.svg", false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(SameFile(rows[i].a, rows[i].b), rows[i].same) << "row " << i;
+    }
+}
+
+} // namespace
+} // namespace host

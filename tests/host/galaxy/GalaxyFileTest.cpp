@@ -1,0 +1,440 @@
+// GalaxyFileTest.cpp - galaxy files: every kind of bad input with its one message, and saving that loads back.
+#include "galaxy/GalaxyFile.h"
+#include "files/OutputFile.h"
+
+#include "host/HostTestSupport.h"
+#include "galaxy/DemoGalaxy.h"
+#include "galaxy/GalaxyGenerator.h"
+#include "cli/CommandRuns.h"
+#include "answer/OrderChecker.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
+#include <vector>
+
+namespace host {
+namespace {
+
+using nlohmann::json;
+
+std::string MessageOf(const std::function<void()>& load) {
+    try {
+        load();
+    } catch (const GalaxyError& error) {
+        return error.what();
+    } catch (const OutputError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+/// The small galaxy, changed by `edit`, loaded as "galaxy.json": its message, or "(accepted)".
+std::string LoadEdited(const std::function<void(json&)>& edit) {
+    json document = json::parse(test::kSmallGalaxyJson);
+    edit(document);
+    const std::string text = document.dump();
+    return MessageOf([&] { ParseGalaxyJson(text, "galaxy.json"); });
+}
+
+struct BadEdit {
+    const char* what;
+    std::function<void(json&)> edit;
+    const char* message;
+};
+
+class GalaxyFileTest : public ::testing::Test {
+protected:
+    GalaxyFileTest() {
+        directory = std::filesystem::temp_directory_path() /
+                    ("tarvenix-galaxy-file-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+    }
+    ~GalaxyFileTest() override { std::filesystem::remove_all(directory); }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(GalaxyFileTest, SmallGalaxyLoadsInFileOrder) {
+    const Galaxy galaxy = test::SmallGalaxy();
+    EXPECT_EQ("Demo Cluster", galaxy.Game());
+    EXPECT_EQ(42, galaxy.Turn());
+    EXPECT_EQ(6, galaxy.PlanetCount());
+    EXPECT_EQ("New Hope", galaxy.PlanetAt(4).name);
+    EXPECT_EQ("", galaxy.PlanetAt(5).owner); // owner absent
+    EXPECT_EQ(7, galaxy.SelectedGroup().number);
+    EXPECT_EQ(7U, galaxy.Groups().size());
+}
+
+TEST_F(GalaxyFileTest, MalformedJsonError) {
+    const std::string message = MessageOf([] { ParseGalaxyJson("{\"game\": \"x\",\n  \"turn\": }", "galaxy.json"); });
+    EXPECT_EQ(0U, message.find("galaxy.json: malformed JSON: parse error at line 2, column 11:")) << message;
+    EXPECT_EQ(std::string::npos, message.find("json.exception")) << message;
+}
+
+TEST_F(GalaxyFileTest, EmptyTextError) {
+    const std::string message = MessageOf([] { ParseGalaxyJson("", "galaxy.json"); });
+    EXPECT_EQ(0U, message.find("galaxy.json: malformed JSON: ")) << message;
+}
+
+TEST_F(GalaxyFileTest, EachBadEntryGetsOneMessageNamingFileAndEntry) {
+    const std::vector<BadEdit> rows = {
+        {"not an object", [](json& d) { d = json::array(); }, "galaxy.json: the galaxy must be a JSON object"},
+        {"missing array", [](json& d) { d.erase("planets"); }, "galaxy.json: missing field \"planets\""},
+        {"mistyped array", [](json& d) { d["races"] = "Vexari"; }, "galaxy.json: field \"races\" must be an array"},
+        {"mistyped game", [](json& d) { d["game"] = 5; }, "galaxy.json: field \"game\" must be a text"},
+        {"text turn", [](json& d) { d["turn"] = "42"; }, "galaxy.json: field \"turn\" must be a whole number"},
+        {"missing selection", [](json& d) { d.erase("selection"); }, "galaxy.json: missing field \"selection\""},
+        {"entry not object", [](json& d) { d["planets"][0] = 5; }, "galaxy.json: planets[0]: must be an object"},
+        {"missing x", [](json& d) { d["planets"][1].erase("x"); }, "galaxy.json: planets[1]: missing field \"x\""},
+        {"text x", [](json& d) { d["planets"][1]["x"] = "3"; },
+         "galaxy.json: planets[1]: field \"x\" must be a number"},
+        {"boolean speed", [](json& d) { d["groups"][0]["speed"] = true; },
+         "galaxy.json: groups[0]: field \"speed\" must be a number"},
+        {"fractional count", [](json& d) { d["groups"][2]["count"] = 1.5; },
+         "galaxy.json: groups[2]: field \"count\" must be a whole number"},
+        {"huge number", [](json& d) { d["groups"][1]["number"] = 3000000000LL; },
+         "galaxy.json: groups[1]: field \"number\" is out of range"},
+        {"missing fleet", [](json& d) { d["groups"][6].erase("fleet"); },
+         "galaxy.json: groups[6]: missing field \"fleet\""},
+        {"null owner", [](json& d) { d["planets"][0]["owner"] = nullptr; },
+         "galaxy.json: planets[0]: field \"owner\" must be a text"},
+        {"unknown owner", [](json& d) { d["planets"][2]["owner"] = "Nobody"; },
+         "galaxy.json: planets[2]: unknown owner race \"Nobody\""},
+        {"unknown planet", [](json& d) { d["groups"][3]["planet"] = 99; }, "galaxy.json: groups[3]: unknown planet 99"},
+        {"planet zero", [](json& d) { d["groups"][3]["planet"] = 0; }, "galaxy.json: groups[3]: unknown planet 0"},
+        {"unknown from", [](json& d) { d["groups"][2]["from"] = 7; }, "galaxy.json: groups[2]: unknown from planet 7"},
+        {"negative from", [](json& d) { d["groups"][2]["from"] = -1; },
+         "galaxy.json: groups[2]: unknown from planet -1"},
+        {"unknown group race", [](json& d) { d["groups"][0]["race"] = "Nobody"; },
+         "galaxy.json: groups[0]: unknown race \"Nobody\""},
+        {"type of another race", [](json& d) { d["groups"][0]["type"] = "Drone"; },
+         "galaxy.json: groups[0]: unknown ship type \"Drone\" of race \"Vexari\""},
+        {"unknown type race", [](json& d) { d["shipTypes"][1]["race"] = "Nobody"; },
+         "galaxy.json: shipTypes[1]: unknown race \"Nobody\""},
+        {"unknown selection", [](json& d) { d["selection"] = 8; }, "galaxy.json: selection: unknown group 8"},
+        {"duplicate group number", [](json& d) { d["groups"][4]["number"] = 3; },
+         "galaxy.json: groups[4]: duplicate group number 3"},
+        {"duplicate race", [](json& d) { d["races"][3]["name"] = "Zorgon"; },
+         "galaxy.json: races[3]: duplicate race name \"Zorgon\""},
+        {"duplicate planet", [](json& d) { d["planets"][5]["name"] = "Aster"; },
+         "galaxy.json: planets[5]: duplicate planet name \"Aster\""},
+        {"duplicate type in race", [](json& d) { d["shipTypes"][1]["name"] = "Courier"; },
+         "galaxy.json: shipTypes[1]: duplicate ship type \"Courier\" of race \"Vexari\""},
+        {"empty race name", [](json& d) { d["races"][3]["name"] = ""; }, "galaxy.json: races[3]: race name is empty"},
+        {"empty planet name", [](json& d) { d["planets"][3]["name"] = ""; },
+         "galaxy.json: planets[3]: planet name is empty"},
+        {"negative speed", [](json& d) { d["groups"][1]["speed"] = -0.5; },
+         "galaxy.json: groups[1]: speed is negative"},
+        {"negative count", [](json& d) { d["groups"][1]["count"] = -1; },
+         "galaxy.json: groups[1]: count is negative"},
+        {"group number zero", [](json& d) { d["groups"][1]["number"] = 0; },
+         "galaxy.json: groups[1]: group number 0 is not positive"},
+        {"negative tech", [](json& d) { d["races"][0]["drivesTech"] = -1; },
+         "galaxy.json: races[0]: drivesTech is negative"},
+        {"negative shields", [](json& d) { d["shipTypes"][2]["shields"] = -4; },
+         "galaxy.json: shipTypes[2]: shields is negative"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].message, LoadEdited(rows[i].edit)) << "row " << i << ": " << rows[i].what;
+    }
+}
+
+TEST_F(GalaxyFileTest, MeaningfulValuesAreAccepted) {
+    const std::vector<std::function<void(json&)>> rows = {
+        [](json& d) { d["planets"][0]["x"] = -1e6; },                       // coordinates may be negative
+        [](json& d) { d["groups"][0]["speed"] = 0; },                         // a group that cannot move
+        [](json& d) { d["groups"][0]["count"] = 0; },                         // an emptied group
+        [](json& d) { d["planets"][2].erase("owner"); },                      // owner absent
+        [](json& d) { d["extra"] = {1, 2}; },                                 // unknown keys
+        [](json& d) { d["groups"][2]["from"] = 1; },                          // in flight from its own target
+        [](json& d) { d["groups"][0]["fleet"] = "Home Guard"; },              // fleets are shared
+        [](json& d) { d["groups"][0]["number"] = 2147483647; d["selection"] = 2147483647; }, // the largest
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ("(accepted)", LoadEdited(rows[i])) << "row " << i;
+    }
+}
+
+TEST_F(GalaxyFileTest, NonFiniteCoordinateError) {
+    // JSON has no infinity; a number too large for a double is where one would come from.
+    std::string text(test::kSmallGalaxyJson);
+    text.replace(text.find("\"x\": 10,"), 8, "\"x\": 1e999,");
+    EXPECT_EQ("galaxy.json: malformed JSON: number overflow parsing '1e999'",
+              MessageOf([&] { ParseGalaxyJson(text, "galaxy.json"); }));
+}
+
+TEST_F(GalaxyFileTest, MissingFileError) {
+    const std::filesystem::path path = directory / "missing.json";
+    EXPECT_EQ(path.string() + ": cannot read the file: No such file or directory",
+              MessageOf([&] { LoadGalaxyFile(path); }));
+}
+
+TEST_F(GalaxyFileTest, DirectoryError) {
+    EXPECT_EQ(directory.string() + ": cannot read the file: it is a directory",
+              MessageOf([&] { LoadGalaxyFile(directory); }));
+}
+
+TEST_F(GalaxyFileTest, FileMessagesNameThePathAsGiven) {
+    const std::filesystem::path path = directory / "bad.json";
+    std::ofstream(path) << "[]";
+    EXPECT_EQ(path.string() + ": the galaxy must be a JSON object", MessageOf([&] { LoadGalaxyFile(path); }));
+}
+
+TEST_F(GalaxyFileTest, SavedGalaxyLoadsBackWithOrdersApplied) {
+    Galaxy galaxy = test::SmallGalaxy();
+    OrderChecker checker(galaxy);
+    ASSERT_TRUE(checker.CheckAndApply("7 #2 1", "Vexari").accepted);
+    const std::filesystem::path path = directory / "saved.json";
+    SaveGalaxyFile(galaxy, path);
+
+    const Galaxy loaded = LoadGalaxyFile(path);
+    EXPECT_EQ(GalaxyToJson(galaxy), GalaxyToJson(loaded));
+    ASSERT_NE(nullptr, loaded.FindGroup(21));
+    EXPECT_EQ(1, loaded.FindGroup(21)->from);
+    EXPECT_EQ(11, loaded.FindGroup(7)->count);
+    EXPECT_EQ(22.36, loaded.FindGroup(7)->speed);
+    EXPECT_EQ(100.25, loaded.PlanetAt(6).x);
+}
+
+TEST_F(GalaxyFileTest, SaveToUnwritablePathError) {
+    const Galaxy galaxy = test::SmallGalaxy();
+    const std::filesystem::path path = directory / "no-such-dir" / "saved.json";
+    EXPECT_EQ("cannot write galaxy file '" + path.string() + "': No such file or directory",
+              MessageOf([&] { SaveGalaxyFile(galaxy, path); }));
+}
+
+/// What the load kept, built the plain way: the whole document parsed, then each field
+/// taken with the JSON library's own conversions. The streaming load must give the same.
+GalaxyContent ContentFromParsedDocument(std::string_view text) {
+    const json document = json::parse(text.begin(), text.end());
+    GalaxyContent content;
+    content.game = document["game"];
+    content.turn = document["turn"];
+    for (const json& race : document["races"]) {
+        content.races.push_back(Race{race["name"], race["drivesTech"]});
+    }
+    for (const json& planet : document["planets"]) {
+        content.planets.push_back(Planet{planet["name"], planet["x"], planet["y"], planet.value("owner", "")});
+    }
+    for (const json& type : document["shipTypes"]) {
+        content.shipTypes.push_back(ShipType{type["race"], type["name"], type["drives"], type["weapons"],
+                                             type["ammo"], type["cargo"], type["shields"]});
+    }
+    for (const json& group : document["groups"]) {
+        content.groups.push_back(Group{group["number"], group["race"], group["type"], group["planet"],
+                                       group["count"], group["speed"], group["from"], group["fleet"]});
+    }
+    content.selection = document["selection"];
+    return content;
+}
+
+// Numbers at the edges of what the parser turns into doubles, and keys given twice.
+// The saved text shows every double bit for bit (its shortest exact form, signed zero kept).
+constexpr std::string_view kEdgeNumbersGalaxy = R"({"game": "Edges", "turn": 1, "turn": 2,
+  "races": [{"name": "R", "drivesTech": 18446744073709551615},
+            {"name": "S", "drivesTech": 18446744073709551616},
+            {"name": "T", "drivesTech": 1.7976931348623157e308, "drivesTech": 0.1}],
+  "planets": [{"name": "Lost", "x": 1, "y": 1}],
+  "planets": [{"name": "A", "x": -0, "y": -0.0, "owner": "R"},
+              {"name": "B", "x": 5e-324, "y": 1e-400, "x": 2.2250738585072011e-308},
+              {"name": "C", "x": -9223372036854775808, "y": 1e150, "extra": {"x": "no"}},
+              {"name": "D", "x": 0.30000000000000004, "y": -1e150, "unknown": [[[]]]}],
+  "shipTypes": [{"race": "R", "name": "Courier", "drives": 1E2, "weapons": 0e0, "ammo": 4.9e-324,
+                 "cargo": 9007199254740993, "shields": 123456789012345678901234567890}],
+  "groups": [{"number": 1, "race": "R", "type": "Courier", "planet": 4, "count": 2147483647,
+              "speed": 22.36, "from": 0, "fleet": ""}],
+  "selection": 1})";
+
+TEST_F(GalaxyFileTest, StreamedLoadKeepsEveryValueAsAParsedDocumentGivesIt) {
+    const std::vector<std::pair<std::string, std::string>> texts = {
+        {"small", std::string(test::kSmallGalaxyJson)},
+        {"demo", std::string(DemoGalaxyJson())},
+        {"edges", std::string(kEdgeNumbersGalaxy)},
+        {"generated 1", GenerateGalaxyJson({300, 3, 700, 1})},
+        {"generated 2", GenerateGalaxyJson({2000, 5, 100, 77})},
+    };
+    for (const auto& [what, text] : texts) {
+        const Galaxy streamed = ParseGalaxyJson(text, what);
+        EXPECT_EQ(GalaxyContentToJson(ContentFromParsedDocument(text)), GalaxyToJson(streamed)) << what;
+        // From a file the load reads chunk by chunk; the result is the same.
+        const std::filesystem::path path = directory / "streamed.json";
+        std::ofstream(path, std::ios::binary) << text;
+        EXPECT_EQ(GalaxyToJson(streamed), GalaxyToJson(LoadGalaxyFile(path))) << what;
+    }
+}
+
+TEST_F(GalaxyFileTest, FaultsAreJudgedAsInTheWholeDocumentWhereverTheySit) {
+    struct Row {
+        const char* what;
+        std::string text;
+        const char* message;
+    };
+    const std::string small(test::kSmallGalaxyJson);
+    auto replaced = [&small](std::string_view from, std::string_view to) {
+        std::string text = small;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::vector<Row> rows = {
+        {"syntax error after a bad entry", replaced("\"x\": 3,", "\"x\": \"3\",").substr(0, small.size() - 2),
+         "galaxy.json: malformed JSON: parse error"},
+        {"later array judged after earlier one", "{\"groups\": [5], \"planets\": [7], \"game\": \"g\", \"turn\": 1}",
+         "galaxy.json: missing field \"races\""},
+        {"planets before groups whatever the file order",
+         R"({"game": "g", "turn": 1, "races": [], "groups": [5], "planets": [{"name": "A"}], "shipTypes": []})",
+         "galaxy.json: planets[0]: missing field \"x\""},
+        {"first bad entry of an array", replaced("\"x\": 3,", "\"x\": [3],"),
+         "galaxy.json: planets[1]: field \"x\" must be a number"},
+        {"last of a repeated key counts", replaced("\"turn\": 42,", "\"turn\": 42, \"turn\": \"late\","),
+         "galaxy.json: field \"turn\" must be a whole number"},
+        {"repeated array replaces", replaced("\"selection\": 7", "\"selection\": 7, \"races\": 4"),
+         "galaxy.json: field \"races\" must be an array"},
+        {"game before turn", R"({"turn": null, "game": {}})", "galaxy.json: field \"game\" must be a text"},
+        {"field checks in field order", replaced("\"x\": 3, \"y\": 4,", "\"y\": true,"),
+         "galaxy.json: planets[1]: missing field \"x\""},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string message = MessageOf([&] { ParseGalaxyJson(rows[i].text, "galaxy.json"); });
+        EXPECT_EQ(0U, message.find(rows[i].message)) << "row " << i << ": " << rows[i].what << "\n" << message;
+    }
+}
+
+/// One bad galaxy file: how it is made in the test's folder, and how its message begins after "<path>: ".
+struct BadFile {
+    const char* what;
+    std::function<std::filesystem::path(const std::filesystem::path& folder)> make;
+    std::string messageStart;
+};
+
+std::filesystem::path Written(const std::filesystem::path& path, std::string_view text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string SmallWith(std::string_view from, std::string_view to) {
+    std::string text(test::kSmallGalaxyJson);
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
+    const std::string deep(200000, '[');
+    const std::vector<BadFile> rows = {
+        {"missing", [](const auto& f) { return f / "missing.json"; }, "cannot read the file: No such file or directory"},
+        {"directory", [](const auto& f) { return f; }, "cannot read the file: it is a directory"},
+#if !defined(_WIN32)
+        {"FIFO without writer",
+         [](const auto& f) {
+             const auto path = f / "fifo";
+             EXPECT_EQ(0, ::mkfifo(path.c_str(), 0600));
+             return path;
+         },
+         "cannot read the file: it is not a regular file"},
+        {"endless device", [](const auto&) { return std::filesystem::path("/dev/zero"); },
+         "cannot read the file: it is not a regular file"},
+#endif
+        {"over the size limit",
+         [](const auto& f) {
+             const auto path = Written(f / "huge.json", "{");
+             std::filesystem::resize_file(path, kMaxGalaxyFileBytes + 1); // sparse: no disk used
+             return path;
+         },
+         "cannot read the file: it is larger than the limit of 256 MiB"},
+        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); }, "malformed JSON: parse error at line 1"},
+        {"binary",
+         [](const auto& f) {
+             std::string bytes;
+             for (int b = 255; b >= 0; --b) {
+                 bytes += static_cast<char>(b);
+             }
+             return Written(f / "binary.json", bytes);
+         },
+         "malformed JSON: parse error at line 1, column 1"},
+        {"deeply nested, unterminated", [&deep](const auto& f) { return Written(f / "deep.json", deep); },
+         "malformed JSON: parse error"},
+        {"deeply nested galaxy", [&deep](const auto& f) { return Written(f / "deep2.json", deep + std::string(deep.size(), ']')); },
+         "the galaxy must be a JSON object"},
+        {"duplicate planet name",
+         [](const auto& f) { return Written(f / "dup.json", SmallWith("\"Far\"", "\"Cyne\"")); },
+         "planets[5]: duplicate planet name \"Cyne\""},
+        {"control characters in a name",
+         [](const auto& f) {
+             return Written(f / "ctl.json", SmallWith("\"owner\": \"\"", R"("owner": "Vex\n\u001b[2J\u009b\\")"));
+         },
+         R"(planets[2]: unknown owner race "Vex\u000a\u001b[2J\u009b\\")"},
+        // A find of the galaxy file fuzzer: a line break in a group's race split the message.
+        {"line break in a group's race",
+         [](const auto& f) {
+             return Written(f / "race.json", SmallWith(R"("number": 7, "race": "Vexari")", R"("number": 7, "race": "Vex\n")"));
+         },
+         R"(groups[0]: unknown race "Vex\u000a")"},
+        {"coordinate too large", [](const auto& f) { return Written(f / "far.json", SmallWith("\"x\": 3,", "\"x\": -1.7e308,")); },
+         "planets[1]: field \"x\" is out of range"},
+        {"coordinate over the bound", [](const auto& f) { return Written(f / "far2.json", SmallWith("\"y\": 4,", "\"y\": 1.0000000000000001e150,")); },
+         "planets[1]: field \"y\" is out of range"},
+        {"infinite number", [](const auto& f) { return Written(f / "inf.json", SmallWith("\"x\": 3,", "\"x\": 1e999,")); },
+         "malformed JSON: number overflow parsing '1e999'"},
+        {"NaN", [](const auto& f) { return Written(f / "nan.json", SmallWith("\"x\": 3,", "\"x\": NaN,")); },
+         "malformed JSON: parse error"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::filesystem::path path = rows[i].make(directory);
+        try {
+            LoadGalaxyFile(path);
+            ADD_FAILURE() << "row " << i << ": " << rows[i].what << " was accepted";
+        } catch (const GalaxyError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(0U, message.find(path.string() + ": " + rows[i].messageStart))
+                << "row " << i << ": " << rows[i].what << "\n" << message;
+            EXPECT_EQ(std::string::npos, message.find_first_of("\n\r\x1b")) << "row " << i << ": " << message;
+            EXPECT_EQ(kExitBadInput, ExitStatusOf(error)) << "row " << i;
+        }
+    }
+}
+
+TEST_F(GalaxyFileTest, DeepValuesUnderUnknownKeysAreIgnored) {
+    // Nested far deeper than any recursive parser's stack would allow.
+    const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
+    const std::string text = SmallWith("\"selection\": 7", "\"selection\": 7, \"notes\": " + deep);
+    EXPECT_EQ(7, LoadGalaxyFile(Written(directory / "deep.json", text)).SelectedGroup().number);
+}
+
+#if !defined(_WIN32)
+TEST_F(GalaxyFileTest, RunningOutOfMemoryIsBadInputNamingTheFile) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit this test sets";
+#else
+    // One name of 16 MiB, loaded where the address space has 12 MiB to spare.
+    const std::filesystem::path path =
+        Written(directory / "hungry.json", "{\"game\": \"" + std::string(16 * 1024 * 1024, 'a') + "\"}");
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (12U << 20);
+        const rlimit addressSpace{limit, limit};
+        ::setrlimit(RLIMIT_AS, &addressSpace);
+        const std::string message = MessageOf([&] { LoadGalaxyFile(path); });
+        ::_exit(message == path.string() + ": out of memory while loading the galaxy" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+#endif
+}
+#endif
+
+} // namespace
+} // namespace host

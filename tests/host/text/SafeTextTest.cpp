@@ -1,0 +1,38 @@
+// SafeTextTest.cpp - control characters and broken UTF-8 escaped, letters of any script kept.
+#include "text/SafeText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(SafeTextTest, EscapesControlsAndBrokenUtf8Only) {
+    struct Row {
+        std::string text;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"Brisk", "Brisk"},
+        {"", ""},
+        {"New Hope \\ #3", "New Hope \\ #3"},          // a backslash of the name stays as it is
+        {"Рассылка ✓ 🚀", "Рассылка ✓ 🚀"},             // two-, three- and four-byte letters pass
+        {"line\nbreak\r\ttab", "line\\nbreak\\r\\ttab"},
+        {"Brisk\x1b[2J", "Brisk\\x1b[2J"},              // the terminal never sees the escape
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"del\x7f", "del\\x7f"},
+        {"csi\xc2\x9b" "2J", "csi\\u009b2J"},           // U+009B, a C1 control
+        {"\xc2\xa0nbsp", "\xc2\xa0nbsp"},               // U+00A0 is a letter-like space, kept
+        {"bad\xff", "bad\\xff"},
+        {"cut\xd0", "cut\\xd0"},                        // a sequence cut short at the end
+        {"\xc0\xaf", "\\xc0\\xaf"},                     // an overlong '/'
+        {"\xed\xa0\x80", "\\xed\\xa0\\x80"},            // a UTF-16 surrogate
+        {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},   // above U+10FFFF
+        {"\xe2\x9c", "\\xe2\\x9c"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(host::EscapeControls(rows[i].text), rows[i].expected) << "row " << i;
+    }
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// RunReportTest.cpp - the report's table, counts, wording and JSON, from outcomes made by hand on the demo galaxy.
+#include "views/RunReport.h"
+
+#include "galaxy/DemoGalaxy.h"
+#include "galaxy/GalaxyFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host::OrderResult;
+using host::RunOutcome;
+
+constexpr std::int32_t kSelected = 7; // the demo galaxy's selection, in orbit of #1 Hearth
+
+OrderResult Accepted(std::string text, std::int32_t group, std::int32_t from, std::int32_t to) {
+    return {std::move(text), true, "", group, to, from, 0};
+}
+
+OrderResult Refused(std::string text, std::int32_t group, std::int32_t to, std::string reason) {
+    return {std::move(text), false, std::move(reason), group, to, 0, 0};
+}
+
+class RunReportTest : public ::testing::Test {
+protected:
+    host::Galaxy galaxy = host::ParseGalaxyJson(host::DemoGalaxyJson(), host::kDemoGalaxyName);
+
+    std::string Text(const RunOutcome& outcome) const {
+        std::ostringstream out;
+        host::WriteReportText(out, outcome, galaxy, kSelected);
+        return out.str();
+    }
+
+    static RunOutcome Planned(std::vector<OrderResult> orders) {
+        RunOutcome outcome;
+        outcome.orders = std::move(orders);
+        outcome.addRequests = 1;
+        outcome.queries = 6;
+        return outcome;
+    }
+};
+
+TEST_F(RunReportTest, ColumnsStayAlignedWhateverTheNumbersWidth) {
+    // Planet numbers past the galaxy's end print as numbers alone; widths from 1 to 5 digits.
+    const RunOutcome outcome = Planned({Accepted("7 #5 1", 7, 1, 5), Accepted("10002 #11817 1", 10002, 14, 11817),
+                                        Refused("7 #40 1", 7, 40, "planet 40 is out of reach"),
+                                        Accepted("18 #18 1", 18, 99999, 18)});
+    std::istringstream lines(Text(outcome));
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) {
+        rows.push_back(line);
+    }
+    // Orders:, the header, four orders, the summary.
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[1], "  Order           Result    From          To           Sent by");
+    EXPECT_EQ(rows[2], "  7 #5 1          accepted  #1 Hearth  -> #5 Brisk     group 7");
+    EXPECT_EQ(rows[3], "  10002 #11817 1  accepted  #14 Morrow -> #11817       relay group 10002");
+    EXPECT_EQ(rows[4], "  7 #40 1         refused   planet 40 is out of reach");
+    EXPECT_EQ(rows[5], "  18 #18 1        accepted  #99999     -> #18 Bramble  relay group 18");
+}
+
+TEST_F(RunReportTest, SummaryCountsInSingularAndPlural) {
+    struct Row {
+        std::vector<OrderResult> orders;
+        std::int64_t queries;
+        std::string summary;
+    };
+    const std::vector<Row> rows = {
+        {{}, 1, "Summary: 0 ships sent; 1 query answered; planning took 2.5 ms"},
+        {{Accepted("7 #5 1", 7, 1, 5)}, 2, "Summary: 1 ship sent; 2 queries answered; planning took 2.5 ms"},
+        {{Accepted("7 #14 1", 7, 1, 14), Accepted("18 #18 1", 18, 14, 18)}, 6,
+         "Summary: 2 ships sent, 1 of them sent on by a relay group (1 relay chain); 6 queries answered; planning took 2.5 ms"},
+        // The demo's plan: a chain of one relay and one of two.
+        {{Accepted("7 #14 1", 7, 1, 14), Accepted("18 #18 1", 18, 14, 18), Accepted("7 #13 1", 7, 1, 13),
+          Accepted("17 #16 1", 17, 13, 16), Accepted("22 #17 1", 22, 16, 17), Refused("9 #3 1", 9, 3, "not ours")},
+         176,
+         "Summary: 5 ships sent, 3 of them sent on by relay groups (2 relay chains); 176 queries answered; planning took 2.5 ms"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        RunOutcome outcome = Planned(rows[i].orders);
+        outcome.queries = rows[i].queries;
+        outcome.planMs = 2.45;
+        const std::string text = Text(outcome);
+        EXPECT_EQ(text.substr(text.rfind("Summary:")), rows[i].summary + "\n") << "row " << i;
+    }
+}
+
+TEST_F(RunReportTest, APlanWithoutOrdersSaysWhy) {
+    RunOutcome covered = Planned({});
+    RunOutcome cancelled;
+    cancelled.cancelPressed = true;
+    RunOutcome message;
+    message.messageBox = "Group is not on planet!!!";
+    const RunOutcome silent;
+
+    EXPECT_NE(Text(covered).find("The plan holds no orders: every planet within reach already holds a Long Courier "
+                                 "or an equivalent ship.\n"),
+              std::string::npos);
+    EXPECT_NE(Text(cancelled).find("Cancelled: nothing was sent.\n"), std::string::npos);
+    EXPECT_EQ(Text(message).rfind("Message box: Group is not on planet!!!  [OK]\n"
+                                  "The plan holds no orders: the plug-in showed the message above instead of planning.\n",
+                                  0),
+              0u);
+    EXPECT_EQ(host::NoOrdersReason(silent, galaxy), "the plug-in ended without sending a plan");
+    EXPECT_EQ(host::NoOrdersReason(Planned({Refused("7 #5", 0, 0, "malformed")}), galaxy), "");
+
+    // A selected group with no ship left.
+    host::GalaxyContent content = galaxy.Content();
+    for (host::Group& group : content.groups) {
+        group.count = group.number == kSelected ? 0 : group.count;
+    }
+    const host::Galaxy empty(content);
+    EXPECT_EQ(host::NoOrdersReason(covered, empty), "group 7 has no ship left to send");
+}
+
+TEST_F(RunReportTest, JsonOrdersSayWhereEachShipFliesAndWhetherItIsARelay) {
+    const RunOutcome outcome = Planned({Accepted("7 #14 1", 7, 1, 14), Accepted("18 #18 1", 18, 14, 18),
+                                        Refused("7 #40 1", 7, 40, "too far"), Refused("7 #5", 0, 0, "malformed")});
+    const host::OrderedJson report = host::ReportJson(outcome, kSelected);
+    EXPECT_EQ(host::ToJsonLine(report["orders"]),
+              "[{\"order\": \"7 #14 1\", \"accepted\": true, \"reason\": \"\", \"from\": 1, \"to\": 14, \"relay\": false}, "
+              "{\"order\": \"18 #18 1\", \"accepted\": true, \"reason\": \"\", \"from\": 14, \"to\": 18, \"relay\": true}, "
+              "{\"order\": \"7 #40 1\", \"accepted\": false, \"reason\": \"too far\", \"from\": null, \"to\": 40, "
+              "\"relay\": false}, "
+              "{\"order\": \"7 #5\", \"accepted\": false, \"reason\": \"malformed\", \"from\": null, \"to\": null, "
+              "\"relay\": false}]");
+    EXPECT_EQ(report["summary"]["relays"], 1);
+}
+
+} // namespace
