@@ -1,4 +1,4 @@
-// CommandLine.h - the host's three commands and their options, parsed from argv.
+// CommandLine.h - the command line read: which of the host's commands to run, with which options.
 //
 // Parsing checks everything it can before anything is loaded: an unknown
 // option, a missing or malformed value, or an option that the command does

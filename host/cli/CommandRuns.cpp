@@ -1,4 +1,4 @@
-// HostCommands.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
+// CommandRuns.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
 #include "cli/CommandRuns.h"
 
 #include "session/CallTrace.h"

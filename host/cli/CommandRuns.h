@@ -1,4 +1,4 @@
-// HostCommands.h - the host's three commands, each from parsed options to an exit status.
+// CommandRuns.h - each of the host's commands run, from its parsed options to an exit status.
 //
 // Exit statuses: 0 when the run ended as the plug-in meant (plan completed,
 // cancelled, or its message box shown), 2 for bad input, reported before any

@@ -1,4 +1,4 @@
-// DemoGalaxy.h - the built-in demo galaxy, compiled into the host from host/demo/DemoGalaxy.json.
+// DemoGalaxy.h - the built-in demo galaxy, compiled in from host/galaxy/demo/DemoGalaxy.json.
 //
 // Hand-made to show a relay dispatch well: the selected group of ten ships
 // reaches five free planets directly, three are covered already (a larger

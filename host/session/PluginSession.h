@@ -14,8 +14,8 @@
 #include "session/CallTrace.h"
 #include "galaxy/Galaxy.h"
 #include "json/JsonText.h"
-#include "answer/OrderChecker.h"
 #include "session/PluginModule.h"
+#include "session/RunOutcome.h"
 #include "answer/QueryAnswerer.h"
 #include "session/WorkerGate.h"
 
@@ -46,22 +46,6 @@ struct RunSettings {
     std::optional<std::int32_t> cancelAfterSteps;  // press Cancel after this many step messages
     bool waitForClick = false;                     // leave a message box for a person to close
     CallTrace* trace = nullptr;                    // not owned; null for no trace
-};
-
-struct RunOutcome {
-    std::string menuText;
-    std::int32_t menuItemId = 0;
-    std::vector<OrderResult> orders;        // every order of every "Add", as judged
-    std::optional<std::string> messageBox;  // the text of the plug-in's message box, if it showed one
-    bool cancelPressed = false;             // the host pressed the window's Cancel button
-    std::int32_t addRequests = 0;
-    std::int64_t queries = 0;               // callback calls other than "Add"
-    double planMs = 0.0;                    // from OnUserCommand until the window was gone
-
-    /// Cancel was pressed and nothing was submitted.
-    bool Cancelled() const { return cancelPressed && addRequests == 0; }
-    /// The plan completed, was cancelled, or the plug-in told the user why not.
-    bool EndedAsMeant() const { return addRequests > 0 || Cancelled() || messageBox.has_value(); }
 };
 
 class PluginSession {

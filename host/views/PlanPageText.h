@@ -1,4 +1,4 @@
-// PlanPageText.h - the plan page's HTML, style and script, compiled in from host/page/.
+// PlanPageText.h - the plan page's HTML, style and script, compiled in from host/views/page/.
 #pragma once
 
 #include <string_view>
