@@ -334,6 +334,7 @@ bool QueryAnswerer::Answer(CMapStringToString& request) {
         return AnswerRequest(request);
     } catch (...) {
         // The callback is called across the plug-in's boundary: nothing may escape it.
+        ++faults_;
         return false;
     }
 }

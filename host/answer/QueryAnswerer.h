@@ -31,6 +31,10 @@ public:
     /// written, or an "Add" was judged); false for an empty reply.
     bool Answer(CMapStringToString& request);
 
+    /// Requests whose answering failed on the host's side (out of memory, ...), each left with
+    /// an empty or part-written reply: counted, so that they do not pass for unknown requests.
+    std::int64_t Faults() const { return faults_; }
+
     /// Every order judged so far, over all "Add" requests, in order.
     const std::vector<OrderResult>& OrderResults() const { return orderResults_; }
 
@@ -42,6 +46,7 @@ private:
     std::vector<OrderResult> orderResults_;
     std::int32_t selectionId_ = 0;
     std::int32_t menuItemId_ = 51507;
+    std::int64_t faults_ = 0;
 };
 
 } // namespace host

@@ -230,6 +230,7 @@ RunOutcome PluginSession::RunCommand() {
     observer_ = nullptr;
 #endif
     outcome_.orders = answerer_.OrderResults();
+    outcome_.answerFaults += answerer_.Faults();
     return outcome_;
 }
 
@@ -362,7 +363,9 @@ void PluginSession::Answer(CMapStringToString& request) {
             settings_.trace->Record(thread, request);
         }
     } catch (...) {
-        // Nothing may unwind into the plug-in; an unanswered request reads as empty there.
+        // Nothing may unwind into the plug-in; an unanswered request reads as empty there,
+        // and the run's summary tells the fault from an unknown request.
+        ++outcome_.answerFaults;
     }
 }
 

@@ -21,6 +21,8 @@ struct RunOutcome {
     bool cancelPressed = false;             // the host pressed the window's Cancel button
     std::int32_t addRequests = 0;
     std::int64_t queries = 0;               // callback calls other than "Add"
+    std::int64_t answerFaults = 0;          // calls whose answering failed in the host (out of memory,
+                                            // a trace line not written), each reply left as it was
     double planMs = 0.0;                    // from OnUserCommand until the window was gone
 
     /// Cancel was pressed and nothing was submitted.

@@ -112,8 +112,12 @@ std::string SummaryLine(const PlanSummary& summary) {
                 (summary.relays == 1 ? "a relay group" : "relay groups") + " (" +
                 CountedText(summary.relayChains, "relay chain", "relay chains") + ")";
     }
-    return line + "; " + CountedText(summary.queries, "query answered", "queries answered") + "; planning took " +
-           FixedText(summary.planMs, 1) + " ms";
+    line += "; " + CountedText(summary.queries, "query answered", "queries answered");
+    if (summary.answerFaults > 0) {
+        line += "; " + CountedText(summary.answerFaults, "fault in the host's answering",
+                                   "faults in the host's answering");
+    }
+    return line + "; planning took " + FixedText(summary.planMs, 1) + " ms";
 }
 
 } // namespace
@@ -142,6 +146,7 @@ PlanSummary Summarize(const RunOutcome& outcome, std::int32_t selectedGroup) {
         }
     }
     summary.queries = outcome.queries;
+    summary.answerFaults = outcome.answerFaults;
     summary.planMs = outcome.planMs;
     return summary;
 }
@@ -166,6 +171,7 @@ OrderedJson ReportJson(const RunOutcome& outcome, std::int32_t selectedGroup) {
     report["summary"] = {{"ships_sent", summary.shipsSent},
                          {"relays", summary.relays},
                          {"queries", summary.queries},
+                         {"answer_faults", summary.answerFaults},
                          {"plan_ms", RoundedMs(summary.planMs)}};
     return report;
 }

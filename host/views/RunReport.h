@@ -22,6 +22,7 @@ struct PlanSummary {
     std::int32_t relays = 0;
     std::int32_t relayChains = 0;
     std::int64_t queries = 0;
+    std::int64_t answerFaults = 0;
     double planMs = 0.0;
 };
 
@@ -30,7 +31,8 @@ std::string CountedText(std::int64_t count, const std::string& one, const std::s
 
 PlanSummary Summarize(const RunOutcome& outcome, std::int32_t selectedGroup);
 
-/// The --json object: {"orders": [...], "message_box": ..., "cancelled": ..., "summary": {...}};
+/// The --json object: {"orders": [...], "message_box": ..., "cancelled": ..., "summary": {...}},
+/// the summary {"ships_sent", "relays", "queries", "answer_faults", "plan_ms"};
 /// each order {"order", "accepted", "reason", "from", "to", "relay"}, planets as numbers or null.
 OrderedJson ReportJson(const RunOutcome& outcome, std::int32_t selectedGroup);
 

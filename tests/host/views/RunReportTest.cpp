@@ -68,6 +68,7 @@ TEST_F(RunReportTest, SummaryCountsInSingularAndPlural) {
         std::vector<OrderResult> orders;
         std::int64_t queries;
         std::string summary;
+        std::int64_t answerFaults = 0;
     };
     const std::vector<Row> rows = {
         {{}, 1, "Summary: 0 ships sent; 1 query answered; planning took 2.5 ms"},
@@ -79,10 +80,14 @@ TEST_F(RunReportTest, SummaryCountsInSingularAndPlural) {
           Accepted("17 #16 1", 17, 13, 16), Accepted("22 #17 1", 22, 16, 17), Refused("9 #3 1", 9, 3, "not ours")},
          176,
          "Summary: 5 ships sent, 3 of them sent on by relay groups (2 relay chains); 176 queries answered; planning took 2.5 ms"},
+        // Faults in the host's answering are named only when there were some.
+        {{}, 3, "Summary: 0 ships sent; 3 queries answered; 1 fault in the host's answering; planning took 2.5 ms", 1},
+        {{}, 3, "Summary: 0 ships sent; 3 queries answered; 4 faults in the host's answering; planning took 2.5 ms", 4},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         RunOutcome outcome = Planned(rows[i].orders);
         outcome.queries = rows[i].queries;
+        outcome.answerFaults = rows[i].answerFaults;
         outcome.planMs = 2.45;
         const std::string text = Text(outcome);
         EXPECT_EQ(text.substr(text.rfind("Summary:")), rows[i].summary + "\n") << "row " << i;
@@ -129,6 +134,7 @@ TEST_F(RunReportTest, JsonOrdersSayWhereEachShipFliesAndWhetherItIsARelay) {
               "{\"order\": \"7 #5\", \"accepted\": false, \"reason\": \"malformed\", \"from\": null, \"to\": null, "
               "\"relay\": false}]");
     EXPECT_EQ(report["summary"]["relays"], 1);
+    EXPECT_EQ(report["summary"]["answer_faults"], 0);
 }
 
 } // namespace
