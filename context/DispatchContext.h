@@ -6,9 +6,9 @@
 // texts, its orders list and its set; it does not own the dialog that
 // `progressDialog` points at (that dialog owns the context).
 //
-// Threads: the host's thread binds and fills the context before a worker
-// exists; while the worker runs it is the only caller of the channel, and the
-// only field both threads touch is `stopRequested`. No lock is taken.
+// [ui thread] Binds and fills the context before a worker exists.
+// [worker] While it runs, the only caller of the channel. The only field both
+// threads touch is `stopRequested`; no lock is taken.
 //
 // The group lookups are declared here, as members, and defined beside their
 // only user in relay/.

@@ -7,7 +7,7 @@
 // free function is an alias of it, so both names reach the same code. On
 // Windows the .def file gives the decorated names.
 //
-// [host thread] Every export runs on the host's user-interface thread.
+// [ui thread] Every export: the host calls them all on its user-interface thread.
 #include "plugin/PluginApp.h"
 #include "plugin/PluginInstance.h"
 #include "platform/CMapStringToString.h"

@@ -3,8 +3,9 @@
 // There is one PluginApp, a static object of the module (PluginInstance.h),
 // constructed when the host loads the library and destroyed when it unloads
 // it. It owns the progress window object `dialog`, which owns the run's
-// DispatchContext; all three live as long as the library. Every operation runs
-// on the host's thread, inside an export that has made the plug-in's module
+// DispatchContext; all three live as long as the library.
+//
+// [ui thread] Every member, inside an export that has made the plug-in's module
 // current, so strings and the dialog template come from the plug-in.
 #pragma once
 

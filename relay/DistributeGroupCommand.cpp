@@ -1,6 +1,6 @@
 // DistributeGroupCommand.cpp - PluginApp::OnUserCommand: the Distribute Group command, up to the open window.
 //
-// [host thread] Every query here is a synchronous call of the host on its own
+// [ui thread] Every query here is a synchronous call of the host on its own
 // thread, made while no worker exists: the dialog is idle before the context is
 // touched, and the worker starts only once the window is created at the end.
 #include "plugin/PluginApp.h"

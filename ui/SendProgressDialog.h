@@ -13,8 +13,7 @@
 // `context.progressDialog`, which is set before the worker starts and cleared
 // only after it has ended.
 //
-// Threads: every member runs on the thread that owns the window (the host's
-// user-interface thread) and checks it.
+// [ui thread] Every member: the window's thread, which each member checks.
 #pragma once
 
 #include "context/DispatchContext.h"

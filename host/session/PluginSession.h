@@ -59,8 +59,8 @@ public:
 
     /// [any thread] Answers one request of the plug-in in place.
     void Answer(CMapStringToString& request);
-    /// [ui] Records the plug-in's message box; elsewhere than on Windows also dismisses it with OK
-    /// (on Windows the desktop observer presses OK, unless a person is to click it).
+    /// [ui thread] Records the plug-in's message box; elsewhere than on Windows also dismisses
+    /// it with OK (on Windows the desktop observer presses OK, unless a person is to click it).
     int PresentMessageBox(const char* text);
 
 private:

@@ -7,8 +7,9 @@
 // standard output and any redirected output stay clean. The line is redrawn
 // in place and never reaches the terminal's last column, so the terminal
 // never wraps it and no stale copy is left behind, in any language: widths
-// are counted in display columns, not bytes. Used on the host's thread, which
-// owns the window, while the message loop runs.
+// are counted in display columns, not bytes.
+//
+// [ui thread] Used while the message loop runs, on the thread that owns the window.
 #pragma once
 
 #include "platform/Window.h"

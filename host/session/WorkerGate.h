@@ -25,7 +25,8 @@ namespace host {
 
 class WorkerGate {
 public:
-    /// [ui] A gate for the calling thread's message loop; `holdWorkers` false lets every call through.
+    /// [ui thread] A gate for the calling thread's message loop; `holdWorkers` false lets every
+    /// call through.
     explicit WorkerGate(bool holdWorkers);
     WorkerGate(const WorkerGate&) = delete;
     WorkerGate& operator=(const WorkerGate&) = delete;
@@ -40,13 +41,14 @@ public:
     /// [worker] End of an answer: once a press has begun, waits until the worker's priority rose.
     void Leave();
 
-    /// [ui] The loop took a catch-up message and lets its worker go on.
+    /// [ui thread] The loop took a catch-up message and lets its worker go on.
     void Release(const MSG& catchUp);
-    /// [ui] Cancel is about to be pressed: workers in or entering the callback wait for its effect.
+    /// [ui thread] Cancel is about to be pressed: workers in or entering the callback wait for
+    /// its effect.
     void BeginPress();
-    /// [ui] As BeginPress, but only when no worker is inside the callback; false otherwise.
+    /// [ui thread] As BeginPress, but only when no worker is inside the callback; false otherwise.
     bool BeginPressWhileNoneInside();
-    /// [ui] The loop is over: nothing is held any more, whatever comes.
+    /// [ui thread] The loop is over: nothing is held any more, whatever comes.
     void Open();
 
 private:
