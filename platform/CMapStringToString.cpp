@@ -207,10 +207,10 @@ POSITION CMapStringToString::GetStartPosition() const {
 }
 
 void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& value) const {
-    std::string_view keyText;
-    std::string_view valueText;
-    GetNextEntry(pos, keyText, valueText);
-    key = CString(keyText);
-    value = CString(valueText);
+    assert(pos != nullptr && "GetNextAssoc needs a position");
+    const auto* entry = reinterpret_cast<const Assoc*>(pos);
+    key = CString(std::string_view(entry->key));
+    value = entry->value;
+    pos = reinterpret_cast<POSITION>(entry->later);
 }
 

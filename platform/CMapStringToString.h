@@ -24,7 +24,6 @@
 #include "platform/FrameworkApi.h"
 #include "platform/WinTypes.h"
 
-#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -54,16 +53,6 @@ public:
     /// Walks the entries: GetStartPosition, then GetNextAssoc until null.
     POSITION GetStartPosition() const;
     void GetNextAssoc(POSITION& pos, CString& key, CString& value) const;
-    /// The same step with the entry's texts seen in place rather than copied, valid until
-    /// the entry changes: for the host, which reads whole answers for its trace, and inline
-    /// for it, a step for every entry of every answer.
-    void GetNextEntry(POSITION& pos, std::string_view& key, std::string_view& value) const {
-        assert(pos != nullptr && "GetNextAssoc needs a position");
-        const auto* entry = reinterpret_cast<const Assoc*>(pos);
-        key = entry->key;
-        value = entry->value.view();
-        pos = reinterpret_cast<POSITION>(entry->later);
-    }
 
 private:
     struct Assoc {

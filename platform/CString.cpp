@@ -7,8 +7,6 @@
 
 CString::CString(const char* text) : text_(text == nullptr ? "" : text) {}
 
-CString::CString(std::string_view text) : text_(text) {}
-
 CString& CString::operator=(const char* text) {
     text_.assign(text == nullptr ? "" : text);
     return *this;

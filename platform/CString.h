@@ -15,7 +15,7 @@ class TARVENIX_FRAMEWORK_API CString {
 public:
     CString() = default;
     CString(const char* text); // NOLINT(google-explicit-constructor): framework texts convert freely
-    explicit CString(std::string_view text);
+    explicit CString(std::string_view text) : text_(text) {}
 
     CString& operator=(const char* text);
     CString& operator+=(char ch);

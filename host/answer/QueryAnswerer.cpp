@@ -122,27 +122,6 @@ bool AnswerSelection(const Galaxy& galaxy, const Query& query, std::int32_t sele
     return true;
 }
 
-/// 1..count in the order of their decimal texts: 1, 10, 100, ..., 11, ..., 2, 20, ...
-/// Each one is the one before with a digit added (a 0) if that is still in range, else
-/// with its last digit raised, after dropping the digits that cannot be raised.
-std::vector<std::int32_t> IndicesInTextOrder(std::int32_t count) {
-    std::vector<std::int32_t> indices(static_cast<std::size_t>(std::max(count, 0)));
-    const std::int32_t mostBeforeAZero = count / 10;
-    std::int32_t at = 1;
-    for (std::int32_t& index : indices) {
-        index = at;
-        if (at <= mostBeforeAZero) {
-            at *= 10;
-            continue;
-        }
-        while (at % 10 == 9 || at == count) {
-            at /= 10;
-        }
-        ++at;
-    }
-    return indices;
-}
-
 bool AnswerPlanetsAndRange(const Galaxy& galaxy, const Query& query, CMapStringToString& reply) {
     if (query.count != 4) {
         return false;
@@ -157,21 +136,12 @@ bool AnswerPlanetsAndRange(const Galaxy& galaxy, const Query& query, CMapStringT
     galaxy.PlanetsWithinRange(*a, *range, found);
     const Galaxy::PlanetPlace placeA = PlaceOf(galaxy, *a);
     const Galaxy::PlanetPlace placeB = PlaceOf(galaxy, *b);
-    // Added in the order of the keys ("Angle.1", "Angle.10", ..., "Count", "Planet.1", ...),
-    // which is the order a trace writes them in.
-    const auto count = static_cast<std::int32_t>(found.size());
-    const std::vector<std::int32_t> indices = IndicesInTextOrder(count);
-    const auto numbered = [&found](std::int32_t index) -> const Galaxy::PlanetPlace& {
-        return found[static_cast<std::size_t>(index - 1)];
-    };
-    for (const std::int32_t index : indices) {
-        const double angle = RangeAngle(placeA, placeB, numbered(index));
-        Put(reply, Prefixed("Angle.", index), AngleText(angle));
+    std::int32_t index = 0;
+    for (const Galaxy::PlanetPlace& place : found) {
+        Put(reply, Prefixed("Planet.", ++index), PlanetText(place.number));
+        Put(reply, Prefixed("Angle.", index), AngleText(RangeAngle(placeA, placeB, place)));
     }
-    Put(reply, "Count", Whole(count));
-    for (const std::int32_t index : indices) {
-        Put(reply, Prefixed("Planet.", index), PlanetText(numbered(index).number));
-    }
+    Put(reply, "Count", Whole(index));
     return true;
 }
 

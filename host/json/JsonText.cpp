@@ -69,21 +69,22 @@ std::string ToJsonLine(const OrderedJson& value) {
     return out;
 }
 
-std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map) {
+std::vector<MapEntryText> SortedMapEntries(const CMapStringToString& map) {
+    // The sorter's entries are seen in its own copies, which go with it.
     MapEntrySorter sorter;
     const std::span<const KeyOrderedEntry> sorted = sorter.Sort(map);
-    std::vector<MapEntry> entries;
+    std::vector<MapEntryText> entries;
     entries.reserve(sorted.size());
     for (const KeyOrderedEntry& item : sorted) {
-        entries.push_back(item.entry);
+        entries.push_back({std::string(item.entry.key), std::string(item.entry.value)});
     }
     return entries;
 }
 
 OrderedJson MapToJson(const CMapStringToString& map) {
     OrderedJson object = OrderedJson::object();
-    for (const MapEntry& entry : SortedMapEntries(map)) {
-        object[std::string(entry.key)] = std::string(entry.value);
+    for (MapEntryText& entry : SortedMapEntries(map)) {
+        object[std::move(entry.key)] = std::move(entry.value);
     }
     return object;
 }

@@ -28,8 +28,14 @@ void AppendJsonLine(const OrderedJson& value, std::string& out);
 /// `text` as a JSON string, quoted and escaped as ToJsonLine writes it, appended to `out`.
 void AppendJsonString(std::string_view text, std::string& out);
 
+/// A map's entry, copied out.
+struct MapEntryText {
+    std::string key;
+    std::string value;
+};
+
 /// Every entry of `map`, in byte order of the keys.
-std::vector<MapEntry> SortedMapEntries(const CMapStringToString& map);
+std::vector<MapEntryText> SortedMapEntries(const CMapStringToString& map);
 
 /// Every entry of `map`, in byte order of the keys, as a JSON object of strings.
 OrderedJson MapToJson(const CMapStringToString& map);

@@ -1,9 +1,11 @@
 // MapEntrySorter.h - a text map's entries in byte order of their keys, for the host's JSON outputs.
 //
 // The framework's map walks its entries in an order of its own. The trace writes
-// every answer's entries in key order, so the order is made here, as cheaply as
-// the answers allow: they arrive as a few runs already in key order.
+// every answer's entries in key order, so the order is made here, from copies that
+// the map's own walk gives, as cheaply as the answers allow.
 #pragma once
+
+#include "platform/CString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +17,7 @@ class CMapStringToString;
 
 namespace host {
 
-/// A map's entry seen in place: valid until the map changes.
+/// A map's entry, seen in the sorter's copy of it: valid until the sorter's next call.
 struct MapEntry {
     std::string_view key;
     std::string_view value;
@@ -44,17 +46,22 @@ struct KeyOrderedEntry {
 /// Puts maps' entries in byte order of their keys, keeping its buffers from map to map.
 class MapEntrySorter {
 public:
-    /// Every entry of `map`, in byte order of the keys: valid until the map changes or the
-    /// next call.
+    /// Every entry of `map`, in byte order of the keys: valid until the next call.
     std::span<const KeyOrderedEntry> Sort(const CMapStringToString& map);
 
 private:
+    struct EntryCopy {
+        CString key;
+        CString value;
+    };
+
     std::span<const KeyOrderedEntry> InKeyOrder();
 
-    std::vector<KeyOrderedEntry> entries_; // as the map walks them
-    std::vector<KeyOrderedEntry> merged_;  // runs merged so far
-    std::vector<KeyOrderedEntry> spare_;   // the next merge's output
-    std::vector<std::size_t> runStarts_;   // where each run after the first begins, then the end
+    std::vector<EntryCopy> copies_;        // the map's texts, kept with their room from map to map
+    std::vector<KeyOrderedEntry> entries_;            // as the map walks them
+    std::vector<std::vector<KeyOrderedEntry>> piles_; // each in key order, dealt from entries_
+    std::vector<KeyOrderedEntry> merged_;             // piles merged so far
+    std::vector<KeyOrderedEntry> spare_;              // the next merge's output
 };
 
 } // namespace host

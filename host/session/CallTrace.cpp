@@ -12,8 +12,8 @@ namespace {
 
 // Walks the request beside the answered map's entries, both in key order: `next` is the
 // first request entry not yet passed.
-bool HoldsSameText(const std::vector<KeyOrderedEntry>& request,
-                   std::vector<KeyOrderedEntry>::const_iterator& next,
+bool HoldsSameText(std::span<const KeyOrderedEntry> request,
+                   std::span<const KeyOrderedEntry>::iterator& next,
                    const KeyOrderedEntry& answered) {
     while (next != request.end() && *next < answered) {
         ++next;
@@ -29,24 +29,8 @@ std::string_view CallerThreadName(CallerThread thread) {
 }
 
 void CallTrace::KeepRequest(const CMapStringToString& request) {
-    const std::span<const KeyOrderedEntry> sorted = sorter_.Sort(request);
-    request_.assign(sorted.begin(), sorted.end());
-    std::size_t textSize = 0;
-    for (const KeyOrderedEntry& item : request_) {
-        textSize += item.entry.key.size() + item.entry.value.size();
-    }
-    // Sized once, so that the views into it stay put.
-    requestText_.resize(textSize);
-    char* at = requestText_.data();
-    const auto keep = [&at](std::string_view& text) {
-        const char* const start = at;
-        at = std::copy(text.begin(), text.end(), at);
-        text = {start, text.size()};
-    };
-    for (KeyOrderedEntry& item : request_) {
-        keep(item.entry.key);
-        keep(item.entry.value);
-    }
+    // The sorter's copy of the request is kept: the answer has a sorter of its own.
+    request_ = requestSorter_.Sort(request);
 }
 
 void CallTrace::Record(CallerThread thread, const CMapStringToString& answered) {
@@ -62,8 +46,8 @@ void CallTrace::Record(CallerThread thread, const CMapStringToString& answered) 
     }
     line_.Append("}, \"reply\": {");
     separator = {};
-    auto nextOfRequest = request_.cbegin();
-    for (const KeyOrderedEntry& item : sorter_.Sort(answered)) {
+    auto nextOfRequest = request_.begin();
+    for (const KeyOrderedEntry& item : answerSorter_.Sort(answered)) {
         if (!HoldsSameText(request_, nextOfRequest, item)) {
             line_.AppendMember(separator, item.entry.key, item.entry.value);
             separator = ", ";

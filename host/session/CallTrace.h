@@ -39,9 +39,9 @@ private:
     std::ostream& out_;
     // Everything below is reused from call to call, so that a long trace allocates only
     // for its largest answer.
-    std::string requestText_;              // the kept request's keys and values, end to end
-    std::vector<KeyOrderedEntry> request_; // the kept request's entries, seen in requestText_
-    MapEntrySorter sorter_;
+    MapEntrySorter requestSorter_;                // holds the kept request's copy until the next
+    std::span<const KeyOrderedEntry> request_;    // the kept request's entries, in requestSorter_
+    MapEntrySorter answerSorter_;
     JsonLineBuffer line_;
 };
 

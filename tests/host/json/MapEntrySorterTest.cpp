@@ -31,7 +31,7 @@ TEST(MapEntrySorterTest, EntriesComeInTheByteOrderOfTheirKeys) {
         expected[key] = key;
     }
     std::vector<std::string> order;
-    for (const host::MapEntry& entry : host::SortedMapEntries(map)) {
+    for (const host::MapEntryText& entry : host::SortedMapEntries(map)) {
         EXPECT_EQ(entry.key, entry.value);
         order.emplace_back(entry.key);
     }
