@@ -209,7 +209,7 @@ POSITION CMapStringToString::GetStartPosition() const {
 void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& value) const {
     assert(pos != nullptr && "GetNextAssoc needs a position");
     const auto* entry = reinterpret_cast<const Assoc*>(pos);
-    key = CString(std::string_view(entry->key));
+    key.text_.assign(entry->key);
     value = entry->value;
     pos = reinterpret_cast<POSITION>(entry->later);
 }

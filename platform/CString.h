@@ -53,5 +53,7 @@ public:
     }
 
 private:
+    friend class CMapStringToString; // a walk copies its texts into the caller's in place
+
     std::string text_;
 };
