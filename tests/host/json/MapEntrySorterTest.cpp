@@ -68,8 +68,32 @@ std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> 
     return keys;
 }
 
-// Maps filled as a few ascending runs are merged, others sorted; a sorter reused from map
-// to map must not carry anything over. Each row is the order the map is filled in.
+// A range answer as the host adds it, after a request: "Planet.1", "Angle.1", "Planet.2",
+// ... up to `count`, then "Count". Its numbers change width, which breaks the key order.
+std::vector<std::string> RangeAnswer(int count) {
+    std::vector<std::string> keys = {"GameName", "Turn", "Function", "Parameter.1", "Parameter.2"};
+    for (int i = 1; i <= count; ++i) {
+        keys.push_back("Planet." + std::to_string(i));
+        keys.push_back("Angle." + std::to_string(i));
+    }
+    keys.emplace_back("Count");
+    return keys;
+}
+
+// `piles` runs of three keys, each run below every key before it: one pile each.
+std::vector<std::string> FallingRuns(int piles) {
+    std::vector<std::string> keys;
+    for (int pile = 0; pile < piles; ++pile) {
+        const std::string prefix(1, static_cast<char>('z' - pile));
+        const std::vector<std::string> run = KeyRun(prefix, 0, 3);
+        keys.insert(keys.end(), run.begin(), run.end());
+    }
+    return keys;
+}
+
+// Maps filled as a few interleaved ascending sequences are dealt onto piles and merged,
+// others sorted; a sorter reused from map to map must not carry anything over. Each row is
+// the order the map is filled in.
 TEST(MapEntrySorterTest, MapsFilledInAnyRunsComeInKeyOrder) {
     std::vector<std::string> descending = KeyRun("k", 0, 40);
     std::reverse(descending.begin(), descending.end());
@@ -80,7 +104,13 @@ TEST(MapEntrySorterTest, MapsFilledInAnyRunsComeInKeyOrder) {
         // Runs that interleave entry by entry, and runs that follow each other.
         Joined({KeyRun("k", 0, 20, 3), KeyRun("k", 1, 20, 3), KeyRun("k", 2, 20, 3)}),
         Joined({KeyRun("k", 50, 30), KeyRun("k", 0, 30), KeyRun("k", 30, 20)}),
-        // Eight runs, the most that are merged, and nine, which are sorted.
+        // Answers of numbered keys whose numbers grow a digit, or two.
+        RangeAnswer(40),
+        RangeAnswer(150),
+        // Sixteen piles, the most that are merged, and seventeen, which are sorted.
+        FallingRuns(16),
+        FallingRuns(17),
+        // Runs that take turns, block by block.
         Joined({KeyRun("a", 0, 5), KeyRun("b", 0, 5), KeyRun("a", 5, 5), KeyRun("b", 5, 5),
                 KeyRun("a", 10, 5), KeyRun("b", 10, 5), KeyRun("a", 15, 5), KeyRun("b", 15, 5)}),
         Joined({KeyRun("a", 0, 5), KeyRun("b", 0, 5), KeyRun("a", 5, 5), KeyRun("b", 5, 5),
