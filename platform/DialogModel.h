@@ -3,8 +3,8 @@
 // On Windows a dialog and its controls are real windows. Here each is a
 // WindowModel that keeps what the real one would show (title, texts, the
 // progress bar's range, step and position), built from the module's dialog
-// template. Tests and the host's terminal view read these models; the
-// plug-in's code reaches them only through messages, as it would on Windows.
+// template. Whatever shows or checks the windows reads these models; a
+// dialog's own code reaches them only through messages, as it would on Windows.
 //
 // The dialog model belongs to its CDialog and owns its controls' models; the
 // dialog's messages go to the CDialog's message map.
