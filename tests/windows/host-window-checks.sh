@@ -18,6 +18,8 @@
 #                       key press closes it
 #   russian-window      with the Russian UI language, the window's title and the about texts
 #                       are the Russian ones (Escape closes the window as Cancel)
+#   lang-ru             --lang ru on an English system: the window's title and the about name
+#   lang-en             are the Russian ones; --lang en on a Russian system, the English ones
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -243,6 +245,23 @@ russian_window() {
     grep -q "Description:      Эстафетная рассылка кораблей" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
+# The host's --lang against the system's language: the window's title, then the about name.
+language_option() {
+    local locale=$1 language=$2 title=$3 name=$4
+    need_desktop
+    start_host "$locale" --lang "$language" --answer-delay-ms 80
+    local window shown
+    window=$(host_window)
+    [ -n "$window" ] || fail "no window appeared: $(cat "$work/stderr.txt")"
+    shown=$(xdotool getwindowname "$window")
+    xdotool key --window "$window" Escape
+    wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+    [ "$shown" = "$title" ] || fail "title '$shown'"
+    LC_ALL=$locale "$wine_run" "$bin_dir/tarvenix-host.exe" about --lang "$language" >"$work/about.txt" 2>&1 ||
+        fail "about failed: $(cat "$work/about.txt")"
+    grep -q "^Name: *$name" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
+}
+
 case "$check" in
 demo-matches-linux) demo_matches_linux ;;
 cancel-click) cancel_click ;;
@@ -251,6 +270,8 @@ message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
 message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
 message-box-click) message_box_click ;;
 russian-window) russian_window ;;
+lang-ru) language_option en_US.UTF-8 ru "Рассылка кораблей" "====== Tarvenix =====" ;;
+lang-en) language_option ru_RU.UTF-8 en "Sending Ships" "====== Rozi zevo =====" ;;
 *) fail "unknown check" ;;
 esac
 rm -rf "$work"
