@@ -26,7 +26,7 @@ galaxies=()
 for index in $(seq 1 "$count"); do
     name=$(printf 'g%03d' "$index")
     planets=$((20 + (index * 37) % 100))
-    "$host" generate --planets "$planets" --races $((1 + index % 4)) --groups "$planets" --seed "$index" \
+    "$host" generate --planets "$planets" --races $((1 + index % 2)) --groups $((planets * 2)) --seed "$index" \
         --out "$out/$name.json" >/dev/null
     galaxies+=("$out/$name.json")
 done
@@ -43,8 +43,11 @@ for index, path in enumerate(sys.argv[1:]):
     draw = random.Random(index + 1)
     for group in galaxy["groups"]:
         group["speed"] = draw.randrange(300, 4000) / 100
-        if group["number"] == galaxy["selection"] and index < len(first_speeds):
-            group["speed"] = first_speeds[index]
+        if group["number"] == galaxy["selection"]:
+            # More ships than free planets within reach, so that relay groups carry some on.
+            group["count"] = draw.randrange(5, 40)
+            if index < len(first_speeds):
+                group["speed"] = first_speeds[index]
     with open(path, "w") as file:
         json.dump(galaxy, file, indent=1)
 PYTHON
