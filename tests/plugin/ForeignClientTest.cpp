@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #if defined(_WIN32)
@@ -69,10 +70,16 @@ BOOL CALLBACK AppendText(HWND child, LPARAM texts) {
     return TRUE;
 }
 
-// The box is a dialog of this thread: read it when it is activated, then press OK for the player.
+HWND lastBox = nullptr;
+
+// The box is a dialog of this thread: read it when it is first activated, then press OK for
+// the player. Other windows of the thread, and the same box activated again, do not count.
 LRESULT CALLBACK CloseBoxes(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
-        const auto window = reinterpret_cast<HWND>(wParam);
+    wchar_t windowClass[16] = {};
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && window != lastBox && GetClassNameW(window, windowClass, 16) > 0 &&
+        std::wstring_view(windowClass) == L"#32770") {
+        lastBox = window;
         ++box.count;
         box.caption = WindowText(window);
         box.text.clear();
