@@ -55,15 +55,20 @@ std::filesystem::path ExecutableFolder() {
 #endif
 }
 
-/// The plug-in's language follows the environment on Linux and the thread's UI language on Windows.
+/// The plug-in's language follows the environment on Linux and the thread's languages on Windows.
+/// The system finds a module's resources in the thread's UI language (Windows Vista and later)
+/// or in the thread's locale (earlier Windows, and Wine): the host sets both on the thread that
+/// calls the plug-in, before it loads it, as the system sets them for a user of that language.
 void ApplyLanguage(const std::optional<Language>& language) {
     if (!language) {
         return;
     }
     const bool russian = *language == Language::Russian;
 #if defined(_WIN32)
-    ::SetThreadUILanguage(russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
-                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const LANGID chosen = russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
+                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    ::SetThreadUILanguage(chosen);
+    ::SetThreadLocale(MAKELCID(chosen, SORT_DEFAULT));
 #else
     ::setenv("LC_ALL", russian ? "ru_RU.UTF-8" : "en_US.UTF-8", 1);
 #endif

@@ -12,6 +12,9 @@
 #   windows-files       the ZIP holds one folder named after it, with exactly windows-files.txt
 #   windows-stripped    Tarvenix2.dll is at most 600 KB, and no file of the ZIP has debug sections
 #   windows-plan        the unpacked tarvenix-host.exe under Wine: the same plan as linux-plan
+#   windows-differential  200 generated galaxies, speeds spread over every hundredth, planned by
+#                       the dev host and by the unpacked tarvenix-host.exe: the same traces
+#                       (tests/trace/differential.sh)
 # WINE_RUN runs a Windows program under Wine (its server already up, on a display).
 # Closes with a CTest-style line, "N% tests passed, F tests failed out of T".
 set -uo pipefail
@@ -120,9 +123,14 @@ check_windows_plan() {
     same_plan "$folder"
 }
 
+check_windows_differential() {
+    "$expected_dir/../trace/differential.sh" "$dev_host" "$wine_run" "$windows_root/tarvenix-host.exe" \
+        "$work/differential" 200 >&2
+}
+
 passed=0
 failed=0
-for check in linux-files linux-rpath linux-plan windows-files windows-stripped windows-plan; do
+for check in linux-files linux-rpath linux-plan windows-files windows-stripped windows-plan windows-differential; do
     if "check_${check//-/_}"; then
         echo "    ok    $check"
         passed=$((passed + 1))
