@@ -3,6 +3,13 @@
 # are judged by: each one beside what it is measured against, taken side by side on this machine.
 #
 #   scripts/bench.sh [RUNS]        RUNS: timed runs of each whole-process figure (default 5)
+#   BENCH_SCALE_ONLY=1 scripts/bench.sh [RUNS]    only the scale rows (no baseline, no callgrind)
+#
+# The scale rows take generated galaxies of 10^3 to 10^6 planets with two groups a planet and
+# plan each from the file's own selection: generating, loading, planning and peak memory per
+# size, each planning time against the size ten times smaller (the exponent per decade: 1.0
+# is linear), and the plug-in's share from PlannerBench. A 10^6-planet galaxy is a 296 MB file
+# and a plan of it takes seconds, so those rows take BENCH_SCALE_RUNS runs (default 3).
 #
 # The whole-run, memory and load figures are compared with the tree at $BENCH_BASELINE
 # (default e6320e2), built once from a temporary git worktree under build/ and kept there.
@@ -26,19 +33,80 @@ build_release() { # build_release DIR
 
 say "== building the release preset"
 build_release .
+host=build/release/host/tarvenix-host
+
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# plan_ms HOST ARGS...: the planning time the host reports for one run.
+plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
+
+# scale_rows: the table of the scale rows, and the figures the goals read from it.
+scale_rows() {
+    local runs=${BENCH_SCALE_RUNS:-3} n galaxy previous="" share
+    say "== scale rows: 10^3 to 10^6 planets, $runs runs each"
+    local shares
+    shares=$(build/release/bench/relay/PlannerBench --benchmark_filter=BM_PlannerScale 2>/dev/null)
+    printf '\nplanets | generate | load | plan | per decade | peak memory | plug-in share\n---|---|---|---|---|---|---\n'
+    for n in 1000 10000 100000 1000000; do
+        galaxy=$work/scale$n.json
+        /usr/bin/time -f '%e' -o "$work/time.txt" \
+            "$host" generate --planets "$n" --groups $((2 * n)) --seed 1 --out "$galaxy" >/dev/null
+        local generate_s
+        generate_s=$(cat "$work/time.txt")
+        : >"$work/scale.load"
+        : >"$work/scale.plan"
+        : >"$work/scale.peak"
+        for _ in $(seq "$runs"); do
+            # Loading: a run whose Cancel is pressed before the planner's first step.
+            /usr/bin/time -f '%e' -o "$work/time.txt" \
+                "$host" plan --galaxy "$galaxy" --lang en --cancel-after-steps 0 >/dev/null
+            cat "$work/time.txt" >>"$work/scale.load"
+            /usr/bin/time -f '%M' -o "$work/time.txt" "$host" plan --galaxy "$galaxy" --lang en --json \
+                >"$work/scale.json"
+            grep -o '"plan_ms": *[0-9.]*' "$work/scale.json" | grep -o '[0-9.]*$' >>"$work/scale.plan"
+            cat "$work/time.txt" >>"$work/scale.peak"
+        done
+        local load_s plan_ms peak_kib decade="-"
+        load_s=$(median <"$work/scale.load")
+        plan_ms=$(median <"$work/scale.plan")
+        peak_kib=$(median <"$work/scale.peak")
+        share=$(echo "$shares" | grep "planets:$n/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)
+        if [ -n "$previous" ]; then
+            decade=$(awk -v a="$plan_ms" -v b="$previous" 'BEGIN {printf "%.2f (%.1fx)", log(a / b) / log(10), a / b}')
+        fi
+        printf '%s | %.2f s | %.2f s | %.0f ms | %s | %d MiB | %.1f%%\n' "$n" "$generate_s" "$load_s" "$plan_ms" \
+            "$decade" $((peak_kib / 1024)) "$(awk -v s="${share:-0}" 'BEGIN {print 100 * s}')"
+        eval "plan_$n=$plan_ms peak_$n=$peak_kib share_$n=${share:-0}"
+        previous=$plan_ms
+        rm -f "$galaxy"
+    done
+    printf '\nfigure | now | goal\n---|---|---\n'
+    printf 'plan time, 10^6 planets over 10^5 | %.1fx | at most 12x\n' \
+        "$(awk -v a="$plan_1000000" -v b="$plan_100000" 'BEGIN {print a / b}')"
+    printf 'exponent per decade, 10^3 to 10^6 planets (the largest) | %.2f | at most 1.1\n' \
+        "$(awk -v a="$plan_1000" -v b="$plan_10000" -v c="$plan_100000" -v d="$plan_1000000" 'BEGIN {
+            m = log(b / a); if (log(c / b) > m) m = log(c / b); if (log(d / c) > m) m = log(d / c); print m / log(10)}')"
+    printf 'peak memory, 10^6 planets over 10^5 | %.1fx | at most 8x\n' \
+        "$(awk -v a="$peak_1000000" -v b="$peak_100000" 'BEGIN {print a / b}')"
+    printf "plug-in's share of planning time, 10^6 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
+        "$(awk -v s="$share_1000000" 'BEGIN {print 100 * s}')"
+}
+
+if [ -n "${BENCH_SCALE_ONLY:-}" ]; then
+    scale_rows
+    exit 0
+fi
 if [ ! -x "$baseline/build/release/host/tarvenix-host" ]; then
     say "== building $baseline_rev for comparison in $baseline"
     [ -d "$baseline" ] || git worktree add --detach "$baseline" "$baseline_rev" >/dev/null
     build_release "$baseline"
 fi
-host=build/release/host/tarvenix-host
 base_host=$baseline/build/release/host/tarvenix-host
 
 say "== generating the galaxies"
 "$host" generate --planets 10000 --seed 1 --out "$work/g10k.json" >/dev/null
 "$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 # paired_ratio A B: the median of A's times over B's, line by line. Runs taken side by side
 # share the machine's state of the moment, so each pair's ratio holds where the machine's
 # speed drifts or stalls between pairs, and the median of the pairs' ratios is what a
@@ -52,9 +120,6 @@ timed_run() {
     /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null
     cat "$work/time.txt" >>"$out"
 }
-
-# plan_ms HOST ARGS...: the planning time the host reports for one run.
-plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
 
 say "== whole 100 000-planet runs, $runs of each build, alternating"
 : >"$work/now.txt"
@@ -122,7 +187,7 @@ if command -v valgrind >/dev/null; then
 fi
 
 say "== planner, containers and galaxy load benchmarks, $((2 * runs + 1)) alternating pairs of the last two"
-planner=$(build/release/bench/relay/PlannerBench --benchmark_repetitions=3 \
+planner=$(build/release/bench/relay/PlannerBench --benchmark_filter=BM_PlannerRun --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median')
 share() { echo "$planner" | grep "planets:$1/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2; }
 # bench_time PROGRAM NAME: one timing of the Google Benchmark NAME, in the program's unit.
@@ -173,3 +238,4 @@ if [ -x build/mingw/bin/tarvenix-host.exe ] && command -v wine >/dev/null && com
 else
     printf 'tarvenix-host.exe under Wine | not built (scripts/test-windows.sh) | fixed cost found and ours removed\n'
 fi
+scale_rows
