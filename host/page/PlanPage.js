@@ -28,8 +28,11 @@
     return element;
   }
 
+  // Planets are the data's entries 1..count; a page of a large galaxy carries only some planets,
+  // with their numbers in a column of their own, and the rest as a density map.
   function planetTitle(n) {
-    return n >= 1 && n <= count ? "#" + n + " " + planets.name[n - 1] : "#" + n;
+    if (n < 1 || n > count) return "#" + n;
+    return "#" + (planets.number ? planets.number[n - 1] : n) + " " + planets.name[n - 1];
   }
 
   function arrowColour(arrow) {
@@ -176,6 +179,7 @@
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
     ctx.clearRect(0, 0, width, height);
     if (!layers.others) return;
+    if (data.density) drawDensity(ctx, width, height);
     const size = view.scale * data.spacing > 12 ? 1.25 : 1; // planets grow a little once they are well apart
     data.roles.forEach(function (role, r) {
       if (r < data.firstFadedRole) return;
@@ -191,6 +195,24 @@
       }
       ctx.fill();
     });
+  }
+
+  // The planets the page does not carry: each cell of the map shaded by how many lie in it.
+  const densityPeak = data.density ? data.density.counts.reduce(function (a, b) { return Math.max(a, b); }, 1) : 1;
+  function drawDensity(ctx, width, height) {
+    const map = data.density, cell = map.cell * view.scale;
+    ctx.fillStyle = data.roles[data.roles.length - 1].fill;
+    for (let row = 0; row < map.rows; ++row) {
+      for (let column = 0; column < map.columns; ++column) {
+        const planetsHere = map.counts[row * map.columns + column];
+        if (!planetsHere) continue;
+        const [sx, sy] = toScreen(data.whole[0] + column * map.cell, data.whole[1] + row * map.cell);
+        if (sx > width || sy > height || sx + cell < 0 || sy + cell < 0) continue;
+        ctx.globalAlpha = 0.25 + 0.75 * Math.sqrt(planetsHere / densityPeak);
+        ctx.fillRect(sx, sy, Math.max(cell, 1), Math.max(cell, 1));
+      }
+    }
+    ctx.globalAlpha = 1;
   }
 
   function drawPlan() {
@@ -368,6 +390,10 @@
     stroke.style.borderColor = entry[1];
     item.append(entry[2]);
   });
+  if (data.density) {
+    legend.appendChild(document.createElement("p")).textContent = data.density.planets.toLocaleString("en") +
+      " planets away from the plan are shaded by how many lie in each part of the galaxy.";
+  }
   document.querySelectorAll("#layers input").forEach(function (box) {
     box.addEventListener("change", function () { layers[box.dataset.layer] = box.checked; draw(); });
   });
