@@ -188,8 +188,8 @@ private:
         AddValue(command, "--out,--save", "FILE",
                  "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
                  [&o](const std::string& text) { o.save = text; });
-        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line, as they\ncome (about 1 KB a planet: "
-                 "a gigabyte at 1 000 000).\nDefault: none.",
+        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: about 1 KB a planet, "
+                 "a gigabyte at\n1 000 000 planets.\nDefault: none.",
                  [&o](const std::string& text) { o.trace = text; });
         AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
                  [&o](const std::string& text) { o.svg = text; });
@@ -214,13 +214,13 @@ private:
         const GeneratorOptions defaults;
         AddValue(command, "--planets", "N",
                  "How many planets, 1 to " + GroupedNumber(kMaxGeneratedPlanets) +
-                     ", the most the plug-in plans on.\nRequired.",
+                     ": the most the\nplug-in plans on.\nRequired.",
                  [&o](const std::string& text) { o.planets = ParseCount("--planets", text, 1); });
         AddValue(command, "--races", "R", "How many races.\nDefault: " + std::to_string(defaults.races) + ".",
                  [&o](const std::string& text) { o.races = ParseCount("--races", text, 1); });
         AddValue(command, "--groups", "G",
                  "How many groups of ships, 1 to " + GroupedNumber(kMaxGeneratedGroups) +
-                     " as memory allows\n(about 300 bytes of memory a group).\nDefault: " +
+                     ", as\nmemory allows (some 300 bytes a group).\nDefault: " +
                      std::to_string(defaults.groups) + ".",
                  [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",

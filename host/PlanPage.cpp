@@ -124,8 +124,8 @@ OrderedJson PlanetsJson(const PlanScene& scene, const PageEntries& entries, Orde
     OrderedJson x = OrderedJson::array(), y = OrderedJson::array(), name = OrderedJson::array();
     OrderedJson owner = OrderedJson::array(), role = OrderedJson::array();
     const Galaxy& galaxy = scene.GalaxyDrawn();
-    for (std::int32_t entry = 1; entry <= entries.Count(scene); ++entry) {
-        const std::int32_t number = entries.NumberAt(entry);
+    for (std::int32_t at = 1; at <= entries.Count(scene); ++at) {
+        const std::int32_t number = entries.NumberAt(at);
         const Planet& planet = galaxy.PlanetAt(number);
         x.push_back(planet.x);
         y.push_back(planet.y);

@@ -93,9 +93,9 @@ TEST(GalaxyGeneratorTest, GalaxiesWithinTheFormerLimitsKeepTheirBytes) {
         std::size_t bytes;
         std::uint64_t hash;
     } rows[] = {
-        {{500, 4, 900, 77}, 0, 0},
-        {{20000, 3, 40000, 9}, 0, 0},
-        {{100000, 1000, 1, 2}, 0, 0},
+        {{500, 4, 900, 77}, 129141, 10173330401686623225ULL},
+        {{20000, 3, 40000, 9}, 5747481, 9348886420584561167ULL},
+        {{100000, 1000, 1, 2}, 5976697, 10995882433646902100ULL},
     };
     for (const auto& row : rows) {
         const std::string text = GenerateGalaxyJson(row.options);
