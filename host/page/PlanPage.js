@@ -197,11 +197,13 @@
     });
   }
 
-  // The planets the page does not carry: each cell of the map shaded by how many lie in it.
+  // The planets the page does not carry: each cell of the map shaded by how many lie in it, or,
+  // zoomed in so far that a cell would be a block, one dot a cell like a planet's.
   const densityPeak = data.density ? data.density.counts.reduce(function (a, b) { return Math.max(a, b); }, 1) : 1;
   function drawDensity(ctx, width, height) {
     const map = data.density, cell = map.cell * view.scale;
-    ctx.fillStyle = data.roles[data.roles.length - 1].fill;
+    const other = data.roles[data.roles.length - 1], dots = cell > 4;
+    ctx.fillStyle = other.fill;
     for (let row = 0; row < map.rows; ++row) {
       for (let column = 0; column < map.columns; ++column) {
         const planetsHere = map.counts[row * map.columns + column];
@@ -209,7 +211,13 @@
         const [sx, sy] = toScreen(data.whole[0] + column * map.cell, data.whole[1] + row * map.cell);
         if (sx > width || sy > height || sx + cell < 0 || sy + cell < 0) continue;
         ctx.globalAlpha = 0.25 + 0.75 * Math.sqrt(planetsHere / densityPeak);
-        ctx.fillRect(sx, sy, Math.max(cell, 1), Math.max(cell, 1));
+        if (dots) {
+          ctx.beginPath();
+          ctx.arc(sx + cell / 2, sy + cell / 2, other.radius, 0, 2 * Math.PI);
+          ctx.fill();
+        } else {
+          ctx.fillRect(sx, sy, Math.max(cell, 1), Math.max(cell, 1));
+        }
       }
     }
     ctx.globalAlpha = 1;
