@@ -197,30 +197,49 @@
     });
   }
 
-  // The planets the page does not carry: each cell of the map shaded by how many lie in it, or,
-  // zoomed in so far that a cell would be a block, one dot a cell like a planet's.
-  const densityPeak = data.density ? data.density.counts.reduce(function (a, b) { return Math.max(a, b); }, 1) : 1;
+  // The planets the page does not carry: a picture of the map, a pixel a cell shaded by how many
+  // planets lie in it, drawn whole and scaled (one image, however many cells); zoomed in so far
+  // that a cell would be a block, one dot for each cell on screen, like a planet's.
+  let densityPicture = null;
+  function densityImage() {
+    if (densityPicture) return densityPicture;
+    const map = data.density, fill = data.roles[data.roles.length - 1].fill;
+    const peak = map.counts.reduce(function (a, b) { return Math.max(a, b); }, 1);
+    const rgb = [1, 3, 5].map(function (at) { return parseInt(fill.substr(at, 2), 16); });
+    densityPicture = document.createElement("canvas");
+    densityPicture.width = map.columns;
+    densityPicture.height = map.rows;
+    const context = densityPicture.getContext("2d");
+    const pixels = context.createImageData(map.columns, map.rows);
+    map.counts.forEach(function (planetsHere, i) {
+      if (!planetsHere) return;
+      pixels.data.set(rgb, 4 * i);
+      pixels.data[4 * i + 3] = Math.round(255 * (0.25 + 0.75 * Math.sqrt(planetsHere / peak)));
+    });
+    context.putImageData(pixels, 0, 0);
+    return densityPicture;
+  }
   function drawDensity(ctx, width, height) {
     const map = data.density, cell = map.cell * view.scale;
-    const other = data.roles[data.roles.length - 1], dots = cell > 4;
-    ctx.fillStyle = other.fill;
-    for (let row = 0; row < map.rows; ++row) {
-      for (let column = 0; column < map.columns; ++column) {
-        const planetsHere = map.counts[row * map.columns + column];
-        if (!planetsHere) continue;
-        const [sx, sy] = toScreen(data.whole[0] + column * map.cell, data.whole[1] + row * map.cell);
-        if (sx > width || sy > height || sx + cell < 0 || sy + cell < 0) continue;
-        ctx.globalAlpha = 0.25 + 0.75 * Math.sqrt(planetsHere / densityPeak);
-        if (dots) {
-          ctx.beginPath();
-          ctx.arc(sx + cell / 2, sy + cell / 2, other.radius, 0, 2 * Math.PI);
-          ctx.fill();
-        } else {
-          ctx.fillRect(sx, sy, Math.max(cell, 1), Math.max(cell, 1));
-        }
+    const [left, top] = toScreen(data.whole[0], data.whole[1]);
+    if (cell <= 4) {
+      ctx.imageSmoothingEnabled = false;
+      ctx.drawImage(densityImage(), left, top, map.columns * cell, map.rows * cell);
+      return;
+    }
+    const radius = data.roles[data.roles.length - 1].radius;
+    const first = function (edge) { return Math.max(0, Math.floor(edge / cell)); };
+    ctx.fillStyle = data.roles[data.roles.length - 1].fill;
+    ctx.beginPath();
+    for (let row = first(-top); row < Math.min(map.rows, Math.ceil((height - top) / cell)); ++row) {
+      for (let column = first(-left); column < Math.min(map.columns, Math.ceil((width - left) / cell)); ++column) {
+        if (!map.counts[row * map.columns + column]) continue;
+        const x = left + (column + 0.5) * cell, y = top + (row + 0.5) * cell;
+        ctx.moveTo(x + radius, y);
+        ctx.arc(x, y, radius, 0, 2 * Math.PI);
       }
     }
-    ctx.globalAlpha = 1;
+    ctx.fill();
   }
 
   function drawPlan() {
