@@ -188,8 +188,8 @@ private:
         AddValue(command, "--out,--save", "FILE",
                  "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
                  [&o](const std::string& text) { o.save = text; });
-        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: about 1 KB a planet, "
-                 "a gigabyte at\n1 000 000 planets.\nDefault: none.",
+        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: up to about 1 KB a "
+                 "planet, near a\ngigabyte at 1 000 000 planets.\nDefault: none.",
                  [&o](const std::string& text) { o.trace = text; });
         AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
                  [&o](const std::string& text) { o.svg = text; });
@@ -220,7 +220,7 @@ private:
                  [&o](const std::string& text) { o.races = ParseCount("--races", text, 1); });
         AddValue(command, "--groups", "G",
                  "How many groups of ships, 1 to " + GroupedNumber(kMaxGeneratedGroups) +
-                     ", as\nmemory allows (some 300 bytes a group).\nDefault: " +
+                     ", as\nmemory allows (about 1 KB a group).\nDefault: " +
                      std::to_string(defaults.groups) + ".",
                  [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",

@@ -40,56 +40,61 @@ median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 # plan_ms HOST ARGS...: the planning time the host reports for one run.
 plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
 
-# scale_rows: the table of the scale rows, and the figures the goals read from it.
+# paired_ratio A B: the median of A's times over B's, line by line. Runs taken side by side
+# share the machine's state of the moment, so each pair's ratio holds where the machine's
+# speed drifts or stalls between pairs, and the median of the pairs' ratios is what a
+# figure reports for runs that alternate.
+paired_ratio() { paste "$1" "$2" | awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'; }
+
+# scale_rows: the table of the scale rows, and the figures the goals read from it. Each run
+# plans every size in turn, so that each decade's ratio is the median of ratios of runs taken
+# side by side.
 scale_rows() {
-    local runs=${BENCH_SCALE_RUNS:-3} n galaxy previous="" share
-    say "== scale rows: 10^3 to 10^6 planets, $runs runs each"
-    local shares
+    local runs=${BENCH_SCALE_RUNS:-3} sizes=(1000 10000 100000 1000000) n previous="" shares
+    say "== scale rows: 10^3 to 10^6 planets, $runs alternating runs of each"
     shares=$(build/release/bench/relay/PlannerBench --benchmark_filter=BM_PlannerScale 2>/dev/null)
-    printf '\nplanets | generate | load | plan | per decade | peak memory | plug-in share\n---|---|---|---|---|---|---\n'
-    for n in 1000 10000 100000 1000000; do
-        galaxy=$work/scale$n.json
-        /usr/bin/time -f '%e' -o "$work/time.txt" \
-            "$host" generate --planets "$n" --groups $((2 * n)) --seed 1 --out "$galaxy" >/dev/null
-        local generate_s
-        generate_s=$(cat "$work/time.txt")
-        : >"$work/scale.load"
-        : >"$work/scale.plan"
-        : >"$work/scale.peak"
-        for _ in $(seq "$runs"); do
+    for n in "${sizes[@]}"; do
+        /usr/bin/time -f '%e' -o "$work/scale$n.generate" \
+            "$host" generate --planets "$n" --groups $((2 * n)) --seed 1 --out "$work/scale$n.json" >/dev/null
+        for file in load plan peak; do : >"$work/scale$n.$file"; done
+    done
+    for _ in $(seq "$runs"); do
+        for n in "${sizes[@]}"; do
             # Loading: a run whose Cancel is pressed before the planner's first step.
             /usr/bin/time -f '%e' -o "$work/time.txt" \
-                "$host" plan --galaxy "$galaxy" --lang en --cancel-after-steps 0 >/dev/null
-            cat "$work/time.txt" >>"$work/scale.load"
-            /usr/bin/time -f '%M' -o "$work/time.txt" "$host" plan --galaxy "$galaxy" --lang en --json \
-                >"$work/scale.json"
-            grep -o '"plan_ms": *[0-9.]*' "$work/scale.json" | grep -o '[0-9.]*$' >>"$work/scale.plan"
-            cat "$work/time.txt" >>"$work/scale.peak"
+                "$host" plan --galaxy "$work/scale$n.json" --lang en --cancel-after-steps 0 >/dev/null
+            cat "$work/time.txt" >>"$work/scale$n.load"
+            /usr/bin/time -f '%M' -o "$work/time.txt" \
+                "$host" plan --galaxy "$work/scale$n.json" --lang en --json >"$work/scale.json"
+            grep -o '"plan_ms": *[0-9.]*' "$work/scale.json" | grep -o '[0-9.]*$' >>"$work/scale$n.plan"
+            cat "$work/time.txt" >>"$work/scale$n.peak"
         done
-        local load_s plan_ms peak_kib decade="-"
-        load_s=$(median <"$work/scale.load")
-        plan_ms=$(median <"$work/scale.plan")
-        peak_kib=$(median <"$work/scale.peak")
-        share=$(echo "$shares" | grep "planets:$n/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)
+    done
+    printf '\nplanets | generate | load | plan | per decade | peak memory | plug-in share\n---|---|---|---|---|---|---\n'
+    local largest=0 decade ratio share
+    for n in "${sizes[@]}"; do
+        decade="-"
         if [ -n "$previous" ]; then
-            decade=$(awk -v a="$plan_ms" -v b="$previous" 'BEGIN {printf "%.2f (%.1fx)", log(a / b) / log(10), a / b}')
+            ratio=$(paired_ratio "$work/scale$n.plan" "$work/scale$previous.plan")
+            decade=$(awk -v r="$ratio" 'BEGIN {printf "%.2f (%sx)", log(r) / log(10), r}')
+            largest=$(awk -v r="$ratio" -v m="$largest" 'BEGIN {e = log(r) / log(10); print (e > m) ? e : m}')
         fi
-        printf '%s | %.2f s | %.2f s | %.0f ms | %s | %d MiB | %.1f%%\n' "$n" "$generate_s" "$load_s" "$plan_ms" \
-            "$decade" $((peak_kib / 1024)) "$(awk -v s="${share:-0}" 'BEGIN {print 100 * s}')"
-        eval "plan_$n=$plan_ms peak_$n=$peak_kib share_$n=${share:-0}"
-        previous=$plan_ms
-        rm -f "$galaxy"
+        share=$(echo "$shares" | grep "planets:$n/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)
+        printf '%s | %.2f s | %.2f s | %.0f ms | %s | %d MiB | %.1f%%\n' "$n" "$(cat "$work/scale$n.generate")" \
+            "$(median <"$work/scale$n.load")" "$(median <"$work/scale$n.plan")" "$decade" \
+            $(($(median <"$work/scale$n.peak") / 1024)) "$(awk -v s="${share:-0}" 'BEGIN {print 100 * s}')"
+        previous=$n
     done
     printf '\nfigure | now | goal\n---|---|---\n'
-    printf 'plan time, 10^6 planets over 10^5 | %.1fx | at most 12x\n' \
-        "$(awk -v a="$plan_1000000" -v b="$plan_100000" 'BEGIN {print a / b}')"
-    printf 'exponent per decade, 10^3 to 10^6 planets (the largest) | %.2f | at most 1.1\n' \
-        "$(awk -v a="$plan_1000" -v b="$plan_10000" -v c="$plan_100000" -v d="$plan_1000000" 'BEGIN {
-            m = log(b / a); if (log(c / b) > m) m = log(c / b); if (log(d / c) > m) m = log(d / c); print m / log(10)}')"
-    printf 'peak memory, 10^6 planets over 10^5 | %.1fx | at most 8x\n' \
-        "$(awk -v a="$peak_1000000" -v b="$peak_100000" 'BEGIN {print a / b}')"
+    printf 'plan time, 10^6 planets over 10^5, %s alternating runs | %sx | at most 12x\n' "$runs" \
+        "$(paired_ratio "$work/scale1000000.plan" "$work/scale100000.plan")"
+    printf 'exponent per decade, 10^3 to 10^6 planets (the largest) | %.2f | at most 1.1\n' "$largest"
+    printf 'peak memory, 10^6 planets over 10^5 | %sx | at most 8x\n' \
+        "$(paired_ratio "$work/scale1000000.peak" "$work/scale100000.peak")"
     printf "plug-in's share of planning time, 10^6 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
-        "$(awk -v s="$share_1000000" 'BEGIN {print 100 * s}')"
+        "$(awk -v s="$(echo "$shares" | grep 'planets:1000000/' | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)" \
+            'BEGIN {print 100 * s}')"
+    rm -f "$work"/scale*.json
 }
 
 if [ -n "${BENCH_SCALE_ONLY:-}" ]; then
@@ -107,11 +112,6 @@ say "== generating the galaxies"
 "$host" generate --planets 10000 --seed 1 --out "$work/g10k.json" >/dev/null
 "$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
-# paired_ratio A B: the median of A's times over B's, line by line. Runs taken side by side
-# share the machine's state of the moment, so each pair's ratio holds where the machine's
-# speed drifts or stalls between pairs, and the median of the pairs' ratios is what a
-# figure reports for runs that alternate.
-paired_ratio() { paste "$1" "$2" | awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'; }
 
 # timed_run OUT HOST ARGS...: appends "wall_seconds peak_kib" of one run to OUT.
 timed_run() {
