@@ -59,6 +59,15 @@ Language ParseLanguage(const std::string& option, const std::string& text) {
     throw UsageError("option '" + option + "' takes en or ru, got '" + text + "'");
 }
 
+/// A count as a player reads it in the help: 16777216 as "16 777 216".
+std::string GroupedNumber(std::int32_t value) {
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, ' ');
+    }
+    return digits;
+}
+
 std::string HelpHint(const std::string& command) {
     return "'" + std::string(kProgram) + " " + command + " --help' explains every option of '" + command + "'";
 }
@@ -179,7 +188,8 @@ private:
         AddValue(command, "--out,--save", "FILE",
                  "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
                  [&o](const std::string& text) { o.save = text; });
-        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line.\nDefault: none.",
+        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: up to about 1 KB a "
+                 "planet, near a\ngigabyte at 1 000 000 planets.\nDefault: none.",
                  [&o](const std::string& text) { o.trace = text; });
         AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
                  [&o](const std::string& text) { o.svg = text; });
@@ -202,11 +212,16 @@ private:
         generateCommand_ = &command;
         GenerateOptions& o = generate_;
         const GeneratorOptions defaults;
-        AddValue(command, "--planets", "N", "How many planets, at least 1.\nRequired.",
+        AddValue(command, "--planets", "N",
+                 "How many planets, 1 to " + GroupedNumber(kMaxGeneratedPlanets) +
+                     ": the most the\nplug-in plans on.\nRequired.",
                  [&o](const std::string& text) { o.planets = ParseCount("--planets", text, 1); });
         AddValue(command, "--races", "R", "How many races.\nDefault: " + std::to_string(defaults.races) + ".",
                  [&o](const std::string& text) { o.races = ParseCount("--races", text, 1); });
-        AddValue(command, "--groups", "G", "How many groups of ships.\nDefault: " + std::to_string(defaults.groups) + ".",
+        AddValue(command, "--groups", "G",
+                 "How many groups of ships, 1 to " + GroupedNumber(kMaxGeneratedGroups) +
+                     ", as\nmemory allows (about 1 KB a group).\nDefault: " +
+                     std::to_string(defaults.groups) + ".",
                  [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",
                  [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });

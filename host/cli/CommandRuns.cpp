@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -302,6 +303,9 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
         text = GenerateGalaxyJson(generator);
     } catch (const std::invalid_argument& error) {
         throw BadInput(error.what());
+    } catch (const std::bad_alloc&) {
+        throw BadInput("not enough memory for " + CountedText(generator.planets, "planet", "planets") + " and " +
+                       CountedText(generator.groups, "group", "groups") + "; ask for fewer groups");
     }
     if (!file) {
         out << text;

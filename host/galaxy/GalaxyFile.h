@@ -25,9 +25,10 @@
 
 namespace host {
 
-/// The largest galaxy file the host reads: far above the ~28 MB of a generated
-/// 100 000-planet galaxy, far below what would exhaust a machine.
-inline constexpr std::uint64_t kMaxGalaxyFileBytes = 256ULL * 1024 * 1024;
+/// The largest galaxy file the host reads: above the ~296 MB of a generated
+/// 1 000 000-planet galaxy with 2 000 000 groups, below what would exhaust a machine
+/// (such a galaxy takes about as much memory again as its text).
+inline constexpr std::uint64_t kMaxGalaxyFileBytes = 1024ULL * 1024 * 1024;
 
 /// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
 Galaxy LoadGalaxyFile(const std::filesystem::path& path);

@@ -12,9 +12,12 @@
 
 namespace host {
 
-inline constexpr std::int32_t kMaxGeneratedPlanets = 100000;
+/// The plug-in's planner plans on at most 2^24 planets (a larger count it reads as none),
+/// so a larger galaxy would plan nothing.
+inline constexpr std::int32_t kMaxGeneratedPlanets = 1 << 24;
 inline constexpr std::int32_t kMaxGeneratedRaces = 1000;
-inline constexpr std::int32_t kMaxGeneratedGroups = 200000;
+/// Group numbers grow by up to 3 a group and must stay 32-bit; memory runs out long before.
+inline constexpr std::int32_t kMaxGeneratedGroups = 1 << 28;
 
 struct GeneratorOptions {
     std::int32_t planets = 1000;  // 1..kMaxGeneratedPlanets
@@ -24,7 +27,8 @@ struct GeneratorOptions {
 };
 
 /// The galaxy as JSON text in the galaxy file format. Throws std::invalid_argument,
-/// with a message naming the option, when a size is outside its range.
+/// with a message naming the option, when a size is outside its range, and
+/// std::bad_alloc when the galaxy or its text does not fit in memory.
 std::string GenerateGalaxyJson(const GeneratorOptions& options);
 
 } // namespace host

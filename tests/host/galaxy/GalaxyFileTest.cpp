@@ -350,7 +350,7 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              std::filesystem::resize_file(path, kMaxGalaxyFileBytes + 1); // sparse: no disk used
              return path;
          },
-         "cannot read the file: it is larger than the limit of 256 MiB"},
+         "cannot read the file: it is larger than the limit of 1024 MiB"},
         {"empty", [](const auto& f) { return Written(f / "empty.json", ""); }, "malformed JSON: parse error at line 1"},
         {"binary",
          [](const auto& f) {
