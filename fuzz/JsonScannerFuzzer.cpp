@@ -63,7 +63,7 @@ std::string Outcome(Load load) {
 std::string LoadedThroughNlohmannAlone(std::string_view text) {
     return Outcome([text] {
         host::GalaxyJsonReader reader;
-        nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
+        host::ParseJsonDocument(text.begin(), text.end(), reader);
         try {
             return host::Galaxy(reader.TakeContent());
         } catch (const host::GalaxyError& error) {

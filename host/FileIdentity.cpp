@@ -1,6 +1,21 @@
 // FileIdentity.cpp - following links to the file a path names, and comparing files by identity.
 #include "host/FileIdentity.h"
 
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+#include <cstdint>
+#include <optional>
 #include <system_error>
 
 namespace host {
@@ -21,6 +36,58 @@ std::filesystem::path FollowLinks(std::filesystem::path path) {
     return path;
 }
 
+/// Which file an open file is, and whether it is a regular file.
+struct OpenFileKey {
+    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    bool regular = false;
+
+    bool SameAs(const OpenFileKey& other) const { return device == other.device && index == other.index; }
+};
+
+#if defined(_WIN32)
+std::optional<OpenFileKey> KeyOfHandle(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &info)) {
+        return std::nullopt;
+    }
+    return OpenFileKey{info.dwVolumeSerialNumber,
+                       (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow,
+                       ::GetFileType(handle) == FILE_TYPE_DISK &&
+                           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0};
+}
+
+std::optional<OpenFileKey> KeyOfDescriptor(int descriptor) {
+    return KeyOfHandle(reinterpret_cast<HANDLE>(::_get_osfhandle(descriptor)));
+}
+
+std::optional<OpenFileKey> KeyOfPath(const std::filesystem::path& path) {
+    // Opened for no access at all: only to ask which file it is, whoever else holds it open.
+    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::optional<OpenFileKey> key = KeyOfHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+    }
+    return key;
+}
+#else
+OpenFileKey KeyOfStat(const struct stat& status) {
+    return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+            S_ISREG(status.st_mode)};
+}
+
+std::optional<OpenFileKey> KeyOfDescriptor(int descriptor) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 ? std::optional(KeyOfStat(status)) : std::nullopt;
+}
+
+std::optional<OpenFileKey> KeyOfPath(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? std::optional(KeyOfStat(status)) : std::nullopt;
+}
+#endif
+
 } // namespace
 
 std::filesystem::path OutputLocation(const std::filesystem::path& path) {
@@ -39,6 +106,15 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
         return std::filesystem::equivalent(a, b, error);
     }
     return OutputLocation(a) == OutputLocation(b);
+}
+
+bool DescriptorWritesFile(int descriptor, const std::filesystem::path& path) {
+    const std::optional<OpenFileKey> open = KeyOfDescriptor(descriptor);
+    if (!open || !open->regular) {
+        return false;
+    }
+    const std::optional<OpenFileKey> named = KeyOfPath(path);
+    return named && named->SameAs(*open);
 }
 
 } // namespace host

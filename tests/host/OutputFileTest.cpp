@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace host {
 namespace {
@@ -81,6 +85,40 @@ TEST_F(OutputFileTest, AbandonedOutputLeavesTheFolderAsItWas) {
     EXPECT_EQ(Names(), (std::set<std::string>{"trace.jsonl"}));
 }
 
+TEST_F(OutputFileTest, OutputsAreReplacedTogetherOrNotAtAll) {
+    const std::filesystem::path names[] = {folder / "plan.svg", folder / "new.html", folder / "after.json"};
+    Existing("plan.svg");
+    Existing("after.json");
+    for (const bool lastTargetIsAFolder : {true, false}) {
+        std::vector<std::unique_ptr<OutputFile>> files;
+        std::vector<OutputFile*> all;
+        for (const std::filesystem::path& name : names) {
+            files.push_back(std::make_unique<OutputFile>(name, "galaxy file"));
+            files.back()->Write("new\n");
+            files.back()->Finish();
+            all.push_back(files.back().get());
+        }
+        if (lastTargetIsAFolder) {
+            // The last rename fails: the first target gets its file back, the second none again.
+            std::filesystem::remove(names[2]);
+            std::filesystem::create_directory(names[2]);
+            EXPECT_EQ(MessageOf([&] { OutputFile::ReplaceTogether(all); }),
+                      "cannot write galaxy file '" + names[2].string() + "': Is a directory");
+            EXPECT_EQ(ReadText(names[0]), "previous\n");
+            EXPECT_FALSE(std::filesystem::exists(names[1]));
+            files.clear(); // and with them the temporary that could not be renamed
+            EXPECT_EQ(Names(), (std::set<std::string>{"plan.svg", "after.json"}));
+            std::filesystem::remove(names[2]);
+        } else {
+            OutputFile::ReplaceTogether(all);
+            for (const std::filesystem::path& name : names) {
+                EXPECT_EQ(ReadText(name), "new\n") << name;
+            }
+            EXPECT_EQ(Names(), (std::set<std::string>{"plan.svg", "new.html", "after.json"})) << "no file kept";
+        }
+    }
+}
+
 TEST_F(OutputFileTest, LinkedTargetReplacesTheFileItNames) {
     const std::filesystem::path real = Existing("real.json");
     const std::filesystem::path link = folder / "link.json";
@@ -141,6 +179,22 @@ TEST_F(OutputFileTest, SameFileByIdentityAndByWhereANewFileWouldGo) {
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(SameFile(rows[i].a, rows[i].b), rows[i].same) << "row " << i;
     }
+}
+
+TEST_F(OutputFileTest, DescriptorWritesOnlyTheRegularFileItIsOpenOn) {
+    const std::filesystem::path galaxy = Existing("g.json");
+    std::filesystem::create_symlink("g.json", folder / "soft.json");
+    const int file = ::open(galaxy.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int device = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    ASSERT_TRUE(file >= 0 && device >= 0);
+    EXPECT_TRUE(DescriptorWritesFile(file, galaxy));
+    EXPECT_TRUE(DescriptorWritesFile(file, folder / "soft.json"));
+    EXPECT_TRUE(DescriptorWritesFile(file, "/dev/fd/" + std::to_string(file)));
+    EXPECT_FALSE(DescriptorWritesFile(file, Existing("other.json")));
+    EXPECT_FALSE(DescriptorWritesFile(file, folder / "new.json"));
+    EXPECT_FALSE(DescriptorWritesFile(device, "/dev/null")) << "a device is written in place";
+    ::close(file);
+    ::close(device);
 }
 
 } // namespace
