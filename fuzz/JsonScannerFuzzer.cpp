@@ -4,8 +4,9 @@
 // events (doubles by their bits, texts by their bytes); the scanner must take
 // the same whether the text comes whole or in windows ending at every line
 // break, as a file's windows may; and the load that starts with the scanner
-// must give exactly what the load through nlohmann alone gives: the same
-// galaxy, or the same message for a bad one.
+// must give exactly what the load through nlohmann alone gives (its parse with
+// the document's end checked, ParseJsonDocument): the same galaxy, or the same
+// message for a bad one.
 #include "fuzz/Failure.h"
 
 #include "host/GalaxyFile.h"

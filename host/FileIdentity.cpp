@@ -2,14 +2,9 @@
 #include "host/FileIdentity.h"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
+#include "platform/WinTypes.h"
+
 #include <io.h>
-#include <windows.h>
 #else
 #include <sys/stat.h>
 #endif

@@ -141,7 +141,6 @@ public:
     using iterator_category = std::input_iterator_tag;
     using value_type = char;
     using difference_type = std::ptrdiff_t;
-    using pointer = const char*;
     using reference = const char&;
 
     CountingIterator(Iterator at, ReadPosition* position) : at_(std::move(at)), position_(position) {}

@@ -323,8 +323,9 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     file->Write(text);
     file->Finish();
     file->Replace();
-    out << "Wrote '" << EscapeControls(options.out->string()) << "': " << CountedText(generator.planets, "planet", "planets")
-        << ", " << CountedText(generator.races, "race", "races") << ", "
+    out << "Wrote '" << EscapeControls(options.out->string())
+        << "': " << CountedText(generator.planets, "planet", "planets") << ", "
+        << CountedText(generator.races, "race", "races") << ", "
         << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
     return kExitOk;
 }

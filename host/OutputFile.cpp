@@ -52,10 +52,6 @@ int WriteSome(int fd, const char* data, std::size_t size) {
 int SyncFile(int fd) { return ::_commit(fd); }
 int CloseFile(int fd) { return ::_close(fd); }
 constexpr int kCreateNew = _O_CREAT | _O_EXCL;
-// A standard descriptor without a handle has none of its own to write to (-1, or -2 without a console).
-bool IsOpen(int fd) { return ::_get_osfhandle(fd) >= 0; }
-int OpenNullDevice() { return ::_open("NUL", _O_RDWR | _O_BINARY); }
-int MoveDescriptor(int from, int to) { return ::_dup2(from, to); }
 #else
 int OpenForWriting(const std::filesystem::path& path, int flags) {
     return ::open(path.c_str(), flags | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666);
@@ -66,9 +62,6 @@ int WriteSome(int fd, const char* data, std::size_t size) {
 int SyncFile(int fd) { return ::fsync(fd); }
 int CloseFile(int fd) { return ::close(fd); }
 constexpr int kCreateNew = O_CREAT | O_EXCL;
-bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF; }
-int OpenNullDevice() { return ::open("/dev/null", O_RDWR); }
-int MoveDescriptor(int from, int to) { return ::dup2(from, to); }
 #endif
 
 std::error_code LastError() {
@@ -443,24 +436,31 @@ void OutputFile::Fail(const std::error_code& error, const std::string& aftermath
 }
 
 bool OpenClosedStandardDescriptors() {
+#if defined(_WIN32)
+    // Nothing to do: the C runtime keeps descriptors 0 to 2 for the standard streams whether
+    // the process was given a handle for them or not, so no file it opens gets their numbers,
+    // and a stream without a handle fails its writes, which standard output reports.
+    return true;
+#else
     for (int standard = 0; standard <= 2; ++standard) {
-        if (IsOpen(standard)) {
+        if (::fcntl(standard, F_GETFD) != -1 || errno != EBADF) {
             continue;
         }
-        // The lowest free number, so normally `standard` itself; moved there when it is not.
-        const int null = OpenNullDevice();
+        // The lowest free number, so `standard` itself; moved there should it not be.
+        const int null = ::open("/dev/null", O_RDWR);
         if (null < 0) {
             return false;
         }
         if (null != standard) {
-            const bool moved = MoveDescriptor(null, standard) == standard;
-            CloseFile(null);
+            const bool moved = ::dup2(null, standard) == standard;
+            ::close(null);
             if (!moved) {
                 return false;
             }
         }
     }
     return true;
+#endif
 }
 
 void WriteOutputFile(const std::filesystem::path& target, std::string what, std::string_view text) {

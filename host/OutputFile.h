@@ -83,7 +83,8 @@ private:
 
 /// Opens each of the standard descriptors 0, 1 and 2 that is closed on the null device, so that
 /// no file the host opens later, an output's temporary above all, gets one of their numbers and
-/// with it text meant for the terminal. Call first thing; false when the null device cannot be opened.
+/// with it text meant for the terminal. Call first thing; false when the null device cannot be
+/// opened. On Windows the C runtime holds those numbers for the streams itself.
 bool OpenClosedStandardDescriptors();
 
 /// Writes `text` as the whole of `target`: prepared, finished and replaced in one go.

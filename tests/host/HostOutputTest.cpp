@@ -112,6 +112,8 @@ TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
         {{}, "/dev/full", 2, "cannot write standard output: No space left on device"},
         {{"generate", "--planets", "50"}, "/dev/full", 2, "cannot write standard output: No space left"},
         {{"--help"}, "/dev/full", 2, "cannot write standard output: No space left"},
+        // The report is written out before any output is replaced: when it cannot be, none is.
+        {{"--svg", Path("keep.svg"), "--trace", Path("keep.jsonl")}, "/dev/full", 2, "cannot write standard output: No space left"},
         {{"--svg", Path("sub")}, "", 2, "cannot write picture file '" + Path("sub") + "': Is a directory"},
         {{"generate", "--planets", "50", "--out", Path("sub")}, "", 2, "cannot write galaxy file '" + Path("sub") + "': Is a directory"},
         {{"--trace", Path("plain/t.jsonl")}, "", 2, "cannot write trace file '" + Path("plain/t.jsonl") + "': Not a directory"},
