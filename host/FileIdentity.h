@@ -21,8 +21,9 @@ std::filesystem::path OutputLocation(const std::filesystem::path& path);
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 /// True when `descriptor` is open on a regular file and `path` names that very file (by
-/// device and inode, or volume and file index), so that replacing `path` would take the
-/// file away from under the descriptor. False for a device, a pipe or a terminal.
+/// device and inode), so that replacing `path` would take the file away from under the
+/// descriptor. False for a device, a pipe or a terminal; always false on Windows, where the
+/// rename over a file that a redirection holds open fails instead.
 bool DescriptorWritesFile(int descriptor, const std::filesystem::path& path);
 
 } // namespace host

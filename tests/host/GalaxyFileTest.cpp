@@ -432,7 +432,9 @@ TEST_F(GalaxyFileTest, DocumentEndsWhereJsonSaysItEnds) {
         const std::string fromFile = MessageOf([&] { LoadGalaxyFile(Written(directory / "galaxy.json", text)); });
         const std::string expected = message == "(accepted)" ? message : "galaxy.json: " + message;
         EXPECT_EQ(fromText.substr(0, expected.size()), expected) << nlohmann::json(tail).dump();
-        EXPECT_EQ(fromFile, fromText == "(accepted)" ? fromText : (directory.string() + "/" + fromText))
+        EXPECT_EQ(fromFile, fromText == "(accepted)"
+                                ? fromText
+                                : (directory / "galaxy.json").string() + fromText.substr(std::string("galaxy.json").size()))
             << nlohmann::json(tail).dump();
     }
 }
