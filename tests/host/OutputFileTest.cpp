@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -179,22 +177,6 @@ TEST_F(OutputFileTest, SameFileByIdentityAndByWhereANewFileWouldGo) {
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(SameFile(rows[i].a, rows[i].b), rows[i].same) << "row " << i;
     }
-}
-
-TEST_F(OutputFileTest, DescriptorWritesOnlyTheRegularFileItIsOpenOn) {
-    const std::filesystem::path galaxy = Existing("g.json");
-    std::filesystem::create_symlink("g.json", folder / "soft.json");
-    const int file = ::open(galaxy.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    const int device = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    ASSERT_TRUE(file >= 0 && device >= 0);
-    EXPECT_TRUE(DescriptorWritesFile(file, galaxy));
-    EXPECT_TRUE(DescriptorWritesFile(file, folder / "soft.json"));
-    EXPECT_TRUE(DescriptorWritesFile(file, "/dev/fd/" + std::to_string(file)));
-    EXPECT_FALSE(DescriptorWritesFile(file, Existing("other.json")));
-    EXPECT_FALSE(DescriptorWritesFile(file, folder / "new.json"));
-    EXPECT_FALSE(DescriptorWritesFile(device, "/dev/null")) << "a device is written in place";
-    ::close(file);
-    ::close(device);
 }
 
 } // namespace
