@@ -129,12 +129,24 @@ namespace galaxy_json_detail {
 
 /// Where a parse stands, counted as nlohmann counts for its messages, and where the first NUL byte was.
 struct ReadPosition {
+    std::size_t bytesRead = 0;
     std::size_t line = 1;
-    std::size_t column = 0;
-    std::optional<std::pair<std::size_t, std::size_t>> nul;
+    std::size_t lineStart = 0; // bytes read before the current line began
+    std::optional<std::pair<std::size_t, std::size_t>> nul; // its line and column
+
+    /// A byte up to '\n' has been read: a line break or a control character.
+    void NoteLowByte(char byte) {
+        if (byte == '\n') {
+            ++line;
+            lineStart = bytesRead;
+        } else if (byte == '\0' && !nul) {
+            nul.emplace(line, bytesRead - lineStart);
+        }
+    }
 };
 
 /// An input iterator that counts the lines and columns of what the parser reads through it.
+/// One comparison a byte: on the fallback path every byte of a file goes through it.
 template <typename Iterator>
 class CountingIterator {
 public:
@@ -149,14 +161,9 @@ public:
     CountingIterator& operator++() {
         const char read = *at_;
         ++at_;
-        if (read == '\n') {
-            ++position_->line;
-            position_->column = 0;
-            return *this;
-        }
-        ++position_->column;
-        if (read == '\0' && !position_->nul) {
-            position_->nul.emplace(position_->line, position_->column);
+        ++position_->bytesRead;
+        if (static_cast<unsigned char>(read) <= '\n') {
+            position_->NoteLowByte(read);
         }
         return *this;
     }
