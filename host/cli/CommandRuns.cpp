@@ -120,14 +120,25 @@ struct NamedFile {
     std::filesystem::path path;
 };
 
-/// Refuses, before anything is read or written, an output that names an input or another output:
-/// it would destroy the input, or two outputs would overwrite each other.
+/// The host's own streams. Redirected to a file, each is an output of the run like the others:
+/// an output renamed over that file would take it away from under the text written to it.
+constexpr std::array<std::pair<int, const char*>, 2> kStandardStreams = {{{1, "standard output"},
+                                                                           {2, "standard error"}}};
+
+/// Refuses, before anything is read or written, an output that names an input, another output
+/// or the file standard output or error goes to: it would destroy the input, or two outputs
+/// would overwrite each other.
 void RefuseClashingFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
     for (auto output = outputs.begin(); output != outputs.end(); ++output) {
         const std::string quoted = output->name + " '" + output->path.string() + "'";
         for (const NamedFile& input : inputs) {
             if (SameFile(output->path, input.path)) {
                 throw BadInput(quoted + " would overwrite " + input.name);
+            }
+        }
+        for (const auto& [descriptor, stream] : kStandardStreams) {
+            if (DescriptorWritesFile(descriptor, output->path)) {
+                throw BadInput(std::string(stream) + " and " + quoted + " name the same file");
             }
         }
         for (auto earlier = outputs.begin(); earlier != output; ++earlier) {
@@ -188,18 +199,19 @@ public:
         return nullptr;
     }
 
-    /// Writes what the plan produced, then replaces the targets: all are finished first,
-    /// so that a write error leaves every target as it was.
+    /// Writes what the plan produced, then replaces the targets together: all are finished
+    /// first, so that a write error leaves every target as it was, and a target that cannot be
+    /// replaced gets the others put back.
     void Complete(const FinishedPlan& plan) {
+        std::vector<OutputFile*> finished;
         for (const auto& [output, file] : files_) {
             if (output->content != nullptr) {
                 file->Write(output->content(plan));
             }
             file->Finish();
+            finished.push_back(file.get());
         }
-        for (const auto& entry : files_) {
-            entry.second->Replace();
-        }
+        OutputFile::ReplaceTogether(finished);
     }
 
 private:
@@ -279,6 +291,11 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
     }
+    // The report goes out before any file is replaced: when standard output does not take it,
+    // the run fails with every file as it was (main names the write error as it closes the stream).
+    if (!out.flush()) {
+        return kExitBadInput;
+    }
     outputs.Complete({galaxy, selectedGroup, outcome});
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
@@ -296,6 +313,7 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     // Prepared first: a target that cannot be written is found before the galaxy is made.
     std::optional<OutputFile> file;
     if (options.out) {
+        RefuseClashingFiles({{"--out", *options.out}}, {});
         file.emplace(*options.out, "galaxy file");
     }
     std::string text;
@@ -314,8 +332,9 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     file->Write(text);
     file->Finish();
     file->Replace();
-    out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
-        << ", " << CountedText(generator.races, "race", "races") << ", "
+    out << "Wrote '" << EscapeControls(options.out->string())
+        << "': " << CountedText(generator.planets, "planet", "planets") << ", "
+        << CountedText(generator.races, "race", "races") << ", "
         << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
     return kExitOk;
 }

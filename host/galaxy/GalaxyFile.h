@@ -11,7 +11,9 @@
 // so memory follows the galaxy, not the text (a file written on one line is
 // the one exception: its window is that line). The load's own scanner reads
 // plain JSON; anything it does not take, a bad file above all, is read again
-// by nlohmann's parser, so every message about bad JSON is nlohmann's own.
+// by nlohmann's parser, so every message about bad JSON is nlohmann's own --
+// but for a NUL byte after the document, which that parser takes for the end
+// of its input and the load refuses in the same words (ParseJsonDocument).
 // Only a regular file of at most kMaxGalaxyFileBytes is read; running out of
 // memory while loading is reported like any other bad file.
 #pragma once

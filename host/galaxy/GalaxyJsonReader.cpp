@@ -340,6 +340,12 @@ bool GalaxyJsonReader::parse_error(std::size_t, const std::string&, const nlohma
     return false;
 }
 
+void GalaxyJsonReader::NulAfterDocument(std::size_t line, std::size_t column) {
+    // Worded as the parser words anything else after the document.
+    syntaxError_ = "parse error at line " + std::to_string(line) + ", column " + std::to_string(column) +
+                   ": syntax error while parsing value - unexpected NUL byte; expected end of input";
+}
+
 bool GalaxyJsonReader::Skip() {
     skipDepth_ = 1;
     return true;

@@ -18,9 +18,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace host {
 
@@ -59,6 +61,10 @@ public:
     bool start_array(std::size_t elements);
     bool end_array();
     bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
+
+    /// The document's value was complete when a NUL byte came, at `line` and `column` as
+    /// nlohmann's messages count them: a syntax error, since only whitespace may follow it.
+    void NulAfterDocument(std::size_t line, std::size_t column);
 
     /// The checked content once the parse has ended. Throws GalaxyError with the first
     /// fault's message (no file name), "malformed JSON: ..." for a syntax error.
@@ -118,5 +124,73 @@ private:
 
     GalaxyContent content_;
 };
+
+namespace galaxy_json_detail {
+
+/// Where a parse stands, counted as nlohmann counts for its messages, and where the first NUL byte was.
+struct ReadPosition {
+    std::size_t bytesRead = 0;
+    std::size_t line = 1;
+    std::size_t lineStart = 0; // bytes read before the current line began
+    std::optional<std::pair<std::size_t, std::size_t>> nul; // its line and column
+
+    /// A byte up to '\n' has been read: a line break or a control character.
+    void NoteLowByte(char byte) {
+        if (byte == '\n') {
+            ++line;
+            lineStart = bytesRead;
+        } else if (byte == '\0' && !nul) {
+            nul.emplace(line, bytesRead - lineStart);
+        }
+    }
+};
+
+/// An input iterator that counts the lines and columns of what the parser reads through it.
+/// One comparison a byte: on the fallback path every byte of a file goes through it.
+template <typename Iterator>
+class CountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using reference = const char&;
+
+    CountingIterator(Iterator at, ReadPosition* position) : at_(std::move(at)), position_(position) {}
+
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        const char read = *at_;
+        ++at_;
+        ++position_->bytesRead;
+        if (static_cast<unsigned char>(read) <= '\n') {
+            position_->NoteLowByte(read);
+        }
+        return *this;
+    }
+    void operator++(int) { ++*this; }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+
+private:
+    Iterator at_;
+    ReadPosition* position_;
+};
+
+} // namespace galaxy_json_detail
+
+/// nlohmann's parse of the document in [first, last) into `reader`. Its lexer takes a NUL byte
+/// for the end of the input, so a document followed by a NUL and anything at all would pass;
+/// here the document ends where JSON says it ends, and a NUL after it is a syntax error at its
+/// place, as anything else but whitespace there is. (A NUL anywhere before the document's end
+/// is refused by the parse itself.)
+template <typename Iterator>
+void ParseJsonDocument(Iterator first, Iterator last, GalaxyJsonReader& reader) {
+    using Counting = galaxy_json_detail::CountingIterator<Iterator>;
+    galaxy_json_detail::ReadPosition position;
+    if (nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
+                                  &reader) &&
+        position.nul) {
+        reader.NulAfterDocument(position.nul->first, position.nul->second);
+    }
+}
 
 } // namespace host

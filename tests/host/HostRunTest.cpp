@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -126,6 +127,9 @@ TEST(HostRunTest, ExitStatuses) {
     // A copy of the demo galaxy, saved by a run of the host itself.
     ASSERT_EQ(RunHost(folder, {"--plugin", kPlugin, "--save", (folder / "demo.json").string()}).status, 0);
     const std::string demoBefore = host_test::ReadText(folder / "demo.json");
+    // The demo galaxy with a NUL byte and garbage after it, on the line after its last.
+    std::ofstream(folder / "nul.json", std::ios::binary) << demoBefore << '\0' << "not JSON {{{";
+    const auto lastLine = std::to_string(std::count(demoBefore.begin(), demoBefore.end(), '\n') + 1);
     const std::string missingFolder = (folder / "no-such-folder" / "x").string();
     struct Row {
         std::vector<std::string> arguments;
@@ -141,6 +145,10 @@ TEST(HostRunTest, ExitStatuses) {
         {{"--galaxy", (folder / "malformed.json").string(), "--plugin", "/missing.so"}, "0", "sync", 2,
          "malformed.json"},
         {{"--galaxy", (folder / "absent.json").string()}, "0", "sync", 2, "absent.json"},
+        // The document ends where JSON says it ends, not at a NUL byte after it.
+        {{"--galaxy", (folder / "nul.json").string(), "--plugin", "/missing.so"}, "0", "sync", 2,
+         "nul.json: malformed JSON: parse error at line " + lastLine + ", column 1: syntax error while parsing "
+         "value - unexpected NUL byte"},
         {{"--select", "999", "--plugin", "/missing.so"}, "0", "sync", 2, "--select 999: no group 999"},
         {{"--trace", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write trace file"},
         {{"--save", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write galaxy file"},

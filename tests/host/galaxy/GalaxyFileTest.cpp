@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -400,6 +401,41 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
             EXPECT_EQ(std::string::npos, message.find_first_of("\n\r\x1b")) << "row " << i << ": " << message;
             EXPECT_EQ(kExitBadInput, ExitStatusOf(error)) << "row " << i;
         }
+    }
+}
+
+TEST_F(GalaxyFileTest, DocumentEndsWhereJsonSaysItEnds) {
+    // nlohmann's lexer takes a NUL byte for the end of its input; the load does not, from a text
+    // or a file alike, and names the NUL's place as the parser counts lines and columns.
+    const std::string document(test::kSmallGalaxyJson);
+    const auto nulAt = [&](const std::string& tail) {
+        const std::string before = document + tail.substr(0, tail.find('\0'));
+        const std::size_t lineStart = before.rfind('\n') == std::string::npos ? 0 : before.rfind('\n') + 1;
+        return "malformed JSON: parse error at line " +
+               std::to_string(1 + std::count(before.begin(), before.end(), '\n')) + ", column " +
+               std::to_string(before.size() - lineStart + 1) +
+               ": syntax error while parsing value - unexpected NUL byte; expected end of input";
+    };
+    using namespace std::string_literals;
+    const std::vector<std::pair<std::string, std::string>> tails = {
+        {"", "(accepted)"},
+        {" \n\t\r\n", "(accepted)"},
+        {"\0"s, nulAt("\0"s)},
+        {" \0not JSON {{{"s, nulAt(" \0not JSON {{{"s)},
+        {"\n\n\0\n"s, nulAt("\n\n\0\n"s)},
+        {" not JSON {{{", "malformed JSON: parse error at line"},
+        {"\n{}", "malformed JSON: parse error at line"},
+    };
+    for (const auto& [tail, message] : tails) {
+        const std::string text = document + tail;
+        const std::string fromText = MessageOf([&] { ParseGalaxyJson(text, "galaxy.json"); });
+        const std::string fromFile = MessageOf([&] { LoadGalaxyFile(Written(directory / "galaxy.json", text)); });
+        const std::string expected = message == "(accepted)" ? message : "galaxy.json: " + message;
+        EXPECT_EQ(fromText.substr(0, expected.size()), expected) << nlohmann::json(tail).dump();
+        EXPECT_EQ(fromFile, fromText == "(accepted)"
+                                ? fromText
+                                : (directory / "galaxy.json").string() + fromText.substr(std::string("galaxy.json").size()))
+            << nlohmann::json(tail).dump();
     }
 }
 
