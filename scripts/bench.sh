@@ -35,7 +35,7 @@ host=build/release/host/tarvenix-host
 base_host=$baseline/build/release/host/tarvenix-host
 
 say "== generating the galaxies"
-"$host" generate --planets 10000 --seed 1 --out "$work/g10k.json" >/dev/null
+"$host" generate --planets 10000 --groups 2000 --seed 1 --out "$work/g10k.json" >/dev/null
 "$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }

@@ -229,7 +229,14 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     const HostRun generate = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                               "--seed", "11", "--out", galaxyPath.string()});
     ASSERT_EQ(generate.status, 0) << generate.err;
-    EXPECT_EQ(generate.out, "Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n");
+    // What it wrote, then a group worth planning and the command that plans it.
+    EXPECT_EQ(generate.out.rfind("Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n"
+                                 "Worth planning: group ", 0),
+              0U)
+        << generate.out;
+    EXPECT_NE(generate.out.find("\nPlan it: tarvenix-host plan --galaxy " + galaxyPath.string() + " --select "),
+              std::string::npos)
+        << generate.out;
     const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                            "--seed", "11"});
     EXPECT_EQ(again.out, host_test::ReadText(galaxyPath)) << "the same seed gives the same bytes";

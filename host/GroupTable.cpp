@@ -1,0 +1,103 @@
+// GroupTable.cpp - the selectable groups as aligned columns or JSON, and the command that plans one.
+#include "host/GroupTable.h"
+
+#include "host/RunReport.h"
+#include "host/SafeText.h"
+#include "host/TextColumns.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+namespace host {
+namespace {
+
+constexpr std::size_t kColumnCount = 7;
+using Row = std::array<std::string, kColumnCount>;
+const Row kHeader = {"Group", "Race", "Type", "Ships", "Planet", "Uncovered in reach", "Relays in reach"};
+constexpr const char* kIndent = "  ";
+constexpr const char* kColumnGap = "  ";
+
+Row RowOf(const Galaxy& galaxy, const GroupProspect& prospect) {
+    const Group& group = *prospect.group;
+    return {std::to_string(group.number),
+            EscapeControls(group.race),
+            EscapeControls(group.type),
+            std::to_string(group.count),
+            "#" + std::to_string(group.planet) + " " + EscapeControls(galaxy.PlanetAt(group.planet).name),
+            std::to_string(prospect.uncoveredInReach),
+            std::to_string(prospect.relaysInReach)};
+}
+
+/// A path as one word of a POSIX shell: as it is when it holds nothing the shell reads.
+std::string ShellWord(const std::string& text) {
+    const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./-+,:@%=").find(c) != std::string_view::npos;
+    });
+    if (plain) {
+        return text;
+    }
+    std::string word = "'";
+    for (const char c : text) {
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return word + "'";
+}
+
+} // namespace
+
+void WriteGroupTable(std::ostream& out, const Galaxy& galaxy, const std::vector<GroupProspect>& shown,
+                     std::size_t selectable) {
+    out << "'" << EscapeControls(galaxy.Game()) << "': " << CountedText(static_cast<std::int64_t>(selectable), "group", "groups")
+        << " can be selected";
+    if (shown.empty()) {
+        out << ".\n";
+        return;
+    }
+    out << (shown.size() < selectable ? "; the " + std::to_string(shown.size()) + " largest:\n" : ", the largest first:\n");
+    std::vector<Row> rows = {kHeader};
+    for (const GroupProspect& prospect : shown) {
+        rows.push_back(RowOf(galaxy, prospect));
+    }
+    std::array<std::size_t, kColumnCount> widths{};
+    for (const Row& row : rows) {
+        for (std::size_t c = 0; c < kColumnCount; ++c) {
+            widths[c] = std::max(widths[c], DisplayColumns(row[c]));
+        }
+    }
+    for (const Row& row : rows) {
+        out << kIndent;
+        for (std::size_t c = 0; c + 1 < kColumnCount; ++c) {
+            out << PadToColumns(row[c], widths[c]) << kColumnGap;
+        }
+        out << row.back() << '\n';
+    }
+}
+
+OrderedJson GroupsJson(const Galaxy& galaxy, const std::vector<GroupProspect>& shown, std::size_t selectable) {
+    OrderedJson groups = OrderedJson::array();
+    for (const GroupProspect& prospect : shown) {
+        const Group& group = *prospect.group;
+        groups.push_back({{"number", group.number},
+                          {"race", group.race},
+                          {"type", group.type},
+                          {"ships", group.count},
+                          {"planet", group.planet},
+                          {"planet_name", galaxy.PlanetAt(group.planet).name},
+                          {"uncovered_in_reach", prospect.uncoveredInReach},
+                          {"relays_in_reach", prospect.relaysInReach},
+                          {"likely_relays", prospect.likelyRelays}});
+    }
+    return {{"game", galaxy.Game()}, {"selectable", selectable}, {"groups", std::move(groups)}};
+}
+
+std::string PlanCommandFor(const std::optional<std::filesystem::path>& galaxy, std::int32_t group) {
+    std::string command = "tarvenix-host plan";
+    if (galaxy) {
+        command += " --galaxy " + ShellWord(galaxy->string());
+    }
+    return command + " --select " + std::to_string(group);
+}
+
+} // namespace host
