@@ -13,6 +13,8 @@ namespace {
 
 using host::AboutOptions;
 using host::GenerateOptions;
+using host::GroupsOptions;
+using host::kDefaultGroupsListed;
 using host::HostCommand;
 using host::Language;
 using host::ParseCommandLine;
@@ -72,6 +74,16 @@ TEST(CommandLineTest, GenerateAndAbout) {
     EXPECT_EQ(options->groups, 900);
     EXPECT_EQ(options->seed, 77u);
     EXPECT_EQ(options->out, "big.json");
+
+    const HostCommand groups = ParseCommandLine({"groups", "--galaxy", "big.json", "--json", "--limit", "0"});
+    const auto* groupsOptions = std::get_if<GroupsOptions>(&groups);
+    ASSERT_NE(groupsOptions, nullptr);
+    EXPECT_EQ(groupsOptions->galaxy, "big.json");
+    EXPECT_TRUE(groupsOptions->json);
+    EXPECT_EQ(groupsOptions->limit, 0);
+    EXPECT_EQ(std::get<GroupsOptions>(ParseCommandLine({"groups"})).limit, kDefaultGroupsListed);
+    EXPECT_FALSE(std::get<GenerateOptions>(ParseCommandLine({"generate", "--planets", "5"})).groups)
+        << "the count follows the planets, decided by the command";
 
     const HostCommand about = ParseCommandLine({"about", "--lang", "en", "--plugin", "x.so"});
     const auto* aboutOptions = std::get_if<AboutOptions>(&about);
@@ -205,6 +217,8 @@ TEST(CommandLineTest, UsageErrorsNameTheProblem) {
         {{"generate"}, "'generate' needs --planets N"},
         {{"generate", "--planets", "0"}, "option '--planets' must be at least 1, got '0'"},
         {{"generate", "--planets", "10", "--seed", "-3"}, "option '--seed' needs a whole number, got '-3'"},
+        {{"groups", "--limit", "-1"}, "option '--limit' must be at least 0, got '-1'"},
+        {{"groups", "--select", "7"}, "unknown option '--select' for 'groups'"},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(ErrorOf(rows[i].arguments).what(), rows[i].message) << "row " << i;
