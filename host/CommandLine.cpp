@@ -89,7 +89,7 @@ public:
                      "  " + kProgram + "                          plan the built-in demo galaxy\n" +
                      "  " + kProgram + " plan --help              every option of 'plan'\n" +
                      "  " + kProgram + " generate --planets 2000 --out big.json\n" +
-                     "  " + kProgram + " groups --galaxy big.json      the groups worth planning\n" +
+                     "  " + kProgram + " groups --galaxy big.json\n" +
                      "  " + kProgram + " plan --galaxy big.json --svg plan.svg\n" +
                      "Exit status: 0 the run ended as the plug-in meant, 2 bad input, 1 plug-in failure.");
     }
