@@ -352,7 +352,7 @@ bool GalaxyJsonReader::key(std::string_view name) {
         }
         return true;
     }
-    // The galaxy object: one of its scalar fields, one of its arrays, or a key nobody reads.
+    // The galaxy object: one of its scalar fields, one of its arrays, or a key the format does not have.
     galaxyField_ = nullptr;
     keyArray_.reset();
     const int field = FieldIndex(kGalaxyFields, name);

@@ -93,7 +93,7 @@ private:
     /// A scalar value has arrived; `store` fills the field it belongs to.
     template <typename Store>
     bool Scalar(Store store);
-    /// A key of an entry (`format` its array's) or of the galaxy object that the format does not have.
+    /// Keeps the first key of the current entry, or of the galaxy object, that the format does not have.
     void NoteUnknownKey(std::string_view name);
     /// Where a scalar of the current key goes, or null when nothing keeps it.
     JsonFieldValue* CurrentField();

@@ -7,8 +7,9 @@
 // two places), and a planet counts only when it lies within the race's drive
 // range of a planet the race owns. It plans nothing: what it says is an
 // estimate from the galaxy alone, and the plug-in's own plan may send fewer
-// ships or take other routes. Reads the galaxy only; each survey is O(planets
-// near the groups surveyed), not O(galaxy).
+// ships or take other routes. Reads the galaxy only, and what it gives points
+// into it: valid while the galaxy is unchanged. Each survey costs what the
+// planets near the surveyed group cost, not the galaxy's size.
 #pragma once
 
 #include "host/Galaxy.h"
