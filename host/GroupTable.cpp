@@ -19,13 +19,21 @@ const Row kHeader = {"Group", "Race", "Type", "Ships", "Planet", "Uncovered in r
 constexpr const char* kIndent = "  ";
 constexpr const char* kColumnGap = "  ";
 
+/// "#78 Xexetu". Appended piece by piece: "#" + a temporary trips GCC 12's false -Wrestrict
+/// report at -O2 (GCC bug 105329).
+std::string PlanetText(const Galaxy& galaxy, std::int32_t planet) {
+    std::string text = "#";
+    text.append(std::to_string(planet)).append(" ").append(EscapeControls(galaxy.PlanetAt(planet).name));
+    return text;
+}
+
 Row RowOf(const Galaxy& galaxy, const GroupProspect& prospect) {
     const Group& group = *prospect.group;
     return {std::to_string(group.number),
             EscapeControls(group.race),
             EscapeControls(group.type),
             std::to_string(group.count),
-            "#" + std::to_string(group.planet) + " " + EscapeControls(galaxy.PlanetAt(group.planet).name),
+            PlanetText(galaxy, group.planet),
             std::to_string(prospect.uncoveredInReach),
             std::to_string(prospect.relaysInReach)};
 }
@@ -55,7 +63,11 @@ void WriteGroupTable(std::ostream& out, const Galaxy& galaxy, const std::vector<
         out << ".\n";
         return;
     }
-    out << (shown.size() < selectable ? "; the " + std::to_string(shown.size()) + " largest:\n" : ", the largest first:\n");
+    if (shown.size() < selectable) {
+        out << "; the " << shown.size() << " largest:\n";
+    } else {
+        out << ", the largest first:\n";
+    }
     std::vector<Row> rows = {kHeader};
     for (const GroupProspect& prospect : shown) {
         rows.push_back(RowOf(galaxy, prospect));
@@ -95,9 +107,9 @@ OrderedJson GroupsJson(const Galaxy& galaxy, const std::vector<GroupProspect>& s
 std::string PlanCommandFor(const std::optional<std::filesystem::path>& galaxy, std::int32_t group) {
     std::string command = "tarvenix-host plan";
     if (galaxy) {
-        command += " --galaxy " + ShellWord(galaxy->string());
+        command.append(" --galaxy ").append(ShellWord(galaxy->string()));
     }
-    return command + " --select " + std::to_string(group);
+    return command.append(" --select ").append(std::to_string(group));
 }
 
 } // namespace host
