@@ -38,19 +38,26 @@ Row RowOf(const Galaxy& galaxy, const GroupProspect& prospect) {
             std::to_string(prospect.relaysInReach)};
 }
 
-/// A path as one word of a POSIX shell: as it is when it holds nothing the shell reads.
+/// A path as one word of the system's shell: as it is when it holds nothing the shell reads,
+/// else quoted (a Windows path cannot hold a double quote; a POSIX shell takes anything in
+/// single quotes but a single quote, which is closed, escaped and reopened).
 std::string ShellWord(const std::string& text) {
     const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./-+,:@%=").find(c) != std::string_view::npos;
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./-+,:@=").find(c) != std::string_view::npos;
     });
     if (plain) {
         return text;
     }
+#if defined(_WIN32)
+    std::string quoted = "\"";
+    return quoted.append(text).append("\"");
+#else
     std::string word = "'";
     for (const char c : text) {
         word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return word + "'";
+#endif
 }
 
 } // namespace
