@@ -215,7 +215,7 @@ private:
                  [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",
                  [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });
-        AddValue(command, "--out", "FILE", "Write the galaxy to FILE, then name a group worth planning.\nDefault: standard output.",
+        AddValue(command, "--out", "FILE", "Write the galaxy to FILE and name a group to plan.\nDefault: standard output.",
                  [&o](const std::string& text) { o.out = text; });
         command.footer(std::string("Example:\n") + "  " + kProgram + " generate --planets 2000 --seed 7 --out big.json");
     }
