@@ -28,6 +28,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out) {
     return std::visit(Overloaded{
                           [&](const host::PlanOptions& options) { return host::RunPlan(options, out); },
                           [&](const host::GenerateOptions& options) { return host::RunGenerate(options, out); },
+                          [&](const host::GroupsOptions& options) { return host::RunGroups(options, out); },
                           [&](const host::AboutOptions& options) { return host::RunAbout(options, out); },
                           [&](const host::HelpRequest& help) {
                               out << help.text;

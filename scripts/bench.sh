@@ -109,7 +109,7 @@ fi
 base_host=$baseline/build/release/host/tarvenix-host
 
 say "== generating the galaxies"
-"$host" generate --planets 10000 --seed 1 --out "$work/g10k.json" >/dev/null
+"$host" generate --planets 10000 --groups 2000 --seed 1 --out "$work/g10k.json" >/dev/null
 "$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
 

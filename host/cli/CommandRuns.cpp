@@ -1,4 +1,4 @@
-// CommandRuns.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
+// CommandRuns.cpp - plan, generate, groups and about: inputs checked first, then the plug-in, then the outputs.
 #include "cli/CommandRuns.h"
 
 #include "session/CallTrace.h"
@@ -7,6 +7,8 @@
 #include "galaxy/Galaxy.h"
 #include "galaxy/GalaxyFile.h"
 #include "galaxy/GalaxyGenerator.h"
+#include "galaxy/GroupSurvey.h"
+#include "views/GroupTable.h"
 #include "json/JsonText.h"
 #include "files/OutputFile.h"
 #include "views/PlanPage.h"
@@ -75,9 +77,13 @@ void ApplyLanguage(const std::optional<Language>& language) {
 #endif
 }
 
+/// The galaxy file the command line names, else the built-in demo galaxy.
+Galaxy LoadNamedGalaxy(const std::optional<std::filesystem::path>& file) {
+    return file ? LoadGalaxyFile(*file) : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+}
+
 Galaxy LoadPlanGalaxy(const PlanOptions& options) {
-    Galaxy galaxy = options.galaxy ? LoadGalaxyFile(*options.galaxy)
-                                   : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    Galaxy galaxy = LoadNamedGalaxy(options.galaxy);
     if (options.select && !galaxy.SelectGroup(*options.select)) {
         const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
         throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
@@ -227,7 +233,27 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
          << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
          << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string());
     // Names come from the galaxy file: shown escaped, the header stays one harmless line.
-    out << EscapeControls(line.str()) << '\n';
+    // Flushed: the progress window is drawn on the terminal below it, not above.
+    out << EscapeControls(line.str()) << '\n' << std::flush;
+}
+
+/// How many of the largest groups `generate` surveys for one worth planning: enough to find
+/// a relay plan in the galaxies it writes, few enough to keep a 100 000-planet galaxy quick.
+constexpr std::size_t kGroupsSurveyedForASuggestion = 200;
+
+/// "Plan it: tarvenix-host plan --galaxy g.json --select 7", naming a group worth planning.
+void WritePlanSuggestion(std::ostream& out, const Galaxy& galaxy, const std::optional<std::filesystem::path>& file) {
+    GroupSurvey survey(galaxy);
+    const std::optional<GroupProspect> best = survey.GroupWorthPlanning(kGroupsSurveyedForASuggestion);
+    if (!best) {
+        return;
+    }
+    const Group& group = *best->group;
+    out << "Worth planning: group " << group.number << ", " << group.count << " x " << EscapeControls(group.type)
+        << " at #" << group.planet << ' ' << EscapeControls(galaxy.PlanetAt(group.planet).name) << ", "
+        << CountedText(best->uncoveredInReach, "uncovered planet", "uncovered planets") << " in reach"
+        << (best->likelyRelays ? ", relay groups to pass ships on" : "") << '\n'
+        << "Plan it: " << EscapeControls(PlanCommandFor(file, group.number)) << '\n';
 }
 
 /// The about answer's text as the host prints it: UTF-8, whatever the plug-in's code page.
@@ -308,7 +334,6 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     GeneratorOptions generator;
     generator.planets = options.planets;
     generator.races = options.races.value_or(generator.races);
-    generator.groups = options.groups.value_or(generator.groups);
     generator.seed = options.seed.value_or(generator.seed);
     // Prepared first: a target that cannot be written is found before the galaxy is made.
     std::optional<OutputFile> file;
@@ -318,6 +343,7 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     }
     std::string text;
     try {
+        generator.groups = options.groups.value_or(DefaultGroupCount(generator.planets));
         text = GenerateGalaxyJson(generator);
     } catch (const std::invalid_argument& error) {
         throw BadInput(error.what());
@@ -336,6 +362,26 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
         << "': " << CountedText(generator.planets, "planet", "planets") << ", "
         << CountedText(generator.races, "race", "races") << ", "
         << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
+    WritePlanSuggestion(out, ParseGalaxyJson(text, options.out->string()), options.out);
+    return kExitOk;
+}
+
+int RunGroups(const GroupsOptions& options, std::ostream& out) {
+    const Galaxy galaxy = LoadNamedGalaxy(options.galaxy);
+    GroupSurvey survey(galaxy);
+    const std::vector<const Group*> selectable = survey.SelectableGroups();
+    const std::size_t count = options.limit == 0 ? selectable.size()
+                                                 : std::min(selectable.size(), static_cast<std::size_t>(options.limit));
+    std::vector<GroupProspect> shown;
+    shown.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        shown.push_back(survey.Survey(*selectable[i]));
+    }
+    if (options.json) {
+        out << ToJsonLine(GroupsJson(galaxy, shown, selectable.size())) << '\n';
+        return kExitOk;
+    }
+    WriteGroupTable(out, galaxy, shown, selectable.size());
     return kExitOk;
 }
 

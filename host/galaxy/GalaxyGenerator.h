@@ -26,6 +26,16 @@ struct GeneratorOptions {
     std::uint64_t seed = 1;
 };
 
+/// Groups per planet when the command line names no count: a small galaxy gets a few
+/// groups, a large one enough to choose from.
+inline constexpr std::int32_t kDefaultGroupsPerPlanet = 2;
+
+/// How many groups a galaxy of `planets` planets gets by default, within the generator's bounds.
+constexpr std::int32_t DefaultGroupCount(std::int32_t planets) {
+    const std::int64_t groups = std::int64_t{planets} * kDefaultGroupsPerPlanet;
+    return static_cast<std::int32_t>(groups < 1 ? 1 : groups > kMaxGeneratedGroups ? kMaxGeneratedGroups : groups);
+}
+
 /// The galaxy as JSON text in the galaxy file format. Throws std::invalid_argument,
 /// with a message naming the option, when a size is outside its range, and
 /// std::bad_alloc when the galaxy or its text does not fit in memory.

@@ -7,7 +7,9 @@
 // syntax error anywhere comes first; then the galaxy object itself, "game",
 // "turn", each array in turn (the array, then its entries in order) and
 // "selection". As in a parsed object, a key given twice counts with its last
-// value, and unknown keys are passed over whatever they hold. Until the parse
+// value. A key the format does not have is a fault, named with the known key it
+// was most likely meant to be; it ranks before every other fault of its object,
+// since a misspelt key would otherwise read as a missing field. Until the parse
 // ends, a fault is only noted (the first of each array) and reading goes on.
 #pragma once
 
@@ -97,6 +99,8 @@ private:
     /// A scalar value has arrived; `store` fills the field it belongs to.
     template <typename Store>
     bool Scalar(Store store);
+    /// Keeps the first key of the current entry, or of the galaxy object, that the format does not have.
+    void NoteUnknownKey(std::string_view name);
     /// Where a scalar of the current key goes, or null when nothing keeps it.
     JsonFieldValue* CurrentField();
     /// The array's key has come (again): what an earlier one gave no longer counts.
@@ -113,7 +117,7 @@ private:
     std::optional<std::string> syntaxError_;
 
     // The galaxy's own scalar fields and, for the key being read, where its value goes.
-    std::array<JsonFieldValue, 3> galaxyFields_; // game, turn, selection
+    std::array<JsonFieldValue, 4> galaxyFields_; // game, turn, selection, $schema
     JsonFieldValue* galaxyField_ = nullptr;
     std::optional<ArrayName> keyArray_; // the key just read names this array
     ArrayName array_ = ArrayName::Races; // the array being read, at Level::Array and below
@@ -121,6 +125,8 @@ private:
     std::array<ArrayState, 4> arrays_;
     std::array<JsonFieldValue, kMaxFields> entryFields_;
     int entryField_ = -1; // index into entryFields_ of the key just read, -1 for an unknown key
+    std::optional<std::string> unknownEntryKey_;  // the entry's first key the format does not have
+    std::optional<std::string> unknownGalaxyKey_; // the galaxy object's first such key
 
     GalaxyContent content_;
 };

@@ -237,7 +237,14 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     const HostRun generate = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                               "--seed", "11", "--out", galaxyPath.string()});
     ASSERT_EQ(generate.status, 0) << generate.err;
-    EXPECT_EQ(generate.out, "Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n");
+    // What it wrote, then a group worth planning and the command that plans it.
+    EXPECT_EQ(generate.out.rfind("Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n"
+                                 "Worth planning: group ", 0),
+              0U)
+        << generate.out;
+    EXPECT_NE(generate.out.find("\nPlan it: tarvenix-host plan --galaxy " + galaxyPath.string() + " --select "),
+              std::string::npos)
+        << generate.out;
     const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                            "--seed", "11"});
     EXPECT_EQ(again.out, host_test::ReadText(galaxyPath)) << "the same seed gives the same bytes";
@@ -249,6 +256,52 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     for (const Json& order : report["orders"]) {
         EXPECT_EQ(order["accepted"], true) << order.dump();
     }
+}
+
+TEST(HostRunTest, GroupsListsTheSelectableGroupsAsTableOrJson) {
+    TestFolder folder;
+    const HostRun table = RunHost(folder, {"groups", "--limit", "1"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(table.out,
+              "'Lantern Reach': 15 groups can be selected; the 1 largest:\n"
+              "  Group  Race     Type          Ships  Planet     Uncovered in reach  Relays in reach\n"
+              "  7      Solvani  Long Courier  10     #1 Hearth  5                   2\n");
+
+    const HostRun json = RunHost(folder, {"groups", "--json", "--limit", "0"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const Json report = Json::parse(json.out);
+    EXPECT_EQ(report["selectable"], 15);
+    ASSERT_EQ(report["groups"].size(), 15U);
+    EXPECT_EQ(report["groups"][0].dump(),
+              R"({"number":7,"race":"Solvani","type":"Long Courier","ships":10,"planet":1,"planet_name":"Hearth",)"
+              R"("uncovered_in_reach":5,"relays_in_reach":2,"likely_relays":true})");
+    for (std::size_t i = 1; i < report["groups"].size(); ++i) {
+        EXPECT_GE(report["groups"][i - 1]["ships"], report["groups"][i]["ships"]) << "row " << i;
+    }
+}
+
+TEST(HostRunTest, GroupsRefusesAMisspeltGalaxyKeyNamingWhatWasMeant) {
+    TestFolder folder;
+    std::string text = host_test::ReadText(TARVENIX_DEMO_GALAXY_JSON);
+    text.replace(text.find("\"owner\""), 7, "\"ownr\"");
+    const auto path = folder / "misspelt.json";
+    std::ofstream(path) << text;
+    const HostRun run = RunHost(folder, {"groups", "--galaxy", path.string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0]: unknown key \"ownr\"; "
+                            "did you mean \"owner\"?\n",
+                            0),
+              0U)
+        << run.err;
+}
+
+TEST(HostRunTest, GenerateGivesTwoGroupsPerPlanetUnlessTold) {
+    TestFolder folder;
+    const auto path = folder / "small.json";
+    const HostRun run = RunHost(folder, {"generate", "--planets", "10", "--out", path.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("Wrote '" + path.string() + "': 10 planets, 3 races, 20 groups, seed 1\n", 0), 0U)
+        << run.out;
 }
 
 } // namespace

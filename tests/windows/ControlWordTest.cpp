@@ -8,11 +8,11 @@
 //   - the requests and answers are the Linux host's, byte for byte;
 //   - after every export the x87 control word and the SSE control register are as the program
 //     left them (the plug-in computes under its own settings and gives the caller's back).
-#include "host/CallTrace.h"
-#include "host/Galaxy.h"
-#include "host/GalaxyFile.h"
-#include "host/PluginModule.h"
-#include "host/PluginSession.h"
+#include "session/CallTrace.h"
+#include "galaxy/Galaxy.h"
+#include "galaxy/GalaxyFile.h"
+#include "session/PluginModule.h"
+#include "session/PluginSession.h"
 
 #include <gtest/gtest.h>
 

@@ -55,7 +55,7 @@ def run_host(host, arguments):
 def big_galaxy(host, folder):
     """A 2 000-planet galaxy whose selected group has ships enough for a plan of a few hundred orders."""
     path = os.path.join(folder, "big.json")
-    run_host(host, ["generate", "--planets", "2000", "--seed", "1", "--out", path])
+    run_host(host, ["generate", "--planets", "2000", "--groups", "2000", "--seed", "1", "--out", path])
     with open(path, encoding="utf-8") as file:
         galaxy = json.load(file)
     in_orbit = [group for group in galaxy["groups"] if group["from"] == 0 and group["count"] >= 5]
