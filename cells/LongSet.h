@@ -17,10 +17,11 @@
 //
 // AddKey does not walk from the root: hosts hand over their lists in descending
 // runs, and each key of a run would otherwise walk down the whole chain the
-// earlier runs built. While the set's keys are close enough together, an index
-// beside the tree (cells/LongSetIndex.h) finds a key's node, or the neighbour to
-// link a new key to, directly; otherwise AddKey starts from the nearest node on
-// the way back from where the previous AddKey ended. Either way it links each key
+// earlier runs built. While the set's keys lie within the index's widest window
+// (any planet numbers do, whatever order they come in), an index beside the tree
+// (cells/LongSetIndex.h) finds a key's node, or the neighbour to link a new key
+// to, directly; otherwise AddKey starts from the nearest node on the way back
+// from where the previous AddKey ended. Either way it links each key
 // exactly where a walk from the root would, so the tree is the same.
 #pragma once
 
@@ -67,6 +68,8 @@ public:
 
     std::int32_t GetCount() const { return count; }
     const LongSetNode* GetRoot() const { return root; }
+    /// Whether the key index still answers for this set (tests and benchmarks ask).
+    bool IsKeyIndexOn() const { return keyIndex.IsOn(); }
 
     /// Returns the key at `pos` before the move, then moves `pos` to its successor
     /// (null after the last); 0 and no move for a null position or a node holding 0.

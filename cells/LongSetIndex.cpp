@@ -35,10 +35,10 @@ LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
     const auto slot = static_cast<std::int64_t>(Slot(key));
     Neighbours near;
     if (const std::int64_t below = HighestBelow(slot); below >= 0) {
-        near.below = nodes_[static_cast<std::size_t>(below)];
+        near.below = NodeAt(static_cast<std::size_t>(below));
     }
     if (const std::int64_t above = LowestAbove(slot); above >= 0) {
-        near.above = nodes_[static_cast<std::size_t>(above)];
+        near.above = NodeAt(static_cast<std::size_t>(above));
     }
     return near;
 }
@@ -47,26 +47,41 @@ bool LongSetIndex::Reach(std::int32_t key, std::int32_t count) {
     if (!on_) {
         return false;
     }
-    if (Covers(key)) {
-        return true;
+    if (!Covers(key) && !Widen(key, count)) {
+        return false;
     }
-    std::int64_t low = AlignDown(key, kWordBits);
-    std::int64_t high = low + kWordBits;
-    if (Span() > 0) {
-        const std::int64_t end = base_ + Span();
+    Page& page = pages_[Slot(key) / kPageSlots];
+    if (!page) {
+        page.reset(new (std::nothrow) LongSetNode*[kPageSlots]());
+        if (!page) {
+            TurnOff();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LongSetIndex::Widen(std::int32_t key, std::int32_t count) {
+    std::int64_t low = AlignDown(key, kPageSlots);
+    std::int64_t high = low + kPageSlots;
+    if (span_ > 0) {
+        const std::int64_t end = base_ + span_;
         low = std::min(low, base_);
         high = std::max(high, end);
-        const std::int64_t widest = std::max(kMinSpan, kSpanPerKey * (std::int64_t{count} + 1));
+        const std::int64_t widest = std::max(kWidestSpan, kSpanPerKey * (std::int64_t{count} + 1));
         if (high - low > widest) {
             TurnOff();
             return false;
         }
         // Double the window towards the key, as far as the widest allowed, so that keys
-        // arriving one past the edge cost a copy only every so often.
+        // arriving one past the edge cost a copy only every so often; but not across zero,
+        // where a set of keys of the key's sign needs no room.
         if (key < base_) {
-            low = std::max(std::min(low, end - 2 * Span()), AlignUp(high - widest, kWordBits));
+            const std::int64_t floor = key >= 0 ? 0 : kLowestKey;
+            low = std::min(low, std::max({end - 2 * span_, AlignUp(high - widest, kPageSlots), floor}));
         } else {
-            high = std::min(std::max(high, base_ + 2 * Span()), AlignDown(low + widest, kWordBits));
+            const std::int64_t ceiling = key < 0 ? 0 : kBeyondHighestKey;
+            high = std::max(high, std::min({base_ + 2 * span_, AlignDown(low + widest, kPageSlots), ceiling}));
         }
     }
     low = std::max(low, kLowestKey);
@@ -80,21 +95,22 @@ bool LongSetIndex::Reach(std::int32_t key, std::int32_t count) {
     return true;
 }
 
-// Copies the table and the bottom level into a window of their own (a multiple of the word
-// size, as both bases are), then builds the levels above afresh.
+// Moves the pages and copies the bottom level into a window of their own (a multiple of
+// the page size, as both bases are), then builds the levels above afresh.
 void LongSetIndex::MoveWindow(std::int64_t newBase, std::int64_t newSpan) {
-    std::vector<LongSetNode*> nodes(static_cast<std::size_t>(newSpan), nullptr);
+    std::vector<Page> pages(static_cast<std::size_t>(newSpan / kPageSlots));
     std::vector<std::uint64_t> words(static_cast<std::size_t>(newSpan / kWordBits), 0);
-    if (!nodes_.empty()) {
+    if (span_ > 0) {
         const auto shift = static_cast<std::size_t>(base_ - newBase);
-        std::copy(nodes_.begin(), nodes_.end(), nodes.begin() + static_cast<std::ptrdiff_t>(shift));
+        std::move(pages_.begin(), pages_.end(), pages.begin() + static_cast<std::ptrdiff_t>(shift / kPageSlots));
         std::copy(bits_[0].begin(), bits_[0].end(),
                   words.begin() + static_cast<std::ptrdiff_t>(shift / kWordBits));
     }
     bits_.clear();
     bits_.push_back(std::move(words));
-    nodes_ = std::move(nodes);
+    pages_ = std::move(pages);
     base_ = newBase;
+    span_ = newSpan;
     present_ = bits_[0].data();
     SummariseLevels();
 }
@@ -113,13 +129,18 @@ void LongSetIndex::SummariseLevels() {
 }
 
 void LongSetIndex::Note(LongSetNode* node) {
-    nodes_[Slot(node->key)] = node;
-    SetBit(static_cast<std::int64_t>(Slot(node->key)));
+    const std::size_t slot = Slot(node->key);
+    pages_[slot / kPageSlots][slot % kPageSlots] = node;
+    SetBit(static_cast<std::int64_t>(slot));
 }
 
+// A page emptied by removals stays: the set's keys often come back where they were.
 void LongSetIndex::Forget(std::int32_t key) {
-    nodes_[Slot(key)] = nullptr;
-    ClearBit(static_cast<std::int64_t>(Slot(key)));
+    const std::size_t slot = Slot(key);
+    if (Page& page = pages_[slot / kPageSlots]) {
+        page[slot % kPageSlots] = nullptr;
+    }
+    ClearBit(static_cast<std::int64_t>(slot));
 }
 
 // A level's word turning non-empty is news for the level above; one that was already
@@ -194,7 +215,8 @@ void LongSetIndex::Reset() {
 void LongSetIndex::TurnOff() {
     on_ = false;
     base_ = 0;
-    std::vector<LongSetNode*>().swap(nodes_);
+    span_ = 0;
+    std::vector<Page>().swap(pages_);
     std::vector<std::vector<std::uint64_t>>().swap(bits_);
     present_ = nullptr;
 }

@@ -4,8 +4,9 @@
 // events (doubles by their bits, texts by their bytes); the scanner must take
 // the same whether the text comes whole or in windows ending at every line
 // break, as a file's windows may; and the load that starts with the scanner
-// must give exactly what the load through nlohmann alone gives: the same
-// galaxy, or the same message for a bad one.
+// must give exactly what the load through nlohmann alone gives (its parse with
+// the document's end checked, ParseJsonDocument): the same galaxy, or the same
+// message for a bad one.
 #include "fuzz/Failure.h"
 
 #include "galaxy/GalaxyFile.h"
@@ -63,7 +64,7 @@ std::string Outcome(Load load) {
 std::string LoadedThroughNlohmannAlone(std::string_view text) {
     return Outcome([text] {
         host::GalaxyJsonReader reader;
-        nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
+        host::ParseJsonDocument(text.begin(), text.end(), reader);
         try {
             return host::Galaxy(reader.TakeContent());
         } catch (const host::GalaxyError& error) {

@@ -28,6 +28,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out) {
     return std::visit(Overloaded{
                           [&](const host::PlanOptions& options) { return host::RunPlan(options, out); },
                           [&](const host::GenerateOptions& options) { return host::RunGenerate(options, out); },
+                          [&](const host::GroupsOptions& options) { return host::RunGroups(options, out); },
                           [&](const host::AboutOptions& options) { return host::RunAbout(options, out); },
                           [&](const host::HelpRequest& help) {
                               out << help.text;
@@ -78,6 +79,12 @@ int RunReportingErrors(const std::vector<std::string>& arguments, std::ostream& 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A closed standard descriptor would be the next file opened, and the report would then be
+    // written into an output's temporary: each is kept busy with the null device instead.
+    if (!host::OpenClosedStandardDescriptors()) {
+        std::cerr << "tarvenix-host: a standard stream is closed and the null device cannot take its place\n";
+        return host::kExitBadInput;
+    }
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     // Whatever the command printed is written out even after an error, and a failed write
     // of it is an error of its own.
@@ -86,7 +93,7 @@ int main(int argc, char** argv) {
     try {
         standardOutput.Finish();
     } catch (const host::OutputError& error) {
-        std::cerr << "tarvenix-host: " << error.what() << '\n';
+        std::cerr << "tarvenix-host: " << host::EscapeControls(error.what()) << '\n';
         return host::kExitBadInput;
     }
     return status;

@@ -122,8 +122,10 @@ BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* parent) {
     }
     HWND owner = parent == nullptr ? nullptr : parent->GetSafeHwnd();
     // The system picks the template in the thread's UI language and runs OnInitDialog
-    // inside this call; the window is shown once that has returned (WS_VISIBLE).
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner, &FrameworkDialogProc,
+    // inside this call; the window is shown once that has returned (WS_VISIBLE). A
+    // Unicode window keeps the template's Unicode title whole; an ANSI one would pass it
+    // through the ANSI code page, which holds no Cyrillic where the system's is Western.
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, &FrameworkDialogProc,
                                      reinterpret_cast<LPARAM>(this));
     return window != nullptr && m_hWnd == window ? TRUE : FALSE;
 }

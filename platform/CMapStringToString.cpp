@@ -2,6 +2,7 @@
 #include "platform/CMapStringToString.h"
 
 #include <cassert>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -214,3 +215,26 @@ void CMapStringToString::GetNextAssoc(POSITION& pos, CString& key, CString& valu
     pos = reinterpret_cast<POSITION>(entry->later);
 }
 
+namespace {
+
+// The first pointer-sized word of an object, copied as bytes: no type is assumed of it.
+std::uintptr_t FirstWord(const void* object) {
+    std::uintptr_t word = 0;
+    std::memcpy(&word, object, sizeof word);
+    return word;
+}
+
+} // namespace
+
+bool AfxIsFrameworkMap(const void* object) noexcept {
+    if (object == nullptr) {
+        return false;
+    }
+    // Taken from a map of our own, made here: the virtual table it points at is this
+    // library's, the one every map built by this framework points at.
+    static const std::uintptr_t frameworkTable = [] {
+        const CMapStringToString reference;
+        return FirstWord(&reference);
+    }();
+    return FirstWord(object) == frameworkTable;
+}

@@ -18,6 +18,11 @@
 // allocates nothing. Besides its chain, each entry is on a list of all the
 // entries, so that emptying the map and stepping a walk cost the entries it
 // holds, never the size of its table.
+//
+// The map is polymorphic, as the framework's own is (its object base has virtual
+// members), so its first pointer-sized word is its virtual table: that word tells
+// this framework's maps from another's without anything being called through the
+// object (AfxIsFrameworkMap).
 #pragma once
 
 #include "platform/CString.h"
@@ -35,7 +40,7 @@ public:
     explicit CMapStringToString(int blockSize = 10);
     CMapStringToString(const CMapStringToString&) = delete;
     CMapStringToString& operator=(const CMapStringToString&) = delete;
-    ~CMapStringToString();
+    virtual ~CMapStringToString();
 
     /// The value under `key`, inserted empty first when the key is absent.
     CString& operator[](const char* key);
@@ -78,3 +83,9 @@ private:
     Assoc* spare_ = nullptr;      // emptied entries, reused before any is allocated
     int count_ = 0;
 };
+
+/// Whether `object` is one of this framework's maps, judged by its first pointer-sized word
+/// alone, the virtual table's address: nothing else of it is read and nothing is called
+/// through it, so an object of any other kind, a map of another framework among them, is
+/// left exactly as it was. Null is no map.
+TARVENIX_FRAMEWORK_API bool AfxIsFrameworkMap(const void* object) noexcept;

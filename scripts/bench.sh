@@ -3,6 +3,13 @@
 # are judged by: each one beside what it is measured against, taken side by side on this machine.
 #
 #   scripts/bench.sh [RUNS]        RUNS: timed runs of each whole-process figure (default 5)
+#   BENCH_SCALE_ONLY=1 scripts/bench.sh [RUNS]    only the scale rows (no baseline, no callgrind)
+#
+# The scale rows take generated galaxies of 10^3 to 10^6 planets with two groups a planet and
+# plan each from the file's own selection: generating, loading, planning and peak memory per
+# size, each planning time against the size ten times smaller (the exponent per decade: 1.0
+# is linear), and the plug-in's share from PlannerBench. A 10^6-planet galaxy is a 296 MB file
+# and a plan of it takes seconds, so those rows take BENCH_SCALE_RUNS runs (default 3).
 #
 # The whole-run, memory and load figures are compared with the tree at $BENCH_BASELINE
 # (default e6320e2), built once from a temporary git worktree under build/ and kept there.
@@ -26,24 +33,85 @@ build_release() { # build_release DIR
 
 say "== building the release preset"
 build_release .
-if [ ! -x "$baseline/build/release/host/tarvenix-host" ]; then
-    say "== building $baseline_rev for comparison in $baseline"
-    [ -d "$baseline" ] || git worktree add --detach "$baseline" "$baseline_rev" >/dev/null
-    build_release "$baseline"
-fi
 host=build/release/host/tarvenix-host
-base_host=$baseline/build/release/host/tarvenix-host
-
-say "== generating the galaxies"
-"$host" generate --planets 10000 --seed 1 --out "$work/g10k.json" >/dev/null
-"$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# plan_ms HOST ARGS...: the planning time the host reports for one run.
+plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
+
 # paired_ratio A B: the median of A's times over B's, line by line. Runs taken side by side
 # share the machine's state of the moment, so each pair's ratio holds where the machine's
 # speed drifts or stalls between pairs, and the median of the pairs' ratios is what a
 # figure reports for runs that alternate.
 paired_ratio() { paste "$1" "$2" | awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'; }
+
+# scale_rows: the table of the scale rows, and the figures the goals read from it. Each run
+# plans every size in turn, so that each decade's ratio is the median of ratios of runs taken
+# side by side.
+scale_rows() {
+    local runs=${BENCH_SCALE_RUNS:-3} sizes=(1000 10000 100000 1000000) n previous="" shares
+    say "== scale rows: 10^3 to 10^6 planets, $runs alternating runs of each"
+    shares=$(build/release/bench/relay/PlannerBench --benchmark_filter=BM_PlannerScale 2>/dev/null)
+    for n in "${sizes[@]}"; do
+        /usr/bin/time -f '%e' -o "$work/scale$n.generate" \
+            "$host" generate --planets "$n" --groups $((2 * n)) --seed 1 --out "$work/scale$n.json" >/dev/null
+        for file in load plan peak; do : >"$work/scale$n.$file"; done
+    done
+    for _ in $(seq "$runs"); do
+        for n in "${sizes[@]}"; do
+            # Loading: a run whose Cancel is pressed before the planner's first step.
+            /usr/bin/time -f '%e' -o "$work/time.txt" \
+                "$host" plan --galaxy "$work/scale$n.json" --lang en --cancel-after-steps 0 >/dev/null
+            cat "$work/time.txt" >>"$work/scale$n.load"
+            /usr/bin/time -f '%M' -o "$work/time.txt" \
+                "$host" plan --galaxy "$work/scale$n.json" --lang en --json >"$work/scale.json"
+            grep -o '"plan_ms": *[0-9.]*' "$work/scale.json" | grep -o '[0-9.]*$' >>"$work/scale$n.plan"
+            cat "$work/time.txt" >>"$work/scale$n.peak"
+        done
+    done
+    printf '\nplanets | generate | load | plan | per decade | peak memory | plug-in share\n---|---|---|---|---|---|---\n'
+    local largest=0 decade ratio share
+    for n in "${sizes[@]}"; do
+        decade="-"
+        if [ -n "$previous" ]; then
+            ratio=$(paired_ratio "$work/scale$n.plan" "$work/scale$previous.plan")
+            decade=$(awk -v r="$ratio" 'BEGIN {printf "%.2f (%sx)", log(r) / log(10), r}')
+            largest=$(awk -v r="$ratio" -v m="$largest" 'BEGIN {e = log(r) / log(10); print (e > m) ? e : m}')
+        fi
+        share=$(echo "$shares" | grep "planets:$n/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)
+        printf '%s | %.2f s | %.2f s | %.0f ms | %s | %d MiB | %.1f%%\n' "$n" "$(cat "$work/scale$n.generate")" \
+            "$(median <"$work/scale$n.load")" "$(median <"$work/scale$n.plan")" "$decade" \
+            $(($(median <"$work/scale$n.peak") / 1024)) "$(awk -v s="${share:-0}" 'BEGIN {print 100 * s}')"
+        previous=$n
+    done
+    printf '\nfigure | now | goal\n---|---|---\n'
+    printf 'plan time, 10^6 planets over 10^5, %s alternating runs | %sx | at most 12x\n' "$runs" \
+        "$(paired_ratio "$work/scale1000000.plan" "$work/scale100000.plan")"
+    printf 'exponent per decade, 10^3 to 10^6 planets (the largest) | %.2f | at most 1.1\n' "$largest"
+    printf 'peak memory, 10^6 planets over 10^5 | %sx | at most 8x\n' \
+        "$(paired_ratio "$work/scale1000000.peak" "$work/scale100000.peak")"
+    printf "plug-in's share of planning time, 10^6 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
+        "$(awk -v s="$(echo "$shares" | grep 'planets:1000000/' | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)" \
+            'BEGIN {print 100 * s}')"
+    rm -f "$work"/scale*.json
+}
+
+if [ -n "${BENCH_SCALE_ONLY:-}" ]; then
+    scale_rows
+    exit 0
+fi
+if [ ! -x "$baseline/build/release/host/tarvenix-host" ]; then
+    say "== building $baseline_rev for comparison in $baseline"
+    [ -d "$baseline" ] || git worktree add --detach "$baseline" "$baseline_rev" >/dev/null
+    build_release "$baseline"
+fi
+base_host=$baseline/build/release/host/tarvenix-host
+
+say "== generating the galaxies"
+"$host" generate --planets 10000 --groups 2000 --seed 1 --out "$work/g10k.json" >/dev/null
+"$host" generate --planets 100000 --groups 200000 --seed 1 --out "$work/g100k.json" >/dev/null
+
 
 # timed_run OUT HOST ARGS...: appends "wall_seconds peak_kib" of one run to OUT.
 timed_run() {
@@ -52,9 +120,6 @@ timed_run() {
     /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null
     cat "$work/time.txt" >>"$out"
 }
-
-# plan_ms HOST ARGS...: the planning time the host reports for one run.
-plan_ms() { "$@" --json | grep -o '"plan_ms": *[0-9.]*' | grep -o '[0-9.]*$'; }
 
 say "== whole 100 000-planet runs, $runs of each build, alternating"
 : >"$work/now.txt"
@@ -122,7 +187,7 @@ if command -v valgrind >/dev/null; then
 fi
 
 say "== planner, containers and galaxy load benchmarks, $((2 * runs + 1)) alternating pairs of the last two"
-planner=$(build/release/bench/relay/PlannerBench --benchmark_repetitions=3 \
+planner=$(build/release/bench/relay/PlannerBench --benchmark_filter=BM_PlannerRun --benchmark_repetitions=3 \
     --benchmark_report_aggregates_only=true 2>/dev/null | grep '_median')
 share() { echo "$planner" | grep "planets:$1/" | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2; }
 # bench_time PROGRAM NAME: one timing of the Google Benchmark NAME, in the program's unit.
@@ -173,3 +238,4 @@ if [ -x build/mingw/bin/tarvenix-host.exe ] && command -v wine >/dev/null && com
 else
     printf 'tarvenix-host.exe under Wine | not built (scripts/test-windows.sh) | fixed cost found and ours removed\n'
 fi
+scale_rows

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plans the built-in demo galaxy with the Tarvenix2 plug-in, through the host stand-in.
 #
-# Installs what is missing (as the test command does), builds the two targets the run
-# needs in the dev configuration, then runs tarvenix-host: the progress window is drawn
+# Installs what the demo needs when it is missing (the compiler, CMake, the JSON and
+# command-line libraries; not the test tools, which scripts/test.sh installs), builds the
+# two targets the run needs in the demo configuration (no tests), then runs tarvenix-host: the progress window is drawn
 # on the terminal (Ctrl-C presses its Cancel), the orders follow with the host's verdicts,
 # and the plan's picture is written to build/demo/plan.svg.
 #
@@ -11,18 +12,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-demo-deps.sh
 export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 
-echo "== building tarvenix-host and the Tarvenix2 plug-in (dev)"
-cmake --preset dev >/dev/null
-cmake --build --preset dev --target tarvenix-host Tarvenix2 >/dev/null
+echo "== building tarvenix-host and the Tarvenix2 plug-in (demo)"
+cmake --preset demo >/dev/null
+cmake --build --preset demo >/dev/null
 
 picture=build/demo/plan.svg
 mkdir -p "$(dirname "$picture")"
 echo "== planning"
 status=0
-build/dev/host/tarvenix-host plan --svg "$picture" \
+build/demo/host/tarvenix-host plan --svg "$picture" \
     --answer-delay-ms "${TARVENIX_DEMO_DELAY_MS:-10}" "$@" || status=$?
 if [ "$status" -eq 0 ] && [ -s "$picture" ]; then
     echo "The plan's picture: $PWD/$picture"

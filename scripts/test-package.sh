@@ -38,6 +38,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     tests/package/package-checks.sh "$@" "$wine_run" || status=$?
     "$wine_run" --server -k >/dev/null 2>&1 || true
     exit "$status"
-' bash "$wine_run" "$linux_archive" "$windows_archive" build/dev/host/tarvenix-host || status=$?
+' bash "$wine_run" "$linux_archive" "$windows_archive" build/dev/host/tarvenix-host build/package-linux || status=$?
 echo "== package: done after $(elapsed "$stage_start")"
 exit "$status"

@@ -2,6 +2,7 @@
 #include "ui/SendProgressDialog.h"
 
 #include "plugin/resource.h"
+#include "platform/FloatingPointEnvironment.h"
 #include "platform/Thread.h"
 #include "platform/Window.h"
 #include "relay/PlannerThread.h"
@@ -15,8 +16,13 @@ namespace {
 // [worker] The planner, then a word to the window that it has returned. An IDOK
 // that reached the window while the worker still ran is acted on then. Nothing is
 // posted after a stop: the window is on its way out and waits for this thread.
+// The planner computes under the plug-in's own floating-point settings, as the
+// exports do, whatever a new thread of the loading process starts with.
 DWORD WINAPI RunPlanner(LPVOID parameter) {
-    const DWORD result = PlannerThread(parameter);
+    const DWORD result = [parameter] {
+        const platform::ScopedDefaultFloatingPoint floatingPoint;
+        return PlannerThread(parameter);
+    }();
     const auto* context = static_cast<const DispatchContext*>(parameter);
     if (context->stopRequested.load() == 0 && context->progressDialog != nullptr) {
         PostMessageA(context->progressDialog->GetSafeHwnd(), WM_RELAY_WORKER_ENDED, 0, 0);

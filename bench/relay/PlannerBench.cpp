@@ -78,14 +78,14 @@ void BindSelectedGroup(DispatchContext& context, const host::Galaxy& galaxy) {
     context.shipCount = platform::atol(Selection(context, "Count"));
 }
 
-// Arguments: planets, groups, seed, selected group (the galaxies).
+// Arguments: planets, groups, seed, selected group (0: the galaxy file's own selection).
 void BM_PlannerRun(benchmark::State& state) {
     host::GeneratorOptions options;
     options.planets = static_cast<std::int32_t>(state.range(0));
     options.groups = static_cast<std::int32_t>(state.range(1));
     options.seed = static_cast<std::uint64_t>(state.range(2));
     host::Galaxy galaxy = host::ParseGalaxyJson(host::GenerateGalaxyJson(options), "generated");
-    if (!galaxy.SelectGroup(static_cast<std::int32_t>(state.range(3)))) {
+    if (state.range(3) != 0 && !galaxy.SelectGroup(static_cast<std::int32_t>(state.range(3)))) {
         state.SkipWithError("no such group in the generated galaxy");
         return;
     }
@@ -136,6 +136,21 @@ BENCHMARK(BM_PlannerRun)
     ->ArgNames({"planets", "groups", "seed", "select"})
     ->Args({10000, 2000, 1, 476})
     ->Args({100000, 200000, 1, 196})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The scale rows of scripts/bench.sh: two groups a planet and the file's own selection, from
+// a thousand planets to a million, where the plug-in's share must not grow with the galaxy.
+void BM_PlannerScale(benchmark::State& state) {
+    BM_PlannerRun(state);
+}
+
+BENCHMARK(BM_PlannerScale)
+    ->ArgNames({"planets", "groups", "seed", "select"})
+    ->Args({1000, 2000, 1, 0})
+    ->Args({10000, 20000, 1, 0})
+    ->Args({100000, 200000, 1, 0})
+    ->Args({1000000, 2000000, 1, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -7,7 +7,7 @@
 #include "cli/CommandLine.h"
 
 #include "galaxy/GalaxyGenerator.h"
-#include "cli/NameSuggestion.h"
+#include "text/NameSuggestion.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,7 +27,7 @@ namespace host {
 namespace {
 
 constexpr const char* kProgram = "tarvenix-host";
-const std::vector<std::string> kCommandNames = {"plan", "generate", "about"};
+const std::vector<std::string> kCommandNames = {"plan", "generate", "groups", "about"};
 const std::vector<std::string> kHelpFlags = {"-h", "--help"};
 
 template <typename Number>
@@ -59,6 +59,15 @@ Language ParseLanguage(const std::string& option, const std::string& text) {
     throw UsageError("option '" + option + "' takes en or ru, got '" + text + "'");
 }
 
+/// A count as a player reads it in the help: 16777216 as "16 777 216".
+std::string GroupedNumber(std::int32_t value) {
+    std::string digits = std::to_string(value);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, ' ');
+    }
+    return digits;
+}
+
 std::string HelpHint(const std::string& command) {
     return "'" + std::string(kProgram) + " " + command + " --help' explains every option of '" + command + "'";
 }
@@ -70,7 +79,7 @@ bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
 /// The help's first column is kept narrow enough for the descriptions to fit 80 columns.
 constexpr std::size_t kHelpNameColumn = 26;
 
-/// The three commands on one CLI11 tree, each filling its own options.
+/// The four commands on one CLI11 tree, each filling its own options.
 class CommandTree {
 public:
     CommandTree() : root_("Runs the Distribute Group plug-in on a galaxy, as the game client would.", kProgram) {
@@ -83,11 +92,13 @@ public:
         root_.allow_extras();
         AddPlan();
         AddGenerate();
+        AddGroups();
         AddAbout();
         root_.footer(std::string("Without a command, 'plan' runs. Examples:\n") +
                      "  " + kProgram + "                          plan the built-in demo galaxy\n" +
                      "  " + kProgram + " plan --help              every option of 'plan'\n" +
                      "  " + kProgram + " generate --planets 2000 --out big.json\n" +
+                     "  " + kProgram + " groups --galaxy big.json\n" +
                      "  " + kProgram + " plan --galaxy big.json --svg plan.svg\n" +
                      "Exit status: 0 the run ended as the plug-in meant, 2 bad input, 1 plug-in failure.");
     }
@@ -118,6 +129,9 @@ public:
         }
         if (command == generateCommand_) {
             return generate_;
+        }
+        if (command == groupsCommand_) {
+            return groups_;
         }
         if (command == aboutCommand_) {
             return about_;
@@ -167,8 +181,7 @@ private:
     void AddPlan() {
         CLI::App& command = *AddCommand("plan", "Run Distribute Group on a galaxy and report the orders.");
         PlanOptions& o = plan_;
-        AddValue(command, "--galaxy", "FILE", "The galaxy file to plan on.\nDefault: the built-in demo galaxy.",
-                 [&o](const std::string& text) { o.galaxy = text; });
+        AddGalaxy(command, o.galaxy, "plan on");
         AddValue(command, "--select", "GROUP", "The group to distribute.\nDefault: the galaxy file's selection.",
                  [&o](const std::string& text) {
                      o.select = ParseNumber<std::int32_t>("--select", text, std::numeric_limits<std::int32_t>::min());
@@ -179,7 +192,8 @@ private:
         AddValue(command, "--out,--save", "FILE",
                  "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
                  [&o](const std::string& text) { o.save = text; });
-        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line.\nDefault: none.",
+        AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: up to about 1 KB a "
+                 "planet, near a\ngigabyte at 1 000 000 planets.\nDefault: none.",
                  [&o](const std::string& text) { o.trace = text; });
         AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
                  [&o](const std::string& text) { o.svg = text; });
@@ -202,17 +216,45 @@ private:
         generateCommand_ = &command;
         GenerateOptions& o = generate_;
         const GeneratorOptions defaults;
-        AddValue(command, "--planets", "N", "How many planets, at least 1.\nRequired.",
+        AddValue(command, "--planets", "N",
+                 "How many planets, 1 to " + GroupedNumber(kMaxGeneratedPlanets) +
+                     ": the most the\nplug-in plans on.\nRequired.",
                  [&o](const std::string& text) { o.planets = ParseCount("--planets", text, 1); });
         AddValue(command, "--races", "R", "How many races.\nDefault: " + std::to_string(defaults.races) + ".",
                  [&o](const std::string& text) { o.races = ParseCount("--races", text, 1); });
-        AddValue(command, "--groups", "G", "How many groups of ships.\nDefault: " + std::to_string(defaults.groups) + ".",
+        AddValue(command, "--groups", "G",
+                 "How many groups of ships, 1 to " + GroupedNumber(kMaxGeneratedGroups) +
+                     ", as\nmemory allows (about 1 KB a group).\nDefault: " +
+                     std::to_string(kDefaultGroupsPerPlanet) + " per planet.",
                  [&o](const std::string& text) { o.groups = ParseCount("--groups", text, 0); });
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",
                  [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });
-        AddValue(command, "--out", "FILE", "Write the galaxy to FILE.\nDefault: standard output.",
+        AddValue(command, "--out", "FILE", "Write the galaxy to FILE and name a group to plan.\nDefault: standard output.",
                  [&o](const std::string& text) { o.out = text; });
         command.footer(std::string("Example:\n") + "  " + kProgram + " generate --planets 2000 --seed 7 --out big.json");
+    }
+
+    void AddGalaxy(CLI::App& command, std::optional<std::filesystem::path>& galaxy, const std::string& what) {
+        AddValue(command, "--galaxy", "FILE", "The galaxy file to " + what + ".\nDefault: the built-in demo galaxy.",
+                 [&galaxy](const std::string& text) { galaxy = text; });
+    }
+
+    void AddGroups() {
+        CLI::App& command = *AddCommand("groups", "List the groups that can be selected, the largest first.");
+        groupsCommand_ = &command;
+        GroupsOptions& o = groups_;
+        AddGalaxy(command, o.galaxy, "list the groups of");
+        command.add_flag("--json", o.json, "Print one JSON object instead of the table.\nDefault: the table.")
+            ->disable_flag_override();
+        AddValue(command, "--limit", "N",
+                 "List the N largest groups, 0 for all.\nDefault: " + std::to_string(kDefaultGroupsListed) + ".",
+                 [&o](const std::string& text) { o.limit = ParseCount("--limit", text, 0); });
+        command.footer(std::string("A group can be selected when it is in orbit, holds a ship and its race owns a\n") +
+                       "planet. Uncovered: planets within its speed that hold no ship of its type or an\n" +
+                       "equivalent one (same drives, weapons, ammo, cargo, shields) and lie within its\n" +
+                       "race's drive range. Relays: idle one-ship groups of such a type on planets in\n" +
+                       "reach. The host estimates both from the galaxy; the plug-in's plan decides.\n" +
+                       "Example:\n  " + kProgram + " groups --galaxy big.json --limit 5");
     }
 
     void AddAbout() {
@@ -268,8 +310,10 @@ private:
     bool versionAsked_ = false;
     PlanOptions plan_;
     GenerateOptions generate_;
+    GroupsOptions groups_;
     AboutOptions about_;
     CLI::App* generateCommand_ = nullptr;
+    CLI::App* groupsCommand_ = nullptr;
     CLI::App* aboutCommand_ = nullptr;
 };
 
@@ -289,7 +333,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
         const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
         throw UsageError("unknown command '" + words.front() + "'",
                          (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                             "the commands are plan, generate and about; '" + kProgram + " --help' explains them");
+                             "the commands are plan, generate, groups and about; '" + kProgram + " --help' explains them");
     }
     return words;
 }

@@ -54,6 +54,15 @@ struct GenerateOptions {
     std::optional<std::filesystem::path> out;  // standard output when absent
 };
 
+/// How many groups `groups` lists by default: about a screenful.
+inline constexpr std::int32_t kDefaultGroupsListed = 20;
+
+struct GroupsOptions {
+    std::optional<std::filesystem::path> galaxy;  // the built-in demo galaxy when absent
+    bool json = false;
+    std::int32_t limit = kDefaultGroupsListed;    // 0 lists every selectable group
+};
+
 struct AboutOptions {
     std::optional<std::filesystem::path> plugin;
     std::optional<Language> language;
@@ -67,7 +76,7 @@ struct HelpRequest {
 /// --version.
 struct VersionRequest {};
 
-using HostCommand = std::variant<PlanOptions, GenerateOptions, AboutOptions, HelpRequest, VersionRequest>;
+using HostCommand = std::variant<PlanOptions, GenerateOptions, GroupsOptions, AboutOptions, HelpRequest, VersionRequest>;
 
 /// Parses the arguments after the program name; throws UsageError.
 HostCommand ParseCommandLine(const std::vector<std::string>& arguments);

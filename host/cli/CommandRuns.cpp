@@ -1,4 +1,4 @@
-// CommandRuns.cpp - plan, generate and about: inputs checked first, then the plug-in, then the outputs.
+// CommandRuns.cpp - plan, generate, groups and about: inputs checked first, then the plug-in, then the outputs.
 #include "cli/CommandRuns.h"
 
 #include "session/CallTrace.h"
@@ -7,6 +7,8 @@
 #include "galaxy/Galaxy.h"
 #include "galaxy/GalaxyFile.h"
 #include "galaxy/GalaxyGenerator.h"
+#include "galaxy/GroupSurvey.h"
+#include "views/GroupTable.h"
 #include "json/JsonText.h"
 #include "files/OutputFile.h"
 #include "views/PlanPage.h"
@@ -26,6 +28,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -55,23 +58,32 @@ std::filesystem::path ExecutableFolder() {
 #endif
 }
 
-/// The plug-in's language follows the environment on Linux and the thread's UI language on Windows.
+/// The plug-in's language follows the environment on Linux and the thread's languages on Windows.
+/// The system finds a module's resources in the thread's UI language (Windows Vista and later)
+/// or in the thread's locale (earlier Windows, and Wine): the host sets both on the thread that
+/// calls the plug-in, before it loads it, as the system sets them for a user of that language.
 void ApplyLanguage(const std::optional<Language>& language) {
     if (!language) {
         return;
     }
     const bool russian = *language == Language::Russian;
 #if defined(_WIN32)
-    ::SetThreadUILanguage(russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
-                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const LANGID chosen = russian ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
+                                  : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    ::SetThreadUILanguage(chosen);
+    ::SetThreadLocale(MAKELCID(chosen, SORT_DEFAULT));
 #else
     ::setenv("LC_ALL", russian ? "ru_RU.UTF-8" : "en_US.UTF-8", 1);
 #endif
 }
 
+/// The galaxy file the command line names, else the built-in demo galaxy.
+Galaxy LoadNamedGalaxy(const std::optional<std::filesystem::path>& file) {
+    return file ? LoadGalaxyFile(*file) : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+}
+
 Galaxy LoadPlanGalaxy(const PlanOptions& options) {
-    Galaxy galaxy = options.galaxy ? LoadGalaxyFile(*options.galaxy)
-                                   : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    Galaxy galaxy = LoadNamedGalaxy(options.galaxy);
     if (options.select && !galaxy.SelectGroup(*options.select)) {
         const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
         throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
@@ -114,14 +126,25 @@ struct NamedFile {
     std::filesystem::path path;
 };
 
-/// Refuses, before anything is read or written, an output that names an input or another output:
-/// it would destroy the input, or two outputs would overwrite each other.
+/// The host's own streams. Redirected to a file, each is an output of the run like the others:
+/// an output renamed over that file would take it away from under the text written to it.
+constexpr std::array<std::pair<int, const char*>, 2> kStandardStreams = {{{1, "standard output"},
+                                                                           {2, "standard error"}}};
+
+/// Refuses, before anything is read or written, an output that names an input, another output
+/// or the file standard output or error goes to: it would destroy the input, or two outputs
+/// would overwrite each other.
 void RefuseClashingFiles(const std::vector<NamedFile>& outputs, const std::vector<NamedFile>& inputs) {
     for (auto output = outputs.begin(); output != outputs.end(); ++output) {
         const std::string quoted = output->name + " '" + output->path.string() + "'";
         for (const NamedFile& input : inputs) {
             if (SameFile(output->path, input.path)) {
                 throw BadInput(quoted + " would overwrite " + input.name);
+            }
+        }
+        for (const auto& [descriptor, stream] : kStandardStreams) {
+            if (DescriptorWritesFile(descriptor, output->path)) {
+                throw BadInput(std::string(stream) + " and " + quoted + " name the same file");
             }
         }
         for (auto earlier = outputs.begin(); earlier != output; ++earlier) {
@@ -182,18 +205,19 @@ public:
         return nullptr;
     }
 
-    /// Writes what the plan produced, then replaces the targets: all are finished first,
-    /// so that a write error leaves every target as it was.
+    /// Writes what the plan produced, then replaces the targets together: all are finished
+    /// first, so that a write error leaves every target as it was, and a target that cannot be
+    /// replaced gets the others put back.
     void Complete(const FinishedPlan& plan) {
+        std::vector<OutputFile*> finished;
         for (const auto& [output, file] : files_) {
             if (output->content != nullptr) {
                 file->Write(output->content(plan));
             }
             file->Finish();
+            finished.push_back(file.get());
         }
-        for (const auto& entry : files_) {
-            entry.second->Replace();
-        }
+        OutputFile::ReplaceTogether(finished);
     }
 
 private:
@@ -209,7 +233,27 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
          << (group.InOrbit() ? "in orbit of #" : "in flight from #") << at << ' '
          << (galaxy.HasPlanet(at) ? galaxy.PlanetAt(at).name : std::string());
     // Names come from the galaxy file: shown escaped, the header stays one harmless line.
-    out << EscapeControls(line.str()) << '\n';
+    // Flushed: the progress window is drawn on the terminal below it, not above.
+    out << EscapeControls(line.str()) << '\n' << std::flush;
+}
+
+/// How many of the largest groups `generate` surveys for one worth planning: enough to find
+/// a relay plan in the galaxies it writes, few enough to keep a 100 000-planet galaxy quick.
+constexpr std::size_t kGroupsSurveyedForASuggestion = 200;
+
+/// "Plan it: tarvenix-host plan --galaxy g.json --select 7", naming a group worth planning.
+void WritePlanSuggestion(std::ostream& out, const Galaxy& galaxy, const std::optional<std::filesystem::path>& file) {
+    GroupSurvey survey(galaxy);
+    const std::optional<GroupProspect> best = survey.GroupWorthPlanning(kGroupsSurveyedForASuggestion);
+    if (!best) {
+        return;
+    }
+    const Group& group = *best->group;
+    out << "Worth planning: group " << group.number << ", " << group.count << " x " << EscapeControls(group.type)
+        << " at #" << group.planet << ' ' << EscapeControls(galaxy.PlanetAt(group.planet).name) << ", "
+        << CountedText(best->uncoveredInReach, "uncovered planet", "uncovered planets") << " in reach"
+        << (best->likelyRelays ? ", relay groups to pass ships on" : "") << '\n'
+        << "Plan it: " << EscapeControls(PlanCommandFor(file, group.number)) << '\n';
 }
 
 /// The about answer's text as the host prints it: UTF-8, whatever the plug-in's code page.
@@ -273,6 +317,11 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
     }
+    // The report goes out before any file is replaced: when standard output does not take it,
+    // the run fails with every file as it was (main names the write error as it closes the stream).
+    if (!out.flush()) {
+        return kExitBadInput;
+    }
     outputs.Complete({galaxy, selectedGroup, outcome});
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
@@ -285,18 +334,22 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     GeneratorOptions generator;
     generator.planets = options.planets;
     generator.races = options.races.value_or(generator.races);
-    generator.groups = options.groups.value_or(generator.groups);
     generator.seed = options.seed.value_or(generator.seed);
     // Prepared first: a target that cannot be written is found before the galaxy is made.
     std::optional<OutputFile> file;
     if (options.out) {
+        RefuseClashingFiles({{"--out", *options.out}}, {});
         file.emplace(*options.out, "galaxy file");
     }
     std::string text;
     try {
+        generator.groups = options.groups.value_or(DefaultGroupCount(generator.planets));
         text = GenerateGalaxyJson(generator);
     } catch (const std::invalid_argument& error) {
         throw BadInput(error.what());
+    } catch (const std::bad_alloc&) {
+        throw BadInput("not enough memory for " + CountedText(generator.planets, "planet", "planets") + " and " +
+                       CountedText(generator.groups, "group", "groups") + "; ask for fewer groups");
     }
     if (!file) {
         out << text;
@@ -305,9 +358,30 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
     file->Write(text);
     file->Finish();
     file->Replace();
-    out << "Wrote '" << options.out->string() << "': " << CountedText(generator.planets, "planet", "planets")
-        << ", " << CountedText(generator.races, "race", "races") << ", "
+    out << "Wrote '" << EscapeControls(options.out->string())
+        << "': " << CountedText(generator.planets, "planet", "planets") << ", "
+        << CountedText(generator.races, "race", "races") << ", "
         << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
+    WritePlanSuggestion(out, ParseGalaxyJson(text, options.out->string()), options.out);
+    return kExitOk;
+}
+
+int RunGroups(const GroupsOptions& options, std::ostream& out) {
+    const Galaxy galaxy = LoadNamedGalaxy(options.galaxy);
+    GroupSurvey survey(galaxy);
+    const std::vector<const Group*> selectable = survey.SelectableGroups();
+    const std::size_t count = options.limit == 0 ? selectable.size()
+                                                 : std::min(selectable.size(), static_cast<std::size_t>(options.limit));
+    std::vector<GroupProspect> shown;
+    shown.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        shown.push_back(survey.Survey(*selectable[i]));
+    }
+    if (options.json) {
+        out << ToJsonLine(GroupsJson(galaxy, shown, selectable.size())) << '\n';
+        return kExitOk;
+    }
+    WriteGroupTable(out, galaxy, shown, selectable.size());
     return kExitOk;
 }
 

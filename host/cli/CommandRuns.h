@@ -30,7 +30,10 @@ public:
 int ExitStatusOf(const std::exception& error);
 
 int RunPlan(const PlanOptions& options, std::ostream& out);
+/// With --out, closes by naming a group worth planning and the command that plans it.
 int RunGenerate(const GenerateOptions& options, std::ostream& out);
+/// The selectable groups, largest first, each with the host's estimate of what it could do.
+int RunGroups(const GroupsOptions& options, std::ostream& out);
 int RunAbout(const AboutOptions& options, std::ostream& out);
 
 /// The Tarvenix2 module that goes with the host: in the host's own folder (a copied folder, or

@@ -1,6 +1,10 @@
 // FileIdentity.cpp - following links to the file a path names, and comparing files by identity.
 #include "files/FileIdentity.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <system_error>
 
 namespace host {
@@ -39,6 +43,22 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
         return std::filesystem::equivalent(a, b, error);
     }
     return OutputLocation(a) == OutputLocation(b);
+}
+
+bool DescriptorWritesFile(int descriptor, const std::filesystem::path& path) {
+#if defined(_WIN32)
+    // Not asked on Windows: there a shell opens a redirection's file without letting it be
+    // deleted, so the rename over it fails and the run's outputs are put back; and a stream's
+    // handle cannot always tell which file it is (it cannot under Wine).
+    static_cast<void>(descriptor);
+    static_cast<void>(path);
+    return false;
+#else
+    struct stat written {};
+    struct stat named {};
+    return ::fstat(descriptor, &written) == 0 && S_ISREG(written.st_mode) && ::stat(path.c_str(), &named) == 0 &&
+           named.st_dev == written.st_dev && named.st_ino == written.st_ino;
+#endif
 }
 
 } // namespace host

@@ -24,9 +24,9 @@ namespace {
 /// Large enough that a trace line or a picture's element never costs a system call of its own.
 constexpr std::size_t kBufferSize = std::size_t{1} << 16;
 
-/// A name for a temporary that no other run or output of this run uses:
-/// hidden, beside the target, ending in ".tmp".
-std::filesystem::path TemporaryName(const std::filesystem::path& location, int attempt) {
+/// A name that no other run or output of this run uses, hidden beside the target and ending
+/// in `suffix`: ".tmp" for a temporary, ".old" for a replaced file kept until the run's end.
+std::filesystem::path HiddenName(const std::filesystem::path& location, int attempt, const char* suffix) {
     static int made = 0;
 #if defined(_WIN32)
     const int process = ::_getpid();
@@ -38,7 +38,7 @@ std::filesystem::path TemporaryName(const std::filesystem::path& location, int a
         .append(".tarvenix-").append(std::to_string(process))
         .append("-").append(std::to_string(++made))
         .append("-").append(std::to_string(attempt))
-        .append(".tmp");
+        .append(suffix);
     return location.parent_path() / name;
 }
 
@@ -128,7 +128,7 @@ public:
         }
 #endif
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = TemporaryName(location, attempt);
+            const std::filesystem::path name = HiddenName(location, attempt, ".tmp");
             fd_ = OpenForWriting(name, kCreateNew);
             if (fd_ >= 0) {
                 temporary_ = name;
@@ -162,19 +162,58 @@ public:
         return CloseFile(std::exchange(fd_, -1)) != 0 ? LastError() : std::error_code();
     }
 
-    /// Renames the finished temporary over the target.
+    /// Renames the finished temporary over the target. The target's previous file stays under
+    /// a hidden name until DropPrevious, so that Restore can put it back.
     std::error_code Replace() {
         if (inPlace_) {
             return {};
         }
+        if (const std::error_code error = KeepPrevious()) {
+            return error;
+        }
         std::error_code error;
         std::filesystem::rename(temporary_, location_, error);
+        if (error) {
+            ReleasePrevious(); // the target itself is as it was
+            return error;
+        }
+        temporary_.clear();
+        replaced_ = true;
+        SyncFolder();
+        return {};
+    }
+
+    /// Undoes Replace: the target's previous file back in its place, or no file where there was none.
+    std::error_code Restore() {
+        if (!replaced_) {
+            return {};
+        }
+        std::error_code error;
+        if (previous_.empty()) {
+            std::filesystem::remove(location_, error);
+        } else {
+            std::filesystem::rename(previous_, location_, error);
+        }
         if (!error) {
-            temporary_.clear();
+            previous_.clear();
+            replaced_ = false;
             SyncFolder();
         }
         return error;
     }
+
+    /// Every output of the run is in place: the previous file is no longer needed.
+    void DropPrevious() {
+        if (!previous_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(previous_, ignored);
+            previous_.clear();
+        }
+        replaced_ = false;
+    }
+
+    /// Where the target's previous file is kept while it is; empty when there is none.
+    const std::filesystem::path& Previous() const { return previous_; }
 
 protected:
     int_type overflow(int_type ch) override {
@@ -241,6 +280,46 @@ private:
 #endif
     }
 
+    /// Gives the target's present file a second, hidden name: a hard link, so that the target
+    /// never goes missing, or where the file system has no links, the file itself moved aside.
+    /// Only a regular file is kept; anything else the rename will refuse to replace.
+    std::error_code KeepPrevious() {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(location_, error))) {
+            return {};
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path name = HiddenName(location_, attempt, ".old");
+            if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
+                continue;
+            }
+            std::filesystem::create_hard_link(location_, name, error);
+            previousMoved_ = static_cast<bool>(error);
+            if (previousMoved_) {
+                std::filesystem::rename(location_, name, error);
+            }
+            if (!error) {
+                previous_ = name;
+            }
+            return error;
+        }
+        return std::make_error_code(std::errc::file_exists);
+    }
+
+    /// The hidden name of a previous file that was never replaced goes again.
+    void ReleasePrevious() {
+        if (previous_.empty()) {
+            return;
+        }
+        std::error_code ignored;
+        if (previousMoved_) {
+            std::filesystem::rename(previous_, location_, ignored);
+        } else {
+            std::filesystem::remove(previous_, ignored);
+        }
+        previous_.clear();
+    }
+
     std::error_code NameTemporary() {
         if (!temporary_.empty()) {
             return {};
@@ -248,7 +327,7 @@ private:
 #if defined(O_TMPFILE)
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = TemporaryName(location_, attempt);
+            const std::filesystem::path name = HiddenName(location_, attempt, ".tmp");
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 temporary_ = name;
                 return {};
@@ -285,6 +364,9 @@ private:
     bool writeThrough_ = false;          // a terminal: nothing waits in the buffer
     std::filesystem::path location_;      // the file the temporary replaces
     std::filesystem::path temporary_;     // the temporary's name while it has one
+    std::filesystem::path previous_;      // the target's previous file, kept while the run's outputs are replaced
+    bool previousMoved_ = false;          // previous_ is the file moved aside, not a second link to it
+    bool replaced_ = false;               // the temporary is in the target's place, previous_ not yet dropped
     std::error_code error_;               // the first write error
 };
 
@@ -318,14 +400,67 @@ void OutputFile::Finish() {
 }
 
 void OutputFile::Replace() {
-    if (const std::error_code error = file_->Replace()) {
-        Fail(error);
+    OutputFile* const self = this;
+    ReplaceTogether({&self, 1});
+}
+
+void OutputFile::ReplaceTogether(std::span<OutputFile* const> files) {
+    for (std::size_t failed = 0; failed < files.size(); ++failed) {
+        const std::error_code error = files[failed]->file_->Replace();
+        if (!error) {
+            continue;
+        }
+        // Put back in reverse order; a file that will not go back is named with where its previous text is.
+        std::string aftermath;
+        for (std::size_t i = failed; i-- > 0;) {
+            const std::filesystem::path kept = files[i]->file_->Previous();
+            if (const std::error_code restoreError = files[i]->file_->Restore()) {
+                aftermath += "; " + files[i]->Name() + " was replaced and cannot be put back (" +
+                             restoreError.message() + ")" +
+                             (kept.empty() ? std::string() : ", its previous file is kept as '" + kept.string() + "'");
+            }
+        }
+        files[failed]->Fail(error, aftermath);
+    }
+    for (OutputFile* file : files) {
+        file->file_->DropPrevious();
     }
 }
 
-void OutputFile::Fail(const std::error_code& error) const {
-    const std::string name = target_.empty() ? what_ : what_ + " '" + target_.string() + "'";
-    throw OutputError("cannot write " + name + ": " + error.message());
+std::string OutputFile::Name() const {
+    return target_.empty() ? what_ : what_ + " '" + target_.string() + "'";
+}
+
+void OutputFile::Fail(const std::error_code& error, const std::string& aftermath) const {
+    throw OutputError("cannot write " + Name() + ": " + error.message() + aftermath);
+}
+
+bool OpenClosedStandardDescriptors() {
+#if defined(_WIN32)
+    // Nothing to do: the C runtime keeps descriptors 0 to 2 for the standard streams whether
+    // the process was given a handle for them or not, so no file it opens gets their numbers,
+    // and a stream without a handle fails its writes, which standard output reports.
+    return true;
+#else
+    for (int standard = 0; standard <= 2; ++standard) {
+        if (::fcntl(standard, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // The lowest free number, so `standard` itself; moved there should it not be.
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null < 0) {
+            return false;
+        }
+        if (null != standard) {
+            const bool moved = ::dup2(null, standard) == standard;
+            ::close(null);
+            if (!moved) {
+                return false;
+            }
+        }
+    }
+    return true;
+#endif
 }
 
 void WriteOutputFile(const std::filesystem::path& target, std::string what, std::string_view text) {

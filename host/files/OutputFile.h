@@ -10,6 +10,11 @@
 // process leaves nothing behind; elsewhere it is a hidden file beside the
 // target, removed on every path the process survives.
 //
+// The outputs of one run are replaced together (ReplaceTogether): each
+// target's previous file is kept under a hidden name beside it until every
+// rename has succeeded, so that when one fails, those already replaced are
+// put back as they were.
+//
 // A target that exists and is not a regular file (a device such as
 // /dev/null or /dev/full, a pipe) cannot be replaced: it is opened at once
 // and written directly, and its write errors are reported all the same.
@@ -21,6 +26,7 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -56,17 +62,30 @@ public:
     void Finish();
     /// Puts the finished text in the target's place. Throws OutputError.
     void Replace();
+    /// Puts the finished texts of `files` in their targets' places, all or none: when a rename
+    /// fails, the targets already replaced get their previous files back, and the OutputError
+    /// names the file that failed (and any that could not be put back, with where its previous
+    /// file is kept).
+    static void ReplaceTogether(std::span<OutputFile* const> files);
 
 private:
     class Descriptor;
 
-    [[noreturn]] void Fail(const std::error_code& error) const;
+    /// The output as messages name it: "picture file 'plan.svg'".
+    std::string Name() const;
+    [[noreturn]] void Fail(const std::error_code& error, const std::string& aftermath = {}) const;
 
     std::filesystem::path target_;  // as the user named it, for messages
     std::string what_;
     std::unique_ptr<Descriptor> file_;
     std::ostream stream_;
 };
+
+/// Opens each of the standard descriptors 0, 1 and 2 that is closed on the null device, so that
+/// no file the host opens later, an output's temporary above all, gets one of their numbers and
+/// with it text meant for the terminal. Call first thing; false when the null device cannot be
+/// opened. On Windows the C runtime holds those numbers for the streams itself.
+bool OpenClosedStandardDescriptors();
 
 /// Writes `text` as the whole of `target`: prepared, finished and replaced in one go.
 void WriteOutputFile(const std::filesystem::path& target, std::string what, std::string_view text);

@@ -15,7 +15,6 @@ namespace host {
 
 namespace {
 
-using nlohmann::json;
 using nlohmann::ordered_json;
 
 void AppendArray(std::string& out, const char* field, const std::vector<ordered_json>& entries) {
@@ -83,7 +82,7 @@ void ScanOrParse(GalaxyJsonReader& reader, JsonWindows& windows, NlohmannPass nl
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName) {
     return ReadGalaxy(sourceName, [jsonText](GalaxyJsonReader& reader) {
         JsonTextWindows windows(jsonText);
-        ScanOrParse(reader, windows, [&] { json::sax_parse(jsonText.begin(), jsonText.end(), &reader); });
+        ScanOrParse(reader, windows, [&] { ParseJsonDocument(jsonText.begin(), jsonText.end(), reader); });
     });
 }
 
@@ -93,7 +92,7 @@ Galaxy LoadGalaxyFile(const std::filesystem::path& path) {
         InputFileWindows windows(file);
         ScanOrParse(reader, windows, [&] {
             file.Rewind();
-            json::sax_parse(file.begin(), InputFile::end(), &reader);
+            ParseJsonDocument(file.begin(), InputFile::end(), reader);
         });
     });
 }

@@ -11,7 +11,9 @@
 // so memory follows the galaxy, not the text (a file written on one line is
 // the one exception: its window is that line). The load's own scanner reads
 // plain JSON; anything it does not take, a bad file above all, is read again
-// by nlohmann's parser, so every message about bad JSON is nlohmann's own.
+// by nlohmann's parser, so every message about bad JSON is nlohmann's own --
+// but for a NUL byte after the document, which that parser takes for the end
+// of its input and the load refuses in the same words (ParseJsonDocument).
 // Only a regular file of at most kMaxGalaxyFileBytes is read; running out of
 // memory while loading is reported like any other bad file.
 #pragma once
@@ -25,9 +27,10 @@
 
 namespace host {
 
-/// The largest galaxy file the host reads: far above the ~28 MB of a generated
-/// 100 000-planet galaxy, far below what would exhaust a machine.
-inline constexpr std::uint64_t kMaxGalaxyFileBytes = 256ULL * 1024 * 1024;
+/// The largest galaxy file the host reads: above the ~296 MB of a generated
+/// 1 000 000-planet galaxy with 2 000 000 groups, below what would exhaust a machine
+/// (such a galaxy takes about as much memory again as its text).
+inline constexpr std::uint64_t kMaxGalaxyFileBytes = 1024ULL * 1024 * 1024;
 
 /// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
 Galaxy LoadGalaxyFile(const std::filesystem::path& path);

@@ -12,9 +12,12 @@
 
 namespace host {
 
-inline constexpr std::int32_t kMaxGeneratedPlanets = 100000;
+/// The plug-in's planner plans on at most 2^24 planets (a larger count it reads as none),
+/// so a larger galaxy would plan nothing.
+inline constexpr std::int32_t kMaxGeneratedPlanets = 1 << 24;
 inline constexpr std::int32_t kMaxGeneratedRaces = 1000;
-inline constexpr std::int32_t kMaxGeneratedGroups = 200000;
+/// Group numbers grow by up to 3 a group and must stay 32-bit; memory runs out long before.
+inline constexpr std::int32_t kMaxGeneratedGroups = 1 << 28;
 
 struct GeneratorOptions {
     std::int32_t planets = 1000;  // 1..kMaxGeneratedPlanets
@@ -23,8 +26,19 @@ struct GeneratorOptions {
     std::uint64_t seed = 1;
 };
 
+/// Groups per planet when the command line names no count: a small galaxy gets a few
+/// groups, a large one enough to choose from.
+inline constexpr std::int32_t kDefaultGroupsPerPlanet = 2;
+
+/// How many groups a galaxy of `planets` planets gets by default, within the generator's bounds.
+constexpr std::int32_t DefaultGroupCount(std::int32_t planets) {
+    const std::int64_t groups = std::int64_t{planets} * kDefaultGroupsPerPlanet;
+    return static_cast<std::int32_t>(groups < 1 ? 1 : groups > kMaxGeneratedGroups ? kMaxGeneratedGroups : groups);
+}
+
 /// The galaxy as JSON text in the galaxy file format. Throws std::invalid_argument,
-/// with a message naming the option, when a size is outside its range.
+/// with a message naming the option, when a size is outside its range, and
+/// std::bad_alloc when the galaxy or its text does not fit in memory.
 std::string GenerateGalaxyJson(const GeneratorOptions& options);
 
 } // namespace host

@@ -1,12 +1,15 @@
 // GalaxyJsonReader.cpp - following the parse through the galaxy's fields and arrays, and checking each entry as it ends.
 #include "galaxy/GalaxyJsonReader.h"
 
+#include "text/NameSuggestion.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <span>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace host {
 
@@ -15,7 +18,7 @@ namespace {
 using Kind = JsonFieldValue::Kind;
 using ArrayName = GalaxyJsonReader::ArrayName;
 
-/// The fields one kind of entry is built from; other keys of an entry are passed over.
+/// The fields one kind of entry is built from; an entry may have no other keys.
 struct ArrayFormat {
     const char* name;
     std::array<std::string_view, GalaxyJsonReader::kMaxFields> fields;
@@ -32,10 +35,11 @@ constexpr std::array<ArrayFormat, 4> kArrayFormats = {{
 }};
 
 /// The galaxy object's own scalar fields, in the order of GalaxyJsonReader::galaxyFields_.
-constexpr std::array<std::string_view, 3> kGalaxyFields = {"game", "turn", "selection"};
+/// "$schema" lets a file name its JSON Schema for an editor; the host reads nothing from it.
+constexpr std::array<std::string_view, 4> kGalaxyFields = {"game", "turn", "selection", "$schema"};
 
 // Each field's position in its list above, so that building an entry looks nothing up.
-enum GalaxyField : std::size_t { kGame, kTurn, kSelection };
+enum GalaxyField : std::size_t { kGame, kTurn, kSelection, kSchema };
 enum RaceField : std::size_t { kRaceName, kDrivesTech };
 enum PlanetField : std::size_t { kPlanetName, kX, kY, kOwner };
 enum ShipTypeField : std::size_t { kTypeRace, kTypeName, kDrives, kWeapons, kAmmo, kCargo, kShields };
@@ -62,6 +66,15 @@ bool SameText(std::string_view a, std::string_view b) {
 int FieldIndex(std::span<const std::string_view> fields, std::string_view name) {
     const auto it = std::find_if(fields.begin(), fields.end(), [name](std::string_view field) { return SameText(field, name); });
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
+}
+
+/// "planets[3]: ", as every complaint about an entry begins.
+std::string EntryPlace(const char* array, std::size_t index) {
+    std::string where = array;
+    where += '[';
+    where += std::to_string(index);
+    where += "]: ";
+    return where;
 }
 
 /// Reads the checked values of one object's known fields; every complaint starts with
@@ -171,14 +184,7 @@ private:
 
     /// "planets[3]: " for an entry, nothing for the galaxy object.
     std::string Where() const {
-        if (array_ == nullptr) {
-            return {};
-        }
-        std::string where = array_;
-        where += '[';
-        where += std::to_string(index_);
-        where += "]: ";
-        return where;
+        return array_ == nullptr ? std::string() : EntryPlace(array_, index_);
     }
 
     std::span<const std::string_view> names_;
@@ -186,6 +192,29 @@ private:
     const char* array_ = nullptr;
     std::size_t index_ = 0;
 };
+
+/// A key as a message quotes it: the first 40 bytes of a longer one, cut where a character
+/// starts, are enough to find it in the file.
+std::string ShownKey(std::string_view key) {
+    constexpr std::size_t kShown = 40;
+    if (key.size() <= kShown) {
+        return std::string(key);
+    }
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(key[cut]) & 0xC0U) == 0x80U) {
+        --cut; // a UTF-8 continuation byte: the character began earlier
+    }
+    return std::string(key.substr(0, cut)) + "...";
+}
+
+/// `where` unknown key "ownr"; did you mean "owner"?
+std::string UnknownKeyMessage(const std::string& where, std::string_view key, const std::vector<std::string>& known) {
+    std::string message = where + "unknown key \"" + ShownKey(key) + "\"";
+    if (const std::optional<std::string> meant = SuggestName(key, known)) {
+        message += "; did you mean \"" + *meant + "\"?";
+    }
+    return message;
+}
 
 /// nlohmann's messages open with an exception tag that means nothing to a player.
 std::string WithoutExceptionTag(const char* message) {
@@ -256,6 +285,7 @@ bool GalaxyJsonReader::start_object(std::size_t) {
             field.kind = Kind::Absent;
         }
         entryField_ = -1;
+        unknownEntryKey_.reset();
         return true;
     default:
         return SkipFieldValue();
@@ -317,9 +347,12 @@ bool GalaxyJsonReader::key(std::string_view name) {
         const auto expected = static_cast<std::size_t>(entryField_ + 1);
         const bool asExpected = expected < format.fieldCount && SameText(format.fields[expected], name);
         entryField_ = asExpected ? static_cast<int>(expected) : FieldIndex(format.Fields(), name);
+        if (entryField_ < 0) {
+            NoteUnknownKey(name);
+        }
         return true;
     }
-    // The galaxy object: one of its scalar fields, one of its arrays, or a key nobody reads.
+    // The galaxy object: one of its scalar fields, one of its arrays, or a key the format does not have.
     galaxyField_ = nullptr;
     keyArray_.reset();
     const int field = FieldIndex(kGalaxyFields, name);
@@ -332,12 +365,28 @@ bool GalaxyJsonReader::key(std::string_view name) {
             keyArray_ = static_cast<ArrayName>(a);
         }
     }
+    if (!keyArray_) {
+        NoteUnknownKey(name);
+    }
     return true;
+}
+
+void GalaxyJsonReader::NoteUnknownKey(std::string_view name) {
+    std::optional<std::string>& noted = level_ == Level::Entry ? unknownEntryKey_ : unknownGalaxyKey_;
+    if (!noted) {
+        noted = std::string(name); // only the first counts; later ones need no copy
+    }
 }
 
 bool GalaxyJsonReader::parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
     syntaxError_ = WithoutExceptionTag(error.what());
     return false;
+}
+
+void GalaxyJsonReader::NulAfterDocument(std::size_t line, std::size_t column) {
+    // Worded as the parser words anything else after the document.
+    syntaxError_ = "parse error at line " + std::to_string(line) + ", column " + std::to_string(column) +
+                   ": syntax error while parsing value - unexpected NUL byte; expected end of input";
 }
 
 bool GalaxyJsonReader::Skip() {
@@ -418,7 +467,7 @@ void GalaxyJsonReader::EntryIsNotAnObject() {
     ArrayState& array = arrays_[static_cast<std::size_t>(array_)];
     const std::size_t index = array.nextIndex++;
     if (!array.firstFault) {
-        NoteFault(array, std::string(FormatOf(array_).name) + "[" + std::to_string(index) + "]: must be an object");
+        NoteFault(array, EntryPlace(FormatOf(array_).name, index) + "must be an object");
     }
 }
 
@@ -434,6 +483,11 @@ void GalaxyJsonReader::FinishEntry() {
     }
     const ArrayFormat& format = FormatOf(array_);
     const FieldReader entry(format.Fields(), std::span(entryFields_.data(), format.fieldCount), format.name, index);
+    if (unknownEntryKey_) {
+        NoteFault(array, UnknownKeyMessage(EntryPlace(format.name, index),
+                                           *unknownEntryKey_, {format.Fields().begin(), format.Fields().end()}));
+        return;
+    }
     try {
         switch (array_) {
         case ArrayName::Races:
@@ -466,7 +520,15 @@ GalaxyContent GalaxyJsonReader::TakeContent() {
     if (!galaxyIsObject_) {
         throw GalaxyError("the galaxy must be a JSON object");
     }
+    if (unknownGalaxyKey_) {
+        std::vector<std::string> known(kGalaxyFields.begin(), kGalaxyFields.end());
+        for (const ArrayFormat& format : kArrayFormats) {
+            known.emplace_back(format.name);
+        }
+        throw GalaxyError(UnknownKeyMessage("", *unknownGalaxyKey_, known));
+    }
     const FieldReader galaxy(kGalaxyFields, galaxyFields_);
+    galaxy.OptionalText(kSchema); // checked, as the schema states it, and not kept
     content_.game = galaxy.Text(kGame);
     content_.turn = galaxy.WholeNumber(kTurn);
     for (std::size_t a = 0; a < arrays_.size(); ++a) {

@@ -7,7 +7,9 @@
 // syntax error anywhere comes first; then the galaxy object itself, "game",
 // "turn", each array in turn (the array, then its entries in order) and
 // "selection". As in a parsed object, a key given twice counts with its last
-// value, and unknown keys are passed over whatever they hold. Until the parse
+// value. A key the format does not have is a fault, named with the known key it
+// was most likely meant to be; it ranks before every other fault of its object,
+// since a misspelt key would otherwise read as a missing field. Until the parse
 // ends, a fault is only noted (the first of each array) and reading goes on.
 #pragma once
 
@@ -18,9 +20,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace host {
 
@@ -60,6 +64,10 @@ public:
     bool end_array();
     bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
 
+    /// The document's value was complete when a NUL byte came, at `line` and `column` as
+    /// nlohmann's messages count them: a syntax error, since only whitespace may follow it.
+    void NulAfterDocument(std::size_t line, std::size_t column);
+
     /// The checked content once the parse has ended. Throws GalaxyError with the first
     /// fault's message (no file name), "malformed JSON: ..." for a syntax error.
     GalaxyContent TakeContent();
@@ -91,6 +99,8 @@ private:
     /// A scalar value has arrived; `store` fills the field it belongs to.
     template <typename Store>
     bool Scalar(Store store);
+    /// Keeps the first key of the current entry, or of the galaxy object, that the format does not have.
+    void NoteUnknownKey(std::string_view name);
     /// Where a scalar of the current key goes, or null when nothing keeps it.
     JsonFieldValue* CurrentField();
     /// The array's key has come (again): what an earlier one gave no longer counts.
@@ -107,7 +117,7 @@ private:
     std::optional<std::string> syntaxError_;
 
     // The galaxy's own scalar fields and, for the key being read, where its value goes.
-    std::array<JsonFieldValue, 3> galaxyFields_; // game, turn, selection
+    std::array<JsonFieldValue, 4> galaxyFields_; // game, turn, selection, $schema
     JsonFieldValue* galaxyField_ = nullptr;
     std::optional<ArrayName> keyArray_; // the key just read names this array
     ArrayName array_ = ArrayName::Races; // the array being read, at Level::Array and below
@@ -115,8 +125,78 @@ private:
     std::array<ArrayState, 4> arrays_;
     std::array<JsonFieldValue, kMaxFields> entryFields_;
     int entryField_ = -1; // index into entryFields_ of the key just read, -1 for an unknown key
+    std::optional<std::string> unknownEntryKey_;  // the entry's first key the format does not have
+    std::optional<std::string> unknownGalaxyKey_; // the galaxy object's first such key
 
     GalaxyContent content_;
 };
+
+namespace galaxy_json_detail {
+
+/// Where a parse stands, counted as nlohmann counts for its messages, and where the first NUL byte was.
+struct ReadPosition {
+    std::size_t bytesRead = 0;
+    std::size_t line = 1;
+    std::size_t lineStart = 0; // bytes read before the current line began
+    std::optional<std::pair<std::size_t, std::size_t>> nul; // its line and column
+
+    /// A byte up to '\n' has been read: a line break or a control character.
+    void NoteLowByte(char byte) {
+        if (byte == '\n') {
+            ++line;
+            lineStart = bytesRead;
+        } else if (byte == '\0' && !nul) {
+            nul.emplace(line, bytesRead - lineStart);
+        }
+    }
+};
+
+/// An input iterator that counts the lines and columns of what the parser reads through it.
+/// One comparison a byte: on the fallback path every byte of a file goes through it.
+template <typename Iterator>
+class CountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using reference = const char&;
+
+    CountingIterator(Iterator at, ReadPosition* position) : at_(std::move(at)), position_(position) {}
+
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        const char read = *at_;
+        ++at_;
+        ++position_->bytesRead;
+        if (static_cast<unsigned char>(read) <= '\n') {
+            position_->NoteLowByte(read);
+        }
+        return *this;
+    }
+    void operator++(int) { ++*this; }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+
+private:
+    Iterator at_;
+    ReadPosition* position_;
+};
+
+} // namespace galaxy_json_detail
+
+/// nlohmann's parse of the document in [first, last) into `reader`. Its lexer takes a NUL byte
+/// for the end of the input, so a document followed by a NUL and anything at all would pass;
+/// here the document ends where JSON says it ends, and a NUL after it is a syntax error at its
+/// place, as anything else but whitespace there is. (A NUL anywhere before the document's end
+/// is refused by the parse itself.)
+template <typename Iterator>
+void ParseJsonDocument(Iterator first, Iterator last, GalaxyJsonReader& reader) {
+    using Counting = galaxy_json_detail::CountingIterator<Iterator>;
+    galaxy_json_detail::ReadPosition position;
+    if (nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
+                                  &reader) &&
+        position.nul) {
+        reader.NulAfterDocument(position.nul->first, position.nul->second);
+    }
+}
 
 } // namespace host

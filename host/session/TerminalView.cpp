@@ -180,7 +180,8 @@ void TerminalView::Show(HWND window) {
 
 void TerminalView::Close() {
     if (enabled_ && !shown_.empty()) {
-        Write(kClearLine);
+        // The last frame stays, ended: what follows starts on a line of its own.
+        Write("\n");
         shown_.clear();
     }
 }

@@ -42,7 +42,7 @@ public:
 
     /// Redraws `window` (a dialog of the plug-in) when what it shows has changed.
     void Show(HWND window);
-    /// Clears the drawn line, so that what follows starts on a clean one.
+    /// Ends the drawn line: the last frame stays on screen and what follows starts on a new line.
     void Close();
 
     /// What `window` shows, or nothing when it is not a dialog drawn here (always on Windows).

@@ -6,14 +6,101 @@
 #include "views/PlanPicture.h"
 #include "views/PlanScene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <string_view>
+#include <vector>
 
 namespace host {
 namespace {
 
 OrderedJson BoxJson(const PlanBox& box) { return OrderedJson::array({box.minX, box.minY, box.maxX, box.maxY}); }
+
+// Above this many planets a page that carries every planet is too large to use (a million
+// planets make some 45 MB of data that a browser parses for seconds and redraws slowly), so
+// the page carries the plan's planets and those around it in full and the rest of the galaxy
+// as a density map.
+constexpr std::int32_t kPagePlanetsInFull = 100000;
+// Cells across the density map's longer side.
+constexpr std::int32_t kDensityCells = 512;
+
+/// Which planets the page carries, and where: entry 1, 2, ... of its columns. A page of a galaxy
+/// up to kPagePlanetsInFull planets carries them all, entry n being planet n.
+class PageEntries {
+public:
+    explicit PageEntries(const PlanScene& scene) {
+        const std::int32_t planets = scene.GalaxyDrawn().PlanetCount();
+        if (planets <= kPagePlanetsInFull) {
+            return;
+        }
+        entryOf_.assign(static_cast<std::size_t>(planets) + 1, 0);
+        // The plan's planets and those in its reach always; the rest of its frame while they fit.
+        for (const bool inFrame : {false, true}) {
+            for (std::int32_t number = 1; number <= planets; ++number) {
+                const bool wanted = inFrame ? IsInFrame(scene, number) : scene.RoleOf(number) <= PlanetRole::InReach;
+                if (wanted && !Carries(number) && (!inFrame || numbers_.size() < static_cast<std::size_t>(kPagePlanetsInFull))) {
+                    numbers_.push_back(number);
+                    entryOf_[static_cast<std::size_t>(number)] = static_cast<std::int32_t>(numbers_.size());
+                }
+            }
+        }
+    }
+
+    bool Thinned() const { return !entryOf_.empty(); }
+    std::int32_t Count(const PlanScene& scene) const {
+        return Thinned() ? static_cast<std::int32_t>(numbers_.size()) : scene.GalaxyDrawn().PlanetCount();
+    }
+    /// The planet number of entry `entry` (1-based).
+    std::int32_t NumberAt(std::int32_t entry) const {
+        return Thinned() ? numbers_[static_cast<std::size_t>(entry - 1)] : entry;
+    }
+    /// The entry of planet `number`; 0 for a planet the page does not carry, or no planet.
+    std::int32_t EntryOf(std::int32_t number) const {
+        if (!Thinned()) {
+            return number;
+        }
+        return number >= 1 && static_cast<std::size_t>(number) < entryOf_.size()
+                   ? entryOf_[static_cast<std::size_t>(number)]
+                   : 0;
+    }
+    bool Carries(std::int32_t number) const { return EntryOf(number) != 0; }
+    const std::vector<std::int32_t>& Numbers() const { return numbers_; }
+
+private:
+    static bool IsInFrame(const PlanScene& scene, std::int32_t number) {
+        const Planet& planet = scene.GalaxyDrawn().PlanetAt(number);
+        return scene.Frame().Contains(planet.x, planet.y);
+    }
+
+    std::vector<std::int32_t> numbers_;  // entry - 1 -> planet number, when thinned
+    std::vector<std::int32_t> entryOf_;  // planet number -> entry (0: not carried); empty when not thinned
+};
+
+/// How many of the planets the page does not carry lie in each cell of a grid over the whole
+/// galaxy, row by row: the page shades each cell by its count.
+OrderedJson DensityJson(const PlanScene& scene, const PageEntries& entries) {
+    const PlanBox& whole = scene.Whole();
+    const double side = std::max({whole.Width(), whole.Height(), 1e-9});
+    const double cell = side / kDensityCells;
+    const auto columns = std::clamp(static_cast<std::int32_t>(std::ceil(whole.Width() / cell)), 1, kDensityCells);
+    const auto rows = std::clamp(static_cast<std::int32_t>(std::ceil(whole.Height() / cell)), 1, kDensityCells);
+    std::vector<std::int32_t> counts(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
+    const Galaxy& galaxy = scene.GalaxyDrawn();
+    std::int32_t shaded = 0;
+    for (std::int32_t number = 1; number <= galaxy.PlanetCount(); ++number) {
+        if (entries.Carries(number)) {
+            continue;
+        }
+        const Planet& planet = galaxy.PlanetAt(number);
+        const auto column = std::clamp(static_cast<std::int32_t>((planet.x - whole.minX) / cell), 0, columns - 1);
+        const auto row = std::clamp(static_cast<std::int32_t>((planet.y - whole.minY) / cell), 0, rows - 1);
+        ++counts[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column)];
+        ++shaded;
+    }
+    return {{"columns", columns}, {"rows", rows}, {"cell", cell}, {"planets", shaded}, {"counts", counts}};
+}
 
 OrderedJson RolesJson(const PlanScene& scene) {
     std::map<PlanetRole, std::size_t> counts;
@@ -30,13 +117,15 @@ OrderedJson RolesJson(const PlanScene& scene) {
 }
 
 /// Planets as columns (x, y, name, owner, role) rather than one object each: a third of the size.
-OrderedJson PlanetsJson(const PlanScene& scene, OrderedJson& owners) {
+/// A thinned page adds the column of planet numbers, since its entries are not numbered as the planets.
+OrderedJson PlanetsJson(const PlanScene& scene, const PageEntries& entries, OrderedJson& owners) {
     std::map<std::string, std::size_t> ownerIndex{{"", 0}};
     owners = OrderedJson::array({""});
     OrderedJson x = OrderedJson::array(), y = OrderedJson::array(), name = OrderedJson::array();
     OrderedJson owner = OrderedJson::array(), role = OrderedJson::array();
     const Galaxy& galaxy = scene.GalaxyDrawn();
-    for (std::int32_t number = 1; number <= galaxy.PlanetCount(); ++number) {
+    for (std::int32_t at = 1; at <= entries.Count(scene); ++at) {
+        const std::int32_t number = entries.NumberAt(at);
         const Planet& planet = galaxy.PlanetAt(number);
         x.push_back(planet.x);
         y.push_back(planet.y);
@@ -48,27 +137,32 @@ OrderedJson PlanetsJson(const PlanScene& scene, OrderedJson& owners) {
         owner.push_back(entry->second);
         role.push_back(static_cast<int>(scene.RoleOf(number)));
     }
-    return {{"x", x}, {"y", y}, {"name", name}, {"owner", owner}, {"role", role}};
+    OrderedJson columns = {{"x", x}, {"y", y}, {"name", name}, {"owner", owner}, {"role", role}};
+    if (entries.Thinned()) {
+        columns["number"] = entries.Numbers();
+    }
+    return columns;
 }
 
-OrderedJson OrdersJson(const PlanScene& scene) {
+// Planets in the orders and arrows are the page's entries (the planets themselves but on a thinned page).
+OrderedJson OrdersJson(const PlanScene& scene, const PageEntries& entries) {
     OrderedJson orders = OrderedJson::array();
     for (const OrderResult& order : scene.Outcome().orders) {
         orders.push_back({{"order", order.order},
                           {"accepted", order.accepted},
                           {"reason", order.reason},
                           {"group", order.group},
-                          {"from", order.origin},
-                          {"to", order.destination},
+                          {"from", entries.EntryOf(order.origin)},
+                          {"to", entries.EntryOf(order.destination)},
                           {"relay", order.accepted && order.group != scene.Selected().number}});
     }
     return orders;
 }
 
-OrderedJson ArrowsJson(const PlanScene& scene) {
+OrderedJson ArrowsJson(const PlanScene& scene, const PageEntries& entries) {
     OrderedJson arrows = OrderedJson::array();
     for (const PlanArrow& arrow : scene.Arrows()) {
-        arrows.push_back({{"from", arrow.from}, {"to", arrow.to}, {"chain", arrow.chain},
+        arrows.push_back({{"from", entries.EntryOf(arrow.from)}, {"to", entries.EntryOf(arrow.to)}, {"chain", arrow.chain},
                           {"refused", arrow.refused}, {"order", arrow.order}});
     }
     return arrows;
@@ -81,14 +175,18 @@ OrderedJson SceneJson(const PlanScene& scene) {
     const PlanBox& whole = scene.Whole();
     // The usual distance between neighbouring planets, by which the page sizes its dots.
     const double spacing = std::sqrt(whole.Width() * whole.Height() / std::max(galaxy.PlanetCount(), 1));
+    const PageEntries entries(scene);
     OrderedJson owners;
-    OrderedJson planets = PlanetsJson(scene, owners);
+    OrderedJson planets = PlanetsJson(scene, entries, owners);
     std::vector<std::int32_t> participants = scene.Participants();
-    return {{"title", galaxy.Game() + ", turn " + std::to_string(galaxy.Turn())},
+    for (std::int32_t& participant : participants) {
+        participant = entries.EntryOf(participant);
+    }
+    OrderedJson json = {{"title", galaxy.Game() + ", turn " + std::to_string(galaxy.Turn())},
             {"subtitle", "Group " + std::to_string(group.number) + " (" + group.type + ", " + group.race +
                              ") from " + sourceName + ": " + scene.SendsSummary()},
             {"note", scene.EndingNote()},
-            {"source", scene.Source()},
+            {"source", entries.EntryOf(scene.Source())},
             {"reach", std::isfinite(group.speed) ? group.speed : 0.0},
             {"frame", BoxJson(scene.Frame())},
             {"whole", BoxJson(whole)},
@@ -100,8 +198,12 @@ OrderedJson SceneJson(const PlanScene& scene) {
             {"owners", owners},
             {"planets", planets},
             {"participants", participants},
-            {"arrows", ArrowsJson(scene)},
-            {"orders", OrdersJson(scene)}};
+            {"arrows", ArrowsJson(scene, entries)},
+            {"orders", OrdersJson(scene, entries)}};
+    if (entries.Thinned()) {
+        json["density"] = DensityJson(scene, entries);
+    }
+    return json;
 }
 
 /// JSON text that is safe inside a script element: '<' only ever stands in strings, where

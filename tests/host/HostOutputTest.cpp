@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -111,14 +112,23 @@ TEST_F(HostOutputTest, BadInvocationsAreRefusedAndTouchNothing) {
         {{}, "/dev/full", 2, "cannot write standard output: No space left on device"},
         {{"generate", "--planets", "50"}, "/dev/full", 2, "cannot write standard output: No space left"},
         {{"--help"}, "/dev/full", 2, "cannot write standard output: No space left"},
+        // The report is written out before any output is replaced: when it cannot be, none is.
+        {{"--svg", Path("keep.svg"), "--trace", Path("keep.jsonl")}, "/dev/full", 2, "cannot write standard output: No space left"},
         {{"--svg", Path("sub")}, "", 2, "cannot write picture file '" + Path("sub") + "': Is a directory"},
         {{"generate", "--planets", "50", "--out", Path("sub")}, "", 2, "cannot write galaxy file '" + Path("sub") + "': Is a directory"},
         {{"--trace", Path("plain/t.jsonl")}, "", 2, "cannot write trace file '" + Path("plain/t.jsonl") + "': Not a directory"},
         {{"--save", Path("missing/g.json")}, "", 2, "cannot write galaxy file '" + Path("missing/g.json") + "': No such file"},
         // A run that fails after the outputs were prepared replaces none of them.
         {{"--plugin", "/missing.so", "--svg", Path("keep.svg"), "--trace", Path("keep.jsonl")}, "", 1, "cannot load '/missing.so'"},
+        // Standard output or error sent to a file is an output too: another output renamed over
+        // that file would take it away from under the report, or the messages.
+        {{"--json", "--trace", "/dev/stdout"}, Path("keep.jsonl"), 2, "standard output and --trace '/dev/stdout' name the same file"},
+        {{"--json", "--svg", Path("keep.svg")}, Path("keep.svg"), 2, "standard output and --svg '" + Path("keep.svg") + "' name the same file"},
+        {{"generate", "--planets", "50", "--out", Path("plain")}, Path("plain"), 2, "standard output and --out '" + Path("plain") + "' name the same file"},
+        {{"--trace", Path("stderr.txt")}, "", 2, "standard error and --trace '" + Path("stderr.txt") + "' name the same file"},
         // Devices that take any text are written in place, as asked.
         {{"--trace", "/dev/null", "--svg", "/dev/null"}, "", 0, ""},
+        {{"--trace", "/dev/stdout"}, "/dev/null", 0, ""},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::vector<std::string> arguments = rows[i].arguments;
@@ -158,12 +168,96 @@ TEST_F(HostOutputTest, NamesWithControlCharactersAreShownEscapedOnTheirLine) {
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.err.find('\x1b'), std::string::npos) << refused.err;
     ExpectOneLineMessage(refused.err);
+}
 
-    // A path the user typed is quoted escaped as well.
-    const HostRun missing = RunHost(folder, {"--galaxy", Path("no\nsuch\x1b.json")});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("no\\nsuch\\x1b.json"), std::string::npos) << missing.err;
-    ExpectOneLineMessage(missing.err);
+TEST_F(HostOutputTest, EveryMessageThatNamesAPathShowsItEscaped) {
+    // Paths the user typed, with a line break, a screen-clearing escape and a byte that is not UTF-8.
+    const std::string hostile = "a\nb\x1b[2J\xff";
+    const auto raw = [&](const std::string& suffix) { return Path(hostile + suffix); };
+    const auto shown = [&](const std::string& suffix) { return Path("a\\nb\\x1b[2J\\xff" + suffix); };
+    std::filesystem::copy_file(Path("g.json"), raw(".json"));
+    std::ofstream(raw("-bad.json")) << "{";
+    std::filesystem::create_directory(raw(".dir"));
+    std::filesystem::create_symlink(kPlugin, raw(".so"));
+    std::filesystem::create_symlink(TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE, raw("-noclose.so"));
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string standardOutput;
+        int status;
+        std::string shows; // on standard output or error
+    };
+    const std::vector<Row> rows = {
+        // The galaxy file: unreadable, malformed, and quoted by --select.
+        {{"--galaxy", raw("-missing.json")}, "", 2, shown("-missing.json") + ": cannot read the file"},
+        {{"--galaxy", raw("-bad.json")}, "", 2, shown("-bad.json") + ": malformed JSON"},
+        {{"--galaxy", raw(".json"), "--select", "999"}, "", 2, "no group 999 in '" + shown(".json") + "'"},
+        // Outputs: naming an input, each other or standard output's file; not writable.
+        {{"--galaxy", raw(".json"), "--svg", raw(".json")}, "", 2, "--svg '" + shown(".json") + "' would overwrite"},
+        {{"--svg", raw(".so")}, "", 2, "--svg '" + shown(".so") + "' would overwrite the plug-in"},
+        {{"--trace", raw(".t"), "--svg", raw(".t")}, "", 2, "--trace '" + shown(".t") + "' and --svg '" + shown(".t") + "'"},
+        {{"--json", "--svg", raw(".out")}, raw(".out"), 2, "standard output and --svg '" + shown(".out") + "'"},
+        {{"--svg", raw(".dir")}, "", 2, "cannot write picture file '" + shown(".dir") + "': Is a directory"},
+        {{"generate", "--planets", "5", "--out", raw(".dir")}, "", 2, "cannot write galaxy file '" + shown(".dir") + "'"},
+        // The plug-in: missing, not a module, without an export, and named in the run's header.
+        {{"--plugin", raw("-missing.so")}, "", 1, "cannot load '" + shown("-missing.so") + "': no such file"},
+        {{"--plugin", raw("-bad.json")}, "", 1, "cannot load '" + shown("-bad.json") + "': "},
+        {{"--plugin", raw("-noclose.so")}, "", 1, "cannot resolve 'OnClose' in 'a\\nb\\x1b[2J\\xff-noclose.so'"},
+        {{"--plugin", raw(".so")}, "", 0, "a\\nb\\x1b[2J\\xff.so on 'Lantern Reach', turn 42"},
+        // What generate wrote.
+        {{"generate", "--planets", "5", "--out", raw(".gen")}, "", 0, "Wrote '" + shown(".gen") + "': 5 planets"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> arguments = rows[i].arguments;
+        if (arguments[0] != "generate") {
+            arguments.insert(arguments.begin(), {"--plugin", kPlugin});
+        }
+        const HostRun run = RunHost(folder, arguments, rows[i].standardOutput);
+        const std::string printed = run.out + run.err;
+        EXPECT_EQ(run.status, rows[i].status) << "row " << i << ": " << printed;
+        // The path is on the first line of what was printed, which its line break does not end.
+        const std::string& stream = run.status == 0 ? run.out : run.err;
+        EXPECT_NE(stream.substr(0, stream.find('\n')).find(rows[i].shows), std::string::npos)
+            << "row " << i << ": " << printed;
+        EXPECT_EQ(printed.find_first_of("\x1b\xff"), std::string::npos) << "row " << i << ": " << printed;
+    }
+}
+
+/// Standard input, output or error closed when the host starts: a file it opens later would get
+/// the free number, and what was meant for the stream would go into an output.
+TEST_F(HostOutputTest, ClosedStandardStreamsAreNeverGivenToAnOutput) {
+    const std::vector<std::string> rows = {"<&-", ">&-", "2>&-", "<&- >&- 2>&-"};
+    for (const std::string& closing : rows) {
+        std::filesystem::remove(Path("t.jsonl"));
+        const HostRun run = RunHost(folder, {"--plugin", kPlugin, "--json", "--trace", Path("t.jsonl"), "--svg",
+                                             Path("p.svg")}, "", closing);
+        EXPECT_EQ(run.status, 0) << closing << ": " << run.err;
+        const std::vector<nlohmann::ordered_json> lines = host_test::JsonLines(ReadText(Path("t.jsonl")));
+        EXPECT_EQ(lines.size(), 7u) << closing;
+        for (const nlohmann::ordered_json& line : lines) {
+            EXPECT_TRUE(line.contains("thread")) << closing << ": " << line.dump();
+        }
+        EXPECT_EQ(ReadText(Path("p.svg")).rfind("<?xml", 0), 0u) << closing;
+    }
+}
+
+TEST_F(HostOutputTest, OutputThatCannotBeReplacedPutsTheOthersBack) {
+    WritePrevious({"t.jsonl", "p.svg", "p.html", "s.json"});
+    const auto before = Contents();
+    // Six answers of 300 ms each: the target of --out, the last to be replaced, turns into a
+    // folder while the plug-in plans.
+    const pid_t child = host_test::StartHost(
+        folder, {"--plugin", kPlugin, "--answer-delay-ms", "300", "--trace", Path("t.jsonl"), "--svg", Path("p.svg"),
+                 "--html", Path("p.html"), "--out", Path("s.json")});
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(host_test::WaitUntilCatching(child, SIGINT));
+    std::filesystem::remove(Path("s.json"));
+    std::filesystem::create_directory(Path("s.json"));
+    const int raw = host_test::WaitForHost(child);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 2) << "status " << raw;
+    const std::string err = ReadText(Path("stderr.txt"));
+    EXPECT_EQ(err.rfind("tarvenix-host: cannot write galaxy file '" + Path("s.json") + "': Is a directory\n", 0), 0u)
+        << err;
+    EXPECT_EQ(ChangedSince(before), std::vector<std::string>{"s.json"}) << "only the folder the test made";
 }
 
 /// The same folder on a small tmpfs of its own, which the test fills to the last byte.

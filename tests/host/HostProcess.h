@@ -82,16 +82,19 @@ private:
 using platform_test::ScopedEnvironment;
 
 /// Runs the host with `arguments`; standard output and error are captured through files in `folder`.
-/// `standardOutput`, when given, receives standard output instead (a device such as /dev/full).
+/// `standardOutput`, when given, receives standard output instead, appended to so that a file
+/// keeps what it held (a device such as /dev/full, or an output's own file). `redirections` go to
+/// the shell after those (e.g. ">&-" to close standard output).
 inline HostRun RunHost(const TestFolder& folder, const std::vector<std::string>& arguments,
-                       const std::string& standardOutput = {}) {
+                       const std::string& standardOutput = {}, const std::string& redirections = {}) {
     std::string command = Quoted(TARVENIX_HOST_EXE);
     for (const std::string& argument : arguments) {
         command += ' ' + Quoted(argument);
     }
     const auto outPath = standardOutput.empty() ? folder / "stdout.txt" : std::filesystem::path(standardOutput);
     const auto errPath = folder / "stderr.txt";
-    command += " >" + Quoted(outPath.string()) + " 2>" + Quoted(errPath.string()) + " </dev/null";
+    command += (standardOutput.empty() ? " >" : " >>") + Quoted(outPath.string()) + " 2>" +
+               Quoted(errPath.string()) + " </dev/null " + redirections;
     const int raw = std::system(command.c_str());
     HostRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

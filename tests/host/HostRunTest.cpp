@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -126,6 +127,9 @@ TEST(HostRunTest, ExitStatuses) {
     // A copy of the demo galaxy, saved by a run of the host itself.
     ASSERT_EQ(RunHost(folder, {"--plugin", kPlugin, "--save", (folder / "demo.json").string()}).status, 0);
     const std::string demoBefore = host_test::ReadText(folder / "demo.json");
+    // The demo galaxy with a NUL byte and garbage after it, on the line after its last.
+    std::ofstream(folder / "nul.json", std::ios::binary) << demoBefore << '\0' << "not JSON {{{";
+    const auto lastLine = std::to_string(std::count(demoBefore.begin(), demoBefore.end(), '\n') + 1);
     const std::string missingFolder = (folder / "no-such-folder" / "x").string();
     struct Row {
         std::vector<std::string> arguments;
@@ -141,6 +145,10 @@ TEST(HostRunTest, ExitStatuses) {
         {{"--galaxy", (folder / "malformed.json").string(), "--plugin", "/missing.so"}, "0", "sync", 2,
          "malformed.json"},
         {{"--galaxy", (folder / "absent.json").string()}, "0", "sync", 2, "absent.json"},
+        // The document ends where JSON says it ends, not at a NUL byte after it.
+        {{"--galaxy", (folder / "nul.json").string(), "--plugin", "/missing.so"}, "0", "sync", 2,
+         "nul.json: malformed JSON: parse error at line " + lastLine + ", column 1: syntax error while parsing "
+         "value - unexpected NUL byte"},
         {{"--select", "999", "--plugin", "/missing.so"}, "0", "sync", 2, "--select 999: no group 999"},
         {{"--trace", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write trace file"},
         {{"--save", missingFolder, "--plugin", "/missing.so"}, "0", "sync", 2, "cannot write galaxy file"},
@@ -229,7 +237,14 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     const HostRun generate = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                               "--seed", "11", "--out", galaxyPath.string()});
     ASSERT_EQ(generate.status, 0) << generate.err;
-    EXPECT_EQ(generate.out, "Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n");
+    // What it wrote, then a group worth planning and the command that plans it.
+    EXPECT_EQ(generate.out.rfind("Wrote '" + galaxyPath.string() + "': 400 planets, 3 races, 600 groups, seed 11\n"
+                                 "Worth planning: group ", 0),
+              0U)
+        << generate.out;
+    EXPECT_NE(generate.out.find("\nPlan it: tarvenix-host plan --galaxy " + galaxyPath.string() + " --select "),
+              std::string::npos)
+        << generate.out;
     const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",
                                            "--seed", "11"});
     EXPECT_EQ(again.out, host_test::ReadText(galaxyPath)) << "the same seed gives the same bytes";
@@ -241,6 +256,52 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
     for (const Json& order : report["orders"]) {
         EXPECT_EQ(order["accepted"], true) << order.dump();
     }
+}
+
+TEST(HostRunTest, GroupsListsTheSelectableGroupsAsTableOrJson) {
+    TestFolder folder;
+    const HostRun table = RunHost(folder, {"groups", "--limit", "1"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_EQ(table.out,
+              "'Lantern Reach': 15 groups can be selected; the 1 largest:\n"
+              "  Group  Race     Type          Ships  Planet     Uncovered in reach  Relays in reach\n"
+              "  7      Solvani  Long Courier  10     #1 Hearth  5                   2\n");
+
+    const HostRun json = RunHost(folder, {"groups", "--json", "--limit", "0"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const Json report = Json::parse(json.out);
+    EXPECT_EQ(report["selectable"], 15);
+    ASSERT_EQ(report["groups"].size(), 15U);
+    EXPECT_EQ(report["groups"][0].dump(),
+              R"({"number":7,"race":"Solvani","type":"Long Courier","ships":10,"planet":1,"planet_name":"Hearth",)"
+              R"("uncovered_in_reach":5,"relays_in_reach":2,"likely_relays":true})");
+    for (std::size_t i = 1; i < report["groups"].size(); ++i) {
+        EXPECT_GE(report["groups"][i - 1]["ships"], report["groups"][i]["ships"]) << "row " << i;
+    }
+}
+
+TEST(HostRunTest, GroupsRefusesAMisspeltGalaxyKeyNamingWhatWasMeant) {
+    TestFolder folder;
+    std::string text = host_test::ReadText(TARVENIX_DEMO_GALAXY_JSON);
+    text.replace(text.find("\"owner\""), 7, "\"ownr\"");
+    const auto path = folder / "misspelt.json";
+    std::ofstream(path) << text;
+    const HostRun run = RunHost(folder, {"groups", "--galaxy", path.string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0]: unknown key \"ownr\"; "
+                            "did you mean \"owner\"?\n",
+                            0),
+              0U)
+        << run.err;
+}
+
+TEST(HostRunTest, GenerateGivesTwoGroupsPerPlanetUnlessTold) {
+    TestFolder folder;
+    const auto path = folder / "small.json";
+    const HostRun run = RunHost(folder, {"generate", "--planets", "10", "--out", path.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("Wrote '" + path.string() + "': 10 planets, 3 races, 20 groups, seed 1\n", 0), 0U)
+        << run.out;
 }
 
 } // namespace

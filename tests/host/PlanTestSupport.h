@@ -5,6 +5,7 @@
 #include "answer/OrderChecker.h"
 #include "session/PluginSession.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -62,6 +63,19 @@ inline RunOutcome RunWith(std::vector<OrderResult> orders) {
 inline RunOutcome ChainRun() {
     return RunWith({Accepted(7, 1, 2), Accepted(7, 1, 3), Accepted(17, 3, 4), Accepted(22, 4, 5),
                     Refused(7, 6, "too far")});
+}
+
+/// PlanGalaxy with `extra` more planets, "G0", "G1", ..., one unit apart on a square grid that
+/// starts at (1000, 1000), far from the plan: a galaxy too large for the views to draw planet by planet.
+inline Galaxy PlanGalaxyWithMany(std::int32_t extra) {
+    GalaxyContent content = PlanGalaxy().Content();
+    const auto side = static_cast<std::int32_t>(std::ceil(std::sqrt(static_cast<double>(extra))));
+    for (std::int32_t i = 0; i < extra; ++i) {
+        std::string name = "G"; // appended, not "G" + ...: GCC 12 at -O2 misreads that as overlapping
+        name += std::to_string(i);
+        content.planets.push_back({std::move(name), 1000.0 + i % side, 1000.0 + i / side, ""});
+    }
+    return Galaxy(std::move(content));
 }
 
 } // namespace host::test

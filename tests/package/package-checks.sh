@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # package-checks.sh - the release archives as a player and a packager get them.
 #
-#   package-checks.sh LINUX_TAR_GZ WINDOWS_ZIP LINUX_DEV_HOST WINE_RUN
+#   package-checks.sh LINUX_TAR_GZ WINDOWS_ZIP LINUX_DEV_HOST LINUX_BUILD WINE_RUN
 #
 # Unpacks each archive into an empty folder of its own and checks:
 #   linux-files         the tar.gz holds one folder named after it, with exactly linux-files.txt
 #   linux-rpath         the installed binaries find their libraries relative to themselves only
+#   linux-packager      a packager's `cmake --install` of LINUX_BUILD (the package-linux build)
+#                       to /usr puts the programs in place and no README.txt at the prefix's top
 #   linux-plan          the unpacked host, run from another folder with no --plugin, plans the
 #                       demo galaxy as the dev build does: the same orders, all accepted, and
 #                       the same requests and answers (trace) byte for byte
 #   windows-files       the ZIP holds one folder named after it, with exactly windows-files.txt
 #   windows-stripped    Tarvenix2.dll is at most 600 KB, and no file of the ZIP has debug sections
 #   windows-plan        the unpacked tarvenix-host.exe under Wine: the same plan as linux-plan
+#   windows-differential  200 generated galaxies, speeds spread over every hundredth, planned by
+#                       the dev host and by the unpacked tarvenix-host.exe: the same traces
+#                       (tests/trace/differential.sh)
 # WINE_RUN runs a Windows program under Wine (its server already up, on a display).
 # Closes with a CTest-style line, "N% tests passed, F tests failed out of T".
 set -uo pipefail
@@ -19,7 +24,8 @@ set -uo pipefail
 linux_archive=$(realpath "$1")
 windows_archive=$(realpath "$2")
 dev_host=$(realpath "$3")
-wine_run=$(realpath "$4")
+linux_build=$(realpath "$4")
+wine_run=$(realpath "$5")
 expected_dir=$(dirname "$(realpath "$0")")
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 readonly max_dll_bytes=$((600 * 1024))
@@ -90,6 +96,15 @@ check_linux_rpath() {
     done
 }
 
+check_linux_packager() {
+    local stage="$work/packager"
+    DESTDIR="$stage" cmake --install "$linux_build" --prefix /usr >/dev/null || problem "cmake --install failed" || return 1
+    [ -x "$stage/usr/bin/tarvenix-host" ] || problem "no usr/bin/tarvenix-host" || return 1
+    local readmes
+    readmes=$(cd "$stage" && find . -name README.txt)
+    [ -z "$readmes" ] || problem "cmake --install wrote $readmes"
+}
+
 check_linux_plan() {
     local folder="$work/linux-run"
     mkdir "$folder"
@@ -120,9 +135,14 @@ check_windows_plan() {
     same_plan "$folder"
 }
 
+check_windows_differential() {
+    "$expected_dir/../trace/differential.sh" "$dev_host" "$wine_run" "$windows_root/tarvenix-host.exe" \
+        "$work/differential" 200 >&2
+}
+
 passed=0
 failed=0
-for check in linux-files linux-rpath linux-plan windows-files windows-stripped windows-plan; do
+for check in linux-files linux-rpath linux-packager linux-plan windows-files windows-stripped windows-plan windows-differential; do
     if "check_${check//-/_}"; then
         echo "    ok    $check"
         passed=$((passed + 1))

@@ -66,6 +66,48 @@ TEST(PluginRunTest, DemoGalaxyIsPlannedAndEveryOrderAccepted) {
     EXPECT_NE(std::string::npos, host_test::ReadText(svg).find("<svg")) << "the plan's picture is written";
 }
 
+/// The words after "Plan it: tarvenix-host " on the last line that `generate` printed.
+std::vector<std::string> SuggestedPlan(const std::string& generateOutput) {
+    const std::string prefix = "Plan it: tarvenix-host ";
+    const std::size_t at = generateOutput.rfind(prefix);
+    std::istringstream words(at == std::string::npos ? std::string() : generateOutput.substr(at + prefix.size()));
+    std::vector<std::string> plan;
+    for (std::string word; words >> word;) {
+        plan.push_back(word);
+    }
+    return plan;
+}
+
+// A newcomer generates a galaxy and runs the command that `generate` names: its plan sends ships
+// on by relay, as the line before it says.
+TEST(PluginRunTest, GenerateNamesAGroupWhosePlanUsesRelays) {
+    TestFolder folder;
+    const std::vector<std::vector<std::string>> rows = {
+        {"--planets", "400", "--seed", "3"},
+        {"--planets", "2000"},
+        {"--planets", "5000", "--races", "5", "--seed", "9"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> generate = {"generate", "--out", (folder / "galaxy.json").string()};
+        generate.insert(generate.end(), rows[i].begin(), rows[i].end());
+        const HostRun generated = RunHost(folder, generate);
+        ASSERT_EQ(0, generated.status) << "row " << i << ": " << generated.err;
+        EXPECT_NE(std::string::npos, generated.out.find(", relay groups to pass ships on\n"))
+            << "row " << i << ": " << generated.out;
+        std::vector<std::string> plan = SuggestedPlan(generated.out);
+        ASSERT_GE(plan.size(), 5U) << "row " << i << ": " << generated.out;
+        EXPECT_EQ("plan", plan.front()) << "row " << i;
+        plan.push_back("--json");
+        const HostRun run = RunHost(folder, plan);
+        ASSERT_EQ(0, run.status) << "row " << i << ": " << run.err;
+        const Json report = Json::parse(run.out);
+        EXPECT_GT(report["summary"]["relays"].get<int>(), 0) << "row " << i << ": " << generated.out;
+        for (const Json& order : report["orders"]) {
+            EXPECT_EQ(true, order["accepted"]) << "row " << i << ": " << order;
+        }
+    }
+}
+
 TEST(PluginRunTest, CancelAfterStepsSendsNothing) {
     TestFolder folder;
     const auto trace = folder / "trace.jsonl";

@@ -1,6 +1,8 @@
 // HostNumbersTest.cpp - angle keys, hundredths, single-precision ranges and planet entries.
 #include "relay/HostNumbers.h"
 
+#include "platform/Conversions.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,6 +47,47 @@ TEST(HostNumbersTest, HundredthsTruncateTheDoubleProduct) {
         {"abc", 0},   {"22.36", 2236}, {"1e300", 2147483647}, {"-1e300", -2147483647 - 1}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].hundredths, relay::Hundredths(rows[i].text)) << "row " << i;
+    }
+}
+
+// Host texts whose hundredfold or thousandfold lies within an ulp of a whole number, read as
+// the plug-in reads them. "edge": the exact product falls just short of the whole number (in
+// magnitude) and IEEE double rounds it onto it, so only a wider intermediate (the x87 unit's
+// 64 bits) truncates one short: 20.43 and the five speeds after it went wrong so. "over": the
+// exact product lies just beyond it, so any precision gives the whole number. "short": the
+// double product itself falls short, so double precision truncates one short too.
+// The expected numbers are IEEE double's, as any SSE2 unit computes them.
+TEST(HostNumbersTest, ConversionsAtAWholeNumbersEdgeGiveTheDoubleResult) {
+    struct Row {
+        const char* text;
+        std::int32_t expected;
+    };
+    const std::vector<Row> hundredths{
+        {"20.43", 2043},  {"23.20", 2320},   {"23.31", 2331},  {"25.24", 2524}, {"24.93", 2493},
+        {"41.37", 4137},  {"0.03", 3},       {"12.34", 1234},  {"50.01", 5001}, {"99.99", 9999}, // edge
+        {"-20.43", -2043}, {"-23.31", -2331}, {"-41.37", -4137},                                  // edge
+        {"0.29", 28},     {"1.13", 112},     {"4.02", 401},    {"-0.57", -56},                    // short
+    };
+    for (const Row& row : hundredths) {
+        EXPECT_EQ(row.expected, relay::Hundredths(row.text)) << row.text;
+    }
+    // A hop takes relays at keys 1570..3141: 1.569 and 3.142 lie just outside, each an edge.
+    const std::vector<Row> milliradians{
+        {"0.009000", 9},      {"0.571000", 571},    {"1.569000", 1569},   {"1.571000", 1571},
+        {"3.142000", 3142},   {"6.281000", 6281},   {"0.072000", 72},                           // edge
+        {"-0.009000", -9},    {"-0.571000", -571},  {"-1.569000", -1569}, {"-3.142000", -3142},
+        {"-0.072000", -72},                                                                      // edge
+        {"1.570000", 1570},   {"3.141000", 3141},   {"-1.570000", -1570}, {"-3.141000", -3141},
+        {"-6.282000", -6282}, {"-6.283000", -6283},                                             // over
+        {"1.001000", 1000},   {"2.002000", 2001},   {"-1.001000", -1000},                       // short
+        {"0.570999", 570},    {"0.571001", 571},    {"-0.570999", -570},  {"3.140999", 3140},
+        {"1.569999", 1569},                                                                      // a step off
+    };
+    for (const Row& row : milliradians) {
+        const double radians = platform::atof(row.text);
+        EXPECT_EQ(row.expected, relay::TruncatedMilliradians(radians)) << row.text;
+        // The key folds the same truncated number: a full turn added, the dividend's sign kept.
+        EXPECT_EQ((row.expected + 6282) % 6282, relay::NormalisedAngleKey(radians)) << row.text;
     }
 }
 

@@ -18,6 +18,8 @@
 #                       key press closes it
 #   russian-window      with the Russian UI language, the window's title and the about texts
 #                       are the Russian ones (Escape closes the window as Cancel)
+#   lang-ru             --lang ru on an English system: the window's title and the about name
+#   lang-en             are the Russian ones; --lang en on a Russian system, the English ones
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -226,21 +228,45 @@ message_box_click() {
     check_box_report "Group is not on planet!!!"
 }
 
-russian_window() {
+# Runs the host slowed with LOCALE and ARGS, keeps the title of its window in $title, then
+# presses Escape (Cancel) and waits for the host to end.
+title_then_escape() {
+    local locale=$1
+    shift
     need_desktop
-    start_host ru_RU.UTF-8 --answer-delay-ms 80
-    local window title
+    start_host "$locale" --answer-delay-ms 80 "$@"
+    local window
     window=$(host_window)
     [ -n "$window" ] || fail "no window appeared: $(cat "$work/stderr.txt")"
     title=$(xdotool getwindowname "$window")
     xdotool key --window "$window" Escape
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
+}
+
+# `tarvenix-host.exe about` with LOCALE and ARGS into $work/about.txt: the texts, which the
+# plug-in gives in the ANSI code page, printed as UTF-8.
+about_with() {
+    local locale=$1
+    shift
+    LC_ALL=$locale "$wine_run" "$bin_dir/tarvenix-host.exe" about "$@" >"$work/about.txt" 2>&1 ||
+        fail "about failed: $(cat "$work/about.txt")"
+}
+
+russian_window() {
+    title_then_escape ru_RU.UTF-8
     [ "$title" = "Рассылка кораблей" ] || fail "title '$title'"
     grep -q '"cancelled": true' "$work/report.json" || fail "Escape did not cancel: $(cat "$work/report.json")"
-    # The about texts, which the plug-in gives in the ANSI code page, printed as UTF-8.
-    LC_ALL=ru_RU.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" about >"$work/about.txt" 2>&1 ||
-        fail "about failed: $(cat "$work/about.txt")"
+    about_with ru_RU.UTF-8
     grep -q "Description:      Эстафетная рассылка кораблей" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
+}
+
+# The host's --lang against the system's language: the window's title, then the about name.
+language_option() {
+    local locale=$1 language=$2 expected_title=$3 name=$4
+    title_then_escape "$locale" --lang "$language"
+    [ "$title" = "$expected_title" ] || fail "title '$title'"
+    about_with "$locale" --lang "$language"
+    grep -q "^Name: *$name" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
 case "$check" in
@@ -251,6 +277,8 @@ message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
 message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
 message-box-click) message_box_click ;;
 russian-window) russian_window ;;
+lang-ru) language_option en_US.UTF-8 ru "Рассылка кораблей" "====== Tarvenix =====" ;;
+lang-en) language_option ru_RU.UTF-8 en "Sending Ships" "====== Rozi zevo =====" ;;
 *) fail "unknown check" ;;
 esac
 rm -rf "$work"

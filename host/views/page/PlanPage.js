@@ -28,8 +28,11 @@
     return element;
   }
 
+  // Planets are the data's entries 1..count; a page of a large galaxy carries only some planets,
+  // with their numbers in a column of their own, and the rest as a density map.
   function planetTitle(n) {
-    return n >= 1 && n <= count ? "#" + n + " " + planets.name[n - 1] : "#" + n;
+    if (n < 1 || n > count) return "#" + n;
+    return "#" + (planets.number ? planets.number[n - 1] : n) + " " + planets.name[n - 1];
   }
 
   function arrowColour(arrow) {
@@ -176,6 +179,7 @@
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
     ctx.clearRect(0, 0, width, height);
     if (!layers.others) return;
+    if (data.density) drawDensity(ctx, width, height);
     const size = view.scale * data.spacing > 12 ? 1.25 : 1; // planets grow a little once they are well apart
     data.roles.forEach(function (role, r) {
       if (r < data.firstFadedRole) return;
@@ -191,6 +195,51 @@
       }
       ctx.fill();
     });
+  }
+
+  // The planets the page does not carry: a picture of the map, a pixel a cell shaded by how many
+  // planets lie in it, drawn whole and scaled (one image, however many cells); zoomed in so far
+  // that a cell would be a block, one dot for each cell on screen, like a planet's.
+  let densityPicture = null;
+  function densityImage() {
+    if (densityPicture) return densityPicture;
+    const map = data.density, fill = data.roles[data.roles.length - 1].fill;
+    const peak = map.counts.reduce(function (a, b) { return Math.max(a, b); }, 1);
+    const rgb = [1, 3, 5].map(function (at) { return parseInt(fill.substr(at, 2), 16); });
+    densityPicture = document.createElement("canvas");
+    densityPicture.width = map.columns;
+    densityPicture.height = map.rows;
+    const context = densityPicture.getContext("2d");
+    const pixels = context.createImageData(map.columns, map.rows);
+    map.counts.forEach(function (planetsHere, i) {
+      if (!planetsHere) return;
+      pixels.data.set(rgb, 4 * i);
+      pixels.data[4 * i + 3] = Math.round(255 * (0.25 + 0.75 * Math.sqrt(planetsHere / peak)));
+    });
+    context.putImageData(pixels, 0, 0);
+    return densityPicture;
+  }
+  function drawDensity(ctx, width, height) {
+    const map = data.density, cell = map.cell * view.scale;
+    const [left, top] = toScreen(data.whole[0], data.whole[1]);
+    if (cell <= 4) {
+      ctx.imageSmoothingEnabled = false;
+      ctx.drawImage(densityImage(), left, top, map.columns * cell, map.rows * cell);
+      return;
+    }
+    const radius = data.roles[data.roles.length - 1].radius;
+    const first = function (edge) { return Math.max(0, Math.floor(edge / cell)); };
+    ctx.fillStyle = data.roles[data.roles.length - 1].fill;
+    ctx.beginPath();
+    for (let row = first(-top); row < Math.min(map.rows, Math.ceil((height - top) / cell)); ++row) {
+      for (let column = first(-left); column < Math.min(map.columns, Math.ceil((width - left) / cell)); ++column) {
+        if (!map.counts[row * map.columns + column]) continue;
+        const x = left + (column + 0.5) * cell, y = top + (row + 0.5) * cell;
+        ctx.moveTo(x + radius, y);
+        ctx.arc(x, y, radius, 0, 2 * Math.PI);
+      }
+    }
+    ctx.fill();
   }
 
   function drawPlan() {
@@ -368,6 +417,10 @@
     stroke.style.borderColor = entry[1];
     item.append(entry[2]);
   });
+  if (data.density) {
+    legend.appendChild(document.createElement("p")).textContent = data.density.planets.toLocaleString("en") +
+      " planets away from the plan are shaded by how many lie in each part of the galaxy.";
+  }
   document.querySelectorAll("#layers input").forEach(function (box) {
     box.addEventListener("change", function () { layers[box.dataset.layer] = box.checked; draw(); });
   });

@@ -1,6 +1,6 @@
 // CommandLineTest.cpp - parsing the host's commands: defaults, every option, and each kind of usage error.
 #include "cli/CommandLine.h"
-#include "cli/NameSuggestion.h"
+#include "text/NameSuggestion.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@ namespace {
 
 using host::AboutOptions;
 using host::GenerateOptions;
+using host::GroupsOptions;
+using host::kDefaultGroupsListed;
 using host::HostCommand;
 using host::Language;
 using host::ParseCommandLine;
@@ -73,6 +75,16 @@ TEST(CommandLineTest, GenerateAndAbout) {
     EXPECT_EQ(options->seed, 77u);
     EXPECT_EQ(options->out, "big.json");
 
+    const HostCommand groups = ParseCommandLine({"groups", "--galaxy", "big.json", "--json", "--limit", "0"});
+    const auto* groupsOptions = std::get_if<GroupsOptions>(&groups);
+    ASSERT_NE(groupsOptions, nullptr);
+    EXPECT_EQ(groupsOptions->galaxy, "big.json");
+    EXPECT_TRUE(groupsOptions->json);
+    EXPECT_EQ(groupsOptions->limit, 0);
+    EXPECT_EQ(std::get<GroupsOptions>(ParseCommandLine({"groups"})).limit, kDefaultGroupsListed);
+    EXPECT_FALSE(std::get<GenerateOptions>(ParseCommandLine({"generate", "--planets", "5"})).groups)
+        << "the count follows the planets, decided by the command";
+
     const HostCommand about = ParseCommandLine({"about", "--lang", "en", "--plugin", "x.so"});
     const auto* aboutOptions = std::get_if<AboutOptions>(&about);
     ASSERT_NE(aboutOptions, nullptr);
@@ -118,7 +130,7 @@ TEST(CommandLineTest, HelpWherever) {
 }
 
 TEST(CommandLineTest, HelpFitsEightyColumns) {
-    for (const char* command : {"plan", "generate", "about"}) {
+    for (const char* command : {"plan", "generate", "groups", "about"}) {
         std::istringstream help(std::get<host::HelpRequest>(ParseCommandLine({command, "--help"})).text);
         for (std::string line; std::getline(help, line);) {
             EXPECT_LE(line.size(), 80u) << command << ": " << line;
@@ -141,9 +153,9 @@ TEST(CommandLineTest, UsageErrorsSuggestWhatWasMeant) {
         std::string hint;
     };
     const std::vector<Row> rows = {
-        {{"pln"}, "did you mean 'plan'? the commands are plan, generate and about; 'tarvenix-host --help' explains them"},
+        {{"pln"}, "did you mean 'plan'? the commands are plan, generate, groups and about; 'tarvenix-host --help' explains them"},
         {{"genrate"}, "did you mean 'generate'?"},
-        {{"frobnicate"}, "the commands are plan, generate and about; 'tarvenix-host --help' explains them"},
+        {{"frobnicate"}, "the commands are plan, generate, groups and about; 'tarvenix-host --help' explains them"},
         {{"--jsn"}, "did you mean '--json'? 'tarvenix-host plan --help' explains every option of 'plan'"},
         {{"-json"}, "did you mean '--json'?"},
         {{"--galxay=g.json"}, "did you mean '--galaxy'?"},
@@ -205,6 +217,8 @@ TEST(CommandLineTest, UsageErrorsNameTheProblem) {
         {{"generate"}, "'generate' needs --planets N"},
         {{"generate", "--planets", "0"}, "option '--planets' must be at least 1, got '0'"},
         {{"generate", "--planets", "10", "--seed", "-3"}, "option '--seed' needs a whole number, got '-3'"},
+        {{"groups", "--limit", "-1"}, "option '--limit' must be at least 0, got '-1'"},
+        {{"groups", "--select", "7"}, "unknown option '--select' for 'groups'"},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(ErrorOf(rows[i].arguments).what(), rows[i].message) << "row " << i;

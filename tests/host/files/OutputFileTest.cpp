@@ -10,8 +10,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace host {
 namespace {
@@ -79,6 +81,40 @@ TEST_F(OutputFileTest, AbandonedOutputLeavesTheFolderAsItWas) {
     }
     EXPECT_EQ(ReadText(target), "previous\n");
     EXPECT_EQ(Names(), (std::set<std::string>{"trace.jsonl"}));
+}
+
+TEST_F(OutputFileTest, OutputsAreReplacedTogetherOrNotAtAll) {
+    const std::filesystem::path names[] = {folder / "plan.svg", folder / "new.html", folder / "after.json"};
+    Existing("plan.svg");
+    Existing("after.json");
+    for (const bool lastTargetIsAFolder : {true, false}) {
+        std::vector<std::unique_ptr<OutputFile>> files;
+        std::vector<OutputFile*> all;
+        for (const std::filesystem::path& name : names) {
+            files.push_back(std::make_unique<OutputFile>(name, "galaxy file"));
+            files.back()->Write("new\n");
+            files.back()->Finish();
+            all.push_back(files.back().get());
+        }
+        if (lastTargetIsAFolder) {
+            // The last rename fails: the first target gets its file back, the second none again.
+            std::filesystem::remove(names[2]);
+            std::filesystem::create_directory(names[2]);
+            EXPECT_EQ(MessageOf([&] { OutputFile::ReplaceTogether(all); }),
+                      "cannot write galaxy file '" + names[2].string() + "': Is a directory");
+            EXPECT_EQ(ReadText(names[0]), "previous\n");
+            EXPECT_FALSE(std::filesystem::exists(names[1]));
+            files.clear(); // and with them the temporary that could not be renamed
+            EXPECT_EQ(Names(), (std::set<std::string>{"plan.svg", "after.json"}));
+            std::filesystem::remove(names[2]);
+        } else {
+            OutputFile::ReplaceTogether(all);
+            for (const std::filesystem::path& name : names) {
+                EXPECT_EQ(ReadText(name), "new\n") << name;
+            }
+            EXPECT_EQ(Names(), (std::set<std::string>{"plan.svg", "new.html", "after.json"})) << "no file kept";
+        }
+    }
 }
 
 TEST_F(OutputFileTest, LinkedTargetReplacesTheFileItNames) {

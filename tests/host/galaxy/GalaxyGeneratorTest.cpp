@@ -62,11 +62,11 @@ TEST(GalaxyGeneratorTest, GalaxyHoldsWhatThePlannerNeeds) {
 }
 
 TEST(GalaxyGeneratorTest, SizesOutsideTheirRangeError) {
-    const GeneratorOptions rows[] = {{0, 3, 10, 1},      {100001, 3, 10, 1}, {10, 0, 10, 1},
-                                     {10, 1001, 10, 1},  {10, 3, 0, 1},      {10, 3, 200001, 1}};
-    const char* messages[] = {"planets must be between 1 and 100000", "planets must be between 1 and 100000",
-                              "races must be between 1 and 1000",     "races must be between 1 and 1000",
-                              "groups must be between 1 and 200000",  "groups must be between 1 and 200000"};
+    const GeneratorOptions rows[] = {{0, 3, 10, 1},      {(1 << 24) + 1, 3, 10, 1}, {10, 0, 10, 1},
+                                     {10, 1001, 10, 1},  {10, 3, 0, 1},             {10, 3, (1 << 28) + 1, 1}};
+    const char* messages[] = {"planets must be between 1 and 16777216", "planets must be between 1 and 16777216",
+                              "races must be between 1 and 1000",       "races must be between 1 and 1000",
+                              "groups must be between 1 and 268435456", "groups must be between 1 and 268435456"};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         try {
             GenerateGalaxyJson(rows[i]);
@@ -74,6 +74,33 @@ TEST(GalaxyGeneratorTest, SizesOutsideTheirRangeError) {
         } catch (const std::invalid_argument& error) {
             EXPECT_STREQ(messages[i], error.what()) << "row " << i;
         }
+    }
+}
+
+std::uint64_t Fnv1a(const std::string& text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    return hash;
+}
+
+// Galaxies made before the limits were raised (100 000 planets, 200 000 groups) keep their
+// bytes: benchmarks and pinned plans name them by their options.
+TEST(GalaxyGeneratorTest, GalaxiesWithinTheFormerLimitsKeepTheirBytes) {
+    const struct {
+        GeneratorOptions options;
+        std::size_t bytes;
+        std::uint64_t hash;
+    } rows[] = {
+        {{500, 4, 900, 77}, 129141, 10173330401686623225ULL},
+        {{20000, 3, 40000, 9}, 5747481, 9348886420584561167ULL},
+        {{100000, 1000, 1, 2}, 5976697, 10995882433646902100ULL},
+    };
+    for (const auto& row : rows) {
+        const std::string text = GenerateGalaxyJson(row.options);
+        EXPECT_EQ(row.bytes, text.size()) << row.options.planets;
+        EXPECT_EQ(row.hash, Fnv1a(text)) << row.options.planets;
     }
 }
 

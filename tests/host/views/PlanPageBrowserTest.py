@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """PlanPageBrowserTest - the --html plan page in a real headless browser, as a player would use it.
 
-For the demo galaxy and for a generated 2 000-planet galaxy with a large plan, the host writes the
-page; the browser loads it with no console errors, shows one table row and one arrow per order,
+For the demo galaxy, for a generated 2 000-planet galaxy with a large plan and for a generated
+120 000-planet galaxy (whose page carries the plan's planets and shades the rest of the galaxy by
+density), the host writes the page; the browser loads it with no console errors, shows one table row and one arrow per order,
 shows a planet's name, owner and orders when the pointer rests on it, highlights an order's arrow
 from its row, and zooms with the wheel and the buttons. A screenshot of each page is kept in the
 output folder. Exits 77 (skipped) with the reason when the browser or its driver is missing.
@@ -54,7 +55,7 @@ def run_host(host, arguments):
 def big_galaxy(host, folder):
     """A 2 000-planet galaxy whose selected group has ships enough for a plan of a few hundred orders."""
     path = os.path.join(folder, "big.json")
-    run_host(host, ["generate", "--planets", "2000", "--seed", "1", "--out", path])
+    run_host(host, ["generate", "--planets", "2000", "--groups", "2000", "--seed", "1", "--out", path])
     with open(path, encoding="utf-8") as file:
         galaxy = json.load(file)
     in_orbit = [group for group in galaxy["groups"] if group["from"] == 0 and group["count"] >= 5]
@@ -63,6 +64,13 @@ def big_galaxy(host, folder):
     galaxy["selection"] = chosen["number"]
     with open(path, "w", encoding="utf-8") as file:
         json.dump(galaxy, file)
+    return path
+
+
+def large_galaxy(host, folder):
+    """A galaxy above the 100 000 planets that a page carries one by one."""
+    path = os.path.join(folder, "large.json")
+    run_host(host, ["generate", "--planets", "120000", "--seed", "2", "--out", path])
     return path
 
 
@@ -84,6 +92,13 @@ def check_page(browser, page, report, screenshot, failures):
     browser.get("file://" + os.path.abspath(page))
     WebDriverWait(browser, 30).until(lambda b: b.find_element(By.ID, "stage").get_attribute("data-scale"))
     data = browser.execute_script("return JSON.parse(document.getElementById('plan-data').textContent);")
+    print("%s: %d bytes, drawn %.0f ms after the page was asked for" %
+          (name, os.path.getsize(page), browser.execute_script("return performance.now();")))
+    if "density" in data:
+        legend = browser.find_element(By.ID, "legend").text
+        failures.check("shaded by how many lie" in legend, "%s: the legend does not explain the shading" % name)
+        failures.check(len(data["planets"]["number"]) == len(data["planets"]["name"]),
+                       "%s: the planets carried lack their numbers" % name)
 
     errors = [entry for entry in browser.get_log("browser") if entry["level"] in ("SEVERE", "WARNING")]
     failures.check(not errors, "%s: console errors: %s" % (name, errors))
@@ -153,7 +168,8 @@ def main():
 
     failures = Failures()
     with tempfile.TemporaryDirectory() as folder:
-        runs = [("demo", []), ("big", ["--galaxy", big_galaxy(arguments.host, folder)])]
+        runs = [("demo", []), ("big", ["--galaxy", big_galaxy(arguments.host, folder)]),
+                ("large", ["--galaxy", large_galaxy(arguments.host, folder)])]
         browser = open_browser(os.path.join(folder, "profile"))
         try:
             for name, options in runs:
@@ -162,6 +178,8 @@ def main():
                 check_page(browser, page, report, os.path.join(arguments.out, name + ".png"), failures)
         finally:
             browser.quit()
+    with open(os.path.join(arguments.out, "large.html"), encoding="utf-8") as file:
+        failures.check('"density"' in file.read(), "large.html: a 120 000-planet page is not thinned")
     print("screenshots in " + arguments.out)
     print("%d checks failed" % len(failures.messages) if failures.messages else "every check passed")
     return 1 if failures.messages else 0

@@ -48,6 +48,39 @@ TEST(PlanPageTest, DataBlockHoldsThePlanetsArrowsAndOrders) {
     EXPECT_EQ(data["note"], "");
 }
 
+// A galaxy over 100 000 planets: the page carries the plan's planets by entries of its own, each
+// with its planet number, and shades the rest of the galaxy by how many planets lie where.
+TEST(PlanPageTest, ALargeGalaxyCarriesThePlanInFullAndTheRestAsADensityMap) {
+    constexpr std::int32_t kExtra = 100000;
+    const std::string page = host::WritePlanPage(PlanGalaxyWithMany(kExtra), 7, ChainRun());
+    EXPECT_LT(page.size(), 2000000u);
+    const nlohmann::json data = DataBlock(page);
+    const nlohmann::json& planets = data["planets"];
+    ASSERT_TRUE(planets.contains("number"));
+    const auto numberOf = [&planets](const nlohmann::json& entry) { return planets["number"][entry.get<int>() - 1]; };
+    EXPECT_EQ(planets["name"].size(), planets["number"].size());
+    EXPECT_LT(planets["name"].size(), 100u);
+    EXPECT_EQ(numberOf(data["source"]), 1);
+    nlohmann::json participants = nlohmann::json::array();
+    for (const auto& entry : data["participants"]) {
+        participants.push_back(numberOf(entry));
+    }
+    EXPECT_EQ(participants, (nlohmann::json{1, 3, 4, 2, 5, 6}));
+    const nlohmann::json& chainEnd = data["arrows"][3];
+    EXPECT_EQ(numberOf(chainEnd["from"]), 4);
+    EXPECT_EQ(planets["name"][chainEnd["to"].get<int>() - 1], "Far \"D\"");
+    EXPECT_EQ(numberOf(data["orders"][4]["to"]), 6);
+
+    const nlohmann::json& density = data["density"];
+    int shaded = 0;
+    for (const auto& cell : density["counts"]) {
+        shaded += cell.get<int>();
+    }
+    EXPECT_EQ(shaded, density["planets"].get<int>());
+    EXPECT_EQ(shaded + static_cast<int>(planets["name"].size()), kExtra + 7) << "every planet is shown once";
+    EXPECT_EQ(density["counts"].size(), density["columns"].get<std::size_t>() * density["rows"].get<std::size_t>());
+}
+
 TEST(PlanPageTest, PageLoadsNothingFromOutside) {
     const std::string page = host::WritePlanPage(PlanGalaxy(), 7, ChainRun());
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);

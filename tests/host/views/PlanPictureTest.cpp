@@ -204,6 +204,18 @@ TEST(PlanPictureTest, ASmallPlanIsFramedWithAnOverviewOfTheGalaxy) {
     EXPECT_EQ(Count(whole, "class=\"planet "), 900u);
 }
 
+TEST(PlanPictureTest, TheOverviewOfALargeGalaxyDrawsEachSpotOnce) {
+    const std::string svg = host::DrawPlanSvg(PlanGalaxyWithMany(100000), 7, ChainRun());
+    EXPECT_EQ(XmlProblem(svg), "");
+    const std::size_t overview = svg.find("<g id=\"overview\">");
+    ASSERT_NE(overview, std::string::npos);
+    // 100 000 planets on a 317-unit square, a quarter of the overview's width: some forty dots across.
+    const std::size_t dots = Count(svg.substr(overview), "h0");
+    EXPECT_GT(dots, 500u);
+    EXPECT_LT(dots, 5000u);
+    EXPECT_LT(svg.size(), 1000000u);
+}
+
 TEST(PlanPictureTest, CrowdedNamesAreLeftOutAndTheLegendSaysSo) {
     // Forty planets in a row, a tenth of a unit apart, all reached from the source.
     GalaxyContent content = GridGalaxy().Content();

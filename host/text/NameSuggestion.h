@@ -1,7 +1,8 @@
 // NameSuggestion.h - the known name a mistyped one was most likely meant to be.
 //
-// Used for "did you mean" hints on the command line. Leading dashes are not
-// part of the comparison, so "-json" and "--jsn" both find "--json".
+// Used for "did you mean" hints on the command line and for keys of a galaxy
+// file. Leading dashes are not part of the comparison, so "-json" and "--jsn"
+// both find "--json".
 #pragma once
 
 #include <optional>

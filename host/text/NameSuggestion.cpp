@@ -1,5 +1,5 @@
 // NameSuggestion.cpp - edit distance with swaps, and the unique-prefix shortcut.
-#include "cli/NameSuggestion.h"
+#include "text/NameSuggestion.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -53,7 +53,14 @@ std::optional<std::string> SuggestName(std::string_view typed, const std::vector
     const std::string* best = nullptr;
     std::size_t bestDistance = allowed + 1;
     for (const std::string& name : known) {
-        const std::size_t distance = TypingDistance(word, WithoutDashes(name));
+        const std::string_view candidate = WithoutDashes(name);
+        // The lengths alone rule a name out, before a table of their product is filled:
+        // a galaxy file's key may be megabytes long.
+        const std::size_t lengthGap = std::max(word.size(), candidate.size()) - std::min(word.size(), candidate.size());
+        if (lengthGap > allowed) {
+            continue;
+        }
+        const std::size_t distance = TypingDistance(word, candidate);
         if (distance < bestDistance) {
             best = &name;
             bestDistance = distance;

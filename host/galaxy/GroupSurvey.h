@@ -1,0 +1,70 @@
+// GroupSurvey.h - the groups a player can select, and what the plug-in could do with each: the host's estimate.
+//
+// The survey judges a galaxy the way the plug-in's queries would let it: a
+// planet is covered for a group when the group's race has a group of the same
+// or an equivalent ship type there (in orbit or on the way; equivalent = the
+// race's types whose drives, weapons, ammo, cargo and shields read the same to
+// two places), and a planet counts only when it lies within the race's drive
+// range of a planet the race owns. It plans nothing: what it says is an
+// estimate from the galaxy alone, and the plug-in's own plan may send fewer
+// ships or take other routes. Reads the galaxy only, and what it gives points
+// into it: valid while the galaxy is unchanged. Each survey costs what the
+// planets near the surveyed group cost, not the galaxy's size.
+#pragma once
+
+#include "galaxy/Galaxy.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace host {
+
+/// One selectable group and its prospects.
+struct GroupProspect {
+    const Group* group = nullptr;
+    std::int32_t uncoveredInReach = 0; // planets within its speed, not its own, that it could cover
+    std::int32_t relaysInReach = 0;    // idle one-ship groups of an equivalent type on planets in reach
+    bool likelyRelays = false;         // ships left after the direct sends, and a relay that can pass one on
+};
+
+class GroupSurvey {
+public:
+    explicit GroupSurvey(const Galaxy& galaxy);
+
+    /// The groups a player could select and plan: in orbit, holding a ship, of a race that owns
+    /// a planet; most ships first, then by number.
+    std::vector<const Group*> SelectableGroups() const;
+
+    /// What `group` (one of SelectableGroups) could do.
+    GroupProspect Survey(const Group& group);
+
+    /// A group worth planning: of the first `tries` selectable groups, the first whose plan
+    /// likely uses relays, else the first with an uncovered planet in reach, else the first.
+    /// Nothing when no group can be selected.
+    std::optional<GroupProspect> GroupWorthPlanning(std::size_t tries);
+
+private:
+    /// Whether `planet` lies within `race`'s drive range of a planet the race owns; remembered.
+    bool WithinDriveRange(const std::string& race, std::int32_t planet);
+    /// The race's type names that read the same as `group`'s type.
+    std::vector<const std::string*> EquivalentTypes(const Group& group) const;
+    /// A group of `race` at `planet` of one of `types` (any, or only an idle one-ship one); null when none.
+    const Group* FindGroupOfType(std::int32_t planet, const std::string& race,
+                                 const std::vector<const std::string*>& types, bool idleOnly) const;
+    /// In the race's reach, not `source`, and holding no group of `types`.
+    bool IsUncovered(std::int32_t planet, std::int32_t source, const Group& group,
+                     const std::vector<const std::string*>& types);
+
+    const Galaxy& galaxy_;
+    std::unordered_set<std::string_view> racesWithPlanets_; // views of the galaxy's own names
+    // race -> planet -> judged; only planets near surveyed groups are ever judged
+    std::unordered_map<std::string_view, std::unordered_map<std::int32_t, bool>> withinDriveRange_;
+};
+
+} // namespace host

@@ -1,0 +1,217 @@
+// LongSetIndexTest.cpp - LongSet's key index at a million planet numbers: it stays on in every
+// order the keys come in, and the tree it builds is the tree of a walk from the root.
+//
+// A walk from the root for each of a million keys that arrive in order costs a million
+// steps a key, so the tree a plain walk builds is found here another way, checked against
+// real walks on smaller sets below: a key added by a walk from the root hangs below
+// whichever of its two nearest earlier keys came later (the one it meets last on the way
+// down), on the greater side of the one below it or the lesser side of the one above it.
+#include "cells/LongSet.h"
+
+#include "cells/TreeCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using cells_test::CheckTree;
+using cells_test::TreeWalk;
+
+constexpr std::int32_t kMillion = 1000000;
+
+std::int32_t KeyOf(const LongSetNode* node) {
+    return node->key;
+}
+
+// Where a walk from the root links each key of 1..highest, as key -> parent key (0 at the
+// root) and whether it hangs on the parent's greater side. Keys added twice count once.
+struct PlainWalkTree {
+    std::vector<std::int32_t> parent;
+    std::vector<bool> onGreaterSide;
+};
+
+// Takes the keys away last first from a list of every key in order: when a key goes, the
+// list around it holds exactly the keys added before it, so its list neighbours are its
+// nearest earlier keys.
+PlainWalkTree TreeOfPlainWalks(const std::vector<std::int32_t>& keys, std::int32_t highest) {
+    const auto size = static_cast<std::size_t>(highest) + 2; // 0 and highest + 1 end the list
+    std::vector<std::int64_t> addedAt(size, -1);
+    std::vector<std::int32_t> order;
+    for (std::int32_t key : keys) {
+        if (addedAt[static_cast<std::size_t>(key)] < 0) {
+            addedAt[static_cast<std::size_t>(key)] = static_cast<std::int64_t>(order.size());
+            order.push_back(key);
+        }
+    }
+    std::vector<std::int32_t> below(size);
+    std::vector<std::int32_t> above(size);
+    std::int32_t last = 0;
+    for (std::int32_t key = 1; key <= highest; ++key) {
+        if (addedAt[static_cast<std::size_t>(key)] >= 0) {
+            below[static_cast<std::size_t>(key)] = last;
+            above[static_cast<std::size_t>(last)] = key;
+            last = key;
+        }
+    }
+    above[static_cast<std::size_t>(last)] = highest + 1;
+    PlainWalkTree tree{std::vector<std::int32_t>(size, 0), std::vector<bool>(size, false)};
+    for (auto k = order.rbegin(); k != order.rend(); ++k) {
+        const auto key = static_cast<std::size_t>(*k);
+        const std::int32_t lower = below[key];
+        const std::int32_t upper = above[key];
+        const std::int64_t lowerAt = lower == 0 ? -1 : addedAt[static_cast<std::size_t>(lower)];
+        const std::int64_t upperAt = upper > highest ? -1 : addedAt[static_cast<std::size_t>(upper)];
+        tree.onGreaterSide[key] = lowerAt > upperAt;
+        tree.parent[key] = lowerAt > upperAt ? lower : (upperAt >= 0 ? upper : 0);
+        above[static_cast<std::size_t>(lower)] = upper;
+        if (upper <= highest) {
+            below[static_cast<std::size_t>(upper)] = lower;
+        }
+    }
+    return tree;
+}
+
+::testing::AssertionResult SameTree(const LongSet& set, const PlainWalkTree& expected) {
+    TreeWalk<const LongSetNode> walk;
+    if (auto valid = CheckTree(set.GetRoot(), set.GetCount(), KeyOf, walk); !valid) {
+        return valid;
+    }
+    for (const LongSetNode* node : walk.inOrder) {
+        const auto key = static_cast<std::size_t>(node->key);
+        const std::int32_t parent = node->parent == nullptr ? 0 : node->parent->key;
+        const bool greater = node->parent != nullptr && node->parent->greater == node;
+        if (parent != expected.parent[key] || greater != expected.onGreaterSide[key]) {
+            return ::testing::AssertionFailure()
+                   << node->key << " hangs below " << parent << (greater ? " (greater)" : " (lesser)")
+                   << ", a walk from the root puts it below " << expected.parent[key]
+                   << (expected.onGreaterSide[key] ? " (greater)" : " (lesser)");
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::int32_t> Descending(std::int32_t high, std::int32_t low) {
+    std::vector<std::int32_t> keys;
+    for (std::int32_t key = high; key >= low; --key) {
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+// Range lists as the planner meets them: runs of neighbouring planets, each walked from its
+// top, taken alternately from the top and the bottom of the galaxy, each overlapping the
+// last of its side (keys already present).
+std::vector<std::int32_t> InterleavedRuns(std::int32_t highest, std::int32_t run) {
+    std::vector<std::int32_t> keys;
+    std::int32_t top = highest;
+    std::int32_t bottom = 1;
+    for (bool fromTop = true; bottom <= top; fromTop = !fromTop) {
+        const std::int32_t high = fromTop ? top : std::min(top, bottom + run - 1);
+        const std::int32_t low = fromTop ? std::max(bottom, top - run + 1) : bottom;
+        const std::vector<std::int32_t> runKeys = Descending(std::min(high + run / 4, highest), low);
+        keys.insert(keys.end(), runKeys.begin(), runKeys.end());
+        (fromTop ? top : bottom) = fromTop ? low - 1 : high + 1;
+    }
+    return keys;
+}
+
+std::vector<std::int32_t> Shuffled(std::int32_t highest, unsigned seed) {
+    std::vector<std::int32_t> keys(static_cast<std::size_t>(highest));
+    std::iota(keys.begin(), keys.end(), 1);
+    std::shuffle(keys.begin(), keys.end(), std::mt19937(seed));
+    return keys;
+}
+
+struct OrderRow {
+    const char* name;
+    std::vector<std::int32_t> keys;
+};
+
+void ExpectIndexedPlainWalkTree(const OrderRow& row, std::int32_t highest) {
+    LongSet set;
+    for (std::int32_t key : row.keys) {
+        ASSERT_EQ(key, set.AddKey(key)->key) << row.name;
+    }
+    EXPECT_TRUE(set.IsKeyIndexOn()) << row.name;
+    EXPECT_TRUE(SameTree(set, TreeOfPlainWalks(row.keys, highest))) << row.name;
+}
+
+TEST(LongSetIndexTest, AMillionPlanetNumbersInAnyOrderKeepTheIndexAndThePlainWalkTree) {
+    const OrderRow rows[] = {
+        {"descending", Descending(kMillion, 1)},
+        {"ascending", [] {
+             std::vector<std::int32_t> keys = Descending(kMillion, 1);
+             std::reverse(keys.begin(), keys.end());
+             return keys;
+         }()},
+        {"interleaved descending runs", InterleavedRuns(kMillion, 1000)},
+        {"shuffled", Shuffled(kMillion, 18)},
+    };
+    for (const OrderRow& row : rows) {
+        ExpectIndexedPlainWalkTree(row, kMillion);
+    }
+}
+
+// The way of finding the plain walk's tree above, held against real walks from the root
+// (InsertKey walks from the root every time) where they are affordable.
+TEST(LongSetIndexTest, ThePlainWalkTreeIsTheTreeOfInsertKey) {
+    const OrderRow rows[] = {
+        {"descending", Descending(3000, 1)},
+        {"interleaved descending runs", InterleavedRuns(3000, 70)},
+        {"shuffled", Shuffled(3000, 5)},
+        {"sparse from the top", {2900, 1500, 2950, 10, 1499, 2999, 11, 1, 3000, 1501}},
+    };
+    for (const OrderRow& row : rows) {
+        LongSet walked;
+        for (std::int32_t key : row.keys) {
+            if (walked.Find(key) == nullptr) {
+                walked.InsertKey(key);
+            }
+        }
+        EXPECT_TRUE(SameTree(walked, TreeOfPlainWalks(row.keys, 3000))) << row.name;
+    }
+}
+
+// Keys that came from the top down once grew the window into negative numbers, and the
+// next key above the window then lay too far from its bottom: the index turned off for good.
+TEST(LongSetIndexTest, StaysOnForPlanetNumbersUpToTheWidestWindow) {
+    constexpr std::int32_t kHighest = static_cast<std::int32_t>(cells::LongSetIndex::kWidestSpan - 1);
+    const std::vector<std::int32_t> rows[] = {
+        {kMillion, kMillion - 1000, kMillion - 600000, 5, kMillion + 40000, 1, 2 * kMillion},
+        {1 << 24, 1, (1 << 24) - 1, 1 << 23, 2},
+        {kHighest, 1, kHighest - 1, 700, kHighest / 2},
+    };
+    for (const std::vector<std::int32_t>& keys : rows) {
+        LongSet set;
+        LongSet walked;
+        for (std::int32_t key : keys) {
+            set.AddKey(key);
+            walked.InsertKey(key);
+            ASSERT_TRUE(set.IsKeyIndexOn()) << "after " << key;
+        }
+        EXPECT_EQ(cells_test::Shape(walked.GetRoot(), KeyOf), cells_test::Shape(set.GetRoot(), KeyOf));
+    }
+}
+
+TEST(LongSetIndexTest, KeysOfBothSignsOrSpreadPastTheWidestWindowTurnItOff) {
+    const std::vector<std::int32_t> rows[] = {
+        {1, -1, static_cast<std::int32_t>(cells::LongSetIndex::kWidestSpan)},
+        {1, static_cast<std::int32_t>(cells::LongSetIndex::kWidestSpan)},
+    };
+    for (const std::vector<std::int32_t>& keys : rows) {
+        LongSet set;
+        for (std::int32_t key : keys) {
+            set.AddKey(key);
+        }
+        EXPECT_FALSE(set.IsKeyIndexOn()) << keys.back();
+    }
+}
+
+} // namespace
