@@ -25,11 +25,17 @@ std::int32_t KeyOrZero(const LongSetNode* node) {
     return node != nullptr ? node->key : 0;
 }
 
-// Shared by RemoveAll and the destructor, which must not dispatch virtually. While the
-// index is on it holds every linked node, and freeing them from it in key order asks for
-// several nodes at once instead of waiting on each tree link in turn.
+// Whether the index lists exactly the set's nodes: it holds one for each key it was told
+// of, and a derived set that links nodes by itself leaves it holding fewer.
+bool IndexListsEveryNode(const cells::LongSetIndex& index, std::int32_t count) {
+    return index.IsOn() && index.NodeCount() == count;
+}
+
+// Shared by RemoveAll and the destructor, which must not dispatch virtually. Freeing the
+// nodes from the index in key order asks for several at once instead of waiting on each
+// tree link in turn.
 void FreeAllNodes(LongSetNode*& root, std::int32_t& count, const cells::LongSetIndex& index) {
-    if (index.IsOn()) {
+    if (IndexListsEveryNode(index, count)) {
         cells::LongSetIndex::NodesInOrder nodes(index);
         while (LongSetNode* node = nodes.Next()) {
             delete node;
@@ -267,14 +273,19 @@ BOOL LongSet::Rebalance() {
     ForgetPath();
     // Same keys, same nodes: the index holds across the rebuild. While it is on, it
     // lists the nodes in order without a walk along their links.
+    // First is asked all the same, for a derived set that answers it.
     std::optional<cells::LongSetIndex::NodesInOrder> fromIndex;
     const auto first = [this, &fromIndex] {
+        LongSetNode* head = First();
         // A node holding 0 stops the walk, and the rebuild must see that happen.
-        if (!keyIndex.IsOn() || keyIndex.Holds(0)) {
-            return First();
+        if (IndexListsEveryNode(keyIndex, count) && !keyIndex.Holds(0)) {
+            fromIndex.emplace(keyIndex);
+            if (fromIndex->Next() == head) {
+                return head;
+            }
+            fromIndex.reset();
         }
-        fromIndex.emplace(keyIndex);
-        return fromIndex->Next();
+        return head;
     };
     const auto stepForward = [this, &fromIndex](LongSetNode*& at) {
         if (fromIndex) {

@@ -130,7 +130,9 @@ void LongSetIndex::SummariseLevels() {
 
 void LongSetIndex::Note(LongSetNode* node) {
     const std::size_t slot = Slot(node->key);
-    pages_[slot / kPageSlots][slot % kPageSlots] = node;
+    LongSetNode*& held = pages_[slot / kPageSlots][slot % kPageSlots];
+    nodes_ += held == nullptr ? 1 : 0;
+    held = node;
     SetBit(static_cast<std::int64_t>(slot));
 }
 
@@ -138,6 +140,7 @@ void LongSetIndex::Note(LongSetNode* node) {
 void LongSetIndex::Forget(std::int32_t key) {
     const std::size_t slot = Slot(key);
     if (Page& page = pages_[slot / kPageSlots]) {
+        nodes_ -= page[slot % kPageSlots] != nullptr ? 1 : 0;
         page[slot % kPageSlots] = nullptr;
     }
     ClearBit(static_cast<std::int64_t>(slot));
@@ -256,6 +259,7 @@ void LongSetIndex::Reset() {
 
 void LongSetIndex::TurnOff() {
     on_ = false;
+    nodes_ = 0;
     base_ = 0;
     span_ = 0;
     std::vector<Page>().swap(pages_);

@@ -51,6 +51,8 @@ public:
     static constexpr std::int64_t kPageSlots = 512;
 
     bool IsOn() const { return on_; }
+    /// How many keys the index holds a node for.
+    std::int64_t NodeCount() const { return nodes_; }
     /// Whether the index answers for `key`: it is on and `key` is within the window.
     bool Covers(std::int32_t key) const { return key >= base_ && key < base_ + span_; }
     /// Whether `key` is covered and present, read from the bitmap alone.
@@ -118,6 +120,7 @@ private:
     std::int64_t LowestAbove(std::int64_t slot) const;
 
     bool on_ = true;
+    std::int64_t nodes_ = 0;                       // slots holding a node
     std::int64_t base_ = 0;                        // the key of slot 0; a multiple of kPageSlots
     std::int64_t span_ = 0;                        // numbers in the window; a multiple of kPageSlots
     std::vector<Page> pages_;                      // by slot / kPageSlots; null until a key falls in it
