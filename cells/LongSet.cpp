@@ -5,6 +5,7 @@
 
 #include <cassert>
 #include <new>
+#include <optional>
 #include <ostream>
 
 namespace links = cells::links;
@@ -24,9 +25,24 @@ std::int32_t KeyOrZero(const LongSetNode* node) {
     return node != nullptr ? node->key : 0;
 }
 
-// Shared by RemoveAll and the destructor, which must not dispatch virtually.
-void FreeAllNodes(LongSetNode*& root, std::int32_t& count) {
-    links::FreePostOrder(root, [](LongSetNode* node) { delete node; });
+// Whether the index lists exactly the set's nodes: it holds one for each key it was told
+// of, and a derived set that links nodes by itself leaves it holding fewer.
+bool IndexListsEveryNode(const cells::LongSetIndex& index, std::int32_t count) {
+    return index.IsOn() && index.NodeCount() == count;
+}
+
+// Shared by RemoveAll and the destructor, which must not dispatch virtually. Freeing the
+// nodes from the index in key order asks for several at once instead of waiting on each
+// tree link in turn.
+void FreeAllNodes(LongSetNode*& root, std::int32_t& count, const cells::LongSetIndex& index) {
+    if (IndexListsEveryNode(index, count)) {
+        cells::LongSetIndex::NodesInOrder nodes(index);
+        while (LongSetNode* node = nodes.Next()) {
+            delete node;
+        }
+    } else {
+        links::FreePostOrder(root, [](LongSetNode* node) { delete node; });
+    }
     count = 0;
     root = nullptr;
 }
@@ -77,12 +93,16 @@ LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     if (!keyIndex.Reach(key, count)) {
         return AddFromFinger(key);
     }
+    // The new key hangs under one of its neighbours, which in a large set lie anywhere
+    // on the heap: both are asked for before the allocation, whose work hides the wait.
+    const auto [below, above] = keyIndex.NeighboursOf(key);
+    cells::PrefetchNode(below);
+    cells::PrefetchNode(above);
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {
         return nullptr;
     }
     node->key = key;
-    const auto [below, above] = keyIndex.NeighboursOf(key);
     const links::WalkEnd<LongSetNode> end = links::WalkEndBetween(below, above);
     assert(root == nullptr || end.parent != nullptr);
     links::LinkCounted(root, count, end, node);
@@ -187,7 +207,7 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
 }
 
 void LongSet::RemoveAll() {
-    FreeAllNodes(root, count);
+    FreeAllNodes(root, count, keyIndex);
     ForgetPath();
     keyIndex.Reset();
 }
@@ -238,7 +258,7 @@ std::ostream& LongSet::DumpNode(std::ostream& s, const LongSetNode* node) const 
 }
 
 LongSet::~LongSet() {
-    FreeAllNodes(root, count);
+    FreeAllNodes(root, count, keyIndex);
 }
 
 std::int32_t LongSet::Next(LongSetNode*& pos) const {
@@ -251,9 +271,31 @@ std::int32_t LongSet::Prev(LongSetNode*& pos) const {
 
 BOOL LongSet::Rebalance() {
     ForgetPath();
-    // Same keys, same nodes: the index holds across the rebuild.
+    // Same keys, same nodes: the index holds across the rebuild. While it is on, it
+    // lists the nodes in order without a walk along their links.
+    // First is asked all the same, for a derived set that answers it.
+    std::optional<cells::LongSetIndex::NodesInOrder> fromIndex;
+    const auto first = [this, &fromIndex] {
+        LongSetNode* head = First();
+        // A node holding 0 stops the walk, and the rebuild must see that happen.
+        if (IndexListsEveryNode(keyIndex, count) && !keyIndex.Holds(0)) {
+            fromIndex.emplace(keyIndex);
+            if (fromIndex->Next() == head) {
+                return head;
+            }
+            fromIndex.reset();
+        }
+        return head;
+    };
+    const auto stepForward = [this, &fromIndex](LongSetNode*& at) {
+        if (fromIndex) {
+            at = fromIndex->Next();
+        } else {
+            Next(at);
+        }
+    };
     return links::RebuildBalancedDistinct(
-        root, count, [this] { return First(); }, [this](LongSetNode*& at) { Next(at); },
+        root, count, first, stepForward,
         [](const LongSetNode* a, const LongSetNode* b) { return a->key < b->key; },
         [this](LongSetNode* node) { LinkFromRoot(node); });
 }

@@ -130,7 +130,9 @@ void LongSetIndex::SummariseLevels() {
 
 void LongSetIndex::Note(LongSetNode* node) {
     const std::size_t slot = Slot(node->key);
-    pages_[slot / kPageSlots][slot % kPageSlots] = node;
+    LongSetNode*& held = pages_[slot / kPageSlots][slot % kPageSlots];
+    nodes_ += held == nullptr ? 1 : 0;
+    held = node;
     SetBit(static_cast<std::int64_t>(slot));
 }
 
@@ -138,6 +140,7 @@ void LongSetIndex::Note(LongSetNode* node) {
 void LongSetIndex::Forget(std::int32_t key) {
     const std::size_t slot = Slot(key);
     if (Page& page = pages_[slot / kPageSlots]) {
+        nodes_ -= page[slot % kPageSlots] != nullptr ? 1 : 0;
         page[slot % kPageSlots] = nullptr;
     }
     ClearBit(static_cast<std::int64_t>(slot));
@@ -207,6 +210,48 @@ std::int64_t LongSetIndex::LowestAbove(std::int64_t slot) const {
     return -1;
 }
 
+LongSetIndex::NodesInOrder::NodesInOrder(const LongSetIndex& index) : index_(index) {
+    while (queued_ < kAhead) {
+        LongSetNode* node = ScanOn();
+        if (node == nullptr) {
+            break;
+        }
+        PrefetchNode(node);
+        ring_[queued_++] = node;
+    }
+}
+
+LongSetNode* LongSetIndex::NodesInOrder::Next() {
+    if (queued_ == 0) {
+        return nullptr;
+    }
+    LongSetNode* node = ring_[head_];
+    if (LongSetNode* more = ScanOn()) {
+        PrefetchNode(more);
+        ring_[head_] = more;
+    } else {
+        --queued_;
+    }
+    head_ = (head_ + 1) % kAhead;
+    return node;
+}
+
+// Pages where no key ever fell are passed over whole.
+LongSetNode* LongSetIndex::NodesInOrder::ScanOn() {
+    const auto span = static_cast<std::size_t>(index_.span_);
+    constexpr auto kSlotsPerPage = static_cast<std::size_t>(kPageSlots);
+    while (slot_ < span) {
+        if (!index_.pages_[slot_ / kSlotsPerPage]) {
+            slot_ = (slot_ / kSlotsPerPage + 1) * kSlotsPerPage;
+            continue;
+        }
+        if (LongSetNode* node = index_.NodeAt(slot_++)) {
+            return node;
+        }
+    }
+    return nullptr;
+}
+
 void LongSetIndex::Reset() {
     TurnOff();
     on_ = true;
@@ -214,6 +259,7 @@ void LongSetIndex::Reset() {
 
 void LongSetIndex::TurnOff() {
     on_ = false;
+    nodes_ = 0;
     base_ = 0;
     span_ = 0;
     std::vector<Page>().swap(pages_);

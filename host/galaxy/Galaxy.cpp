@@ -199,33 +199,41 @@ void Galaxy::IndexGroups() {
         }
         IndexGroup(i);
     }
+    std::vector<std::uint32_t>().swap(groupsPlaced_);
     // File order need not be number order; lists by planet are answered ascending.
-    for (std::vector<std::size_t>& atPlanet : groupsByPlanet_) {
-        std::sort(atPlanet.begin(), atPlanet.end(), [this](std::size_t a, std::size_t b) {
-            return content_.groups[a].number < content_.groups[b].number;
-        });
+    for (std::size_t p = 0; p + 1 < groupsStart_.size(); ++p) {
+        std::sort(groupsByPlanet_.begin() + groupsStart_[p], groupsByPlanet_.begin() + groupsStart_[p + 1],
+                  [this](std::uint32_t a, std::uint32_t b) {
+                      return content_.groups[a].number < content_.groups[b].number;
+                  });
     }
 }
 
 void Galaxy::ReserveGroupsByPlanet() {
-    // Each planet's list is given its final size at once; the count stops at what a bad
+    // Each planet's range is given its final size at once; the count stops at what a bad
     // entry's planet number could not index.
-    std::vector<std::size_t> counts(content_.planets.size(), 0);
+    groupsStart_.assign(content_.planets.size() + 1, 0);
     for (const Group& group : content_.groups) {
         if (HasPlanet(group.planet)) {
-            ++counts[static_cast<std::size_t>(group.planet - 1)];
+            ++groupsStart_[static_cast<std::size_t>(group.planet)];
         }
     }
-    groupsByPlanet_.assign(content_.planets.size(), {});
-    for (std::size_t p = 0; p < counts.size(); ++p) {
-        groupsByPlanet_[p].reserve(counts[p]);
+    for (std::size_t p = 1; p < groupsStart_.size(); ++p) {
+        groupsStart_[p] += groupsStart_[p - 1];
     }
+    groupsByPlanet_.assign(groupsStart_.back(), 0);
+    groupsPlaced_.assign(groupsStart_.begin(), groupsStart_.end() - 1);
 }
 
 void Galaxy::IndexGroup(std::size_t index) {
     const Group& group = content_.groups[index];
     groupByNumber_.Insert(group.number, index);
-    groupsByPlanet_[static_cast<std::size_t>(group.planet - 1)].push_back(index);
+    const auto position = static_cast<std::uint32_t>(index);
+    if (groupsPlaced_.empty()) {
+        groupsAddedAtPlanet_[group.planet].push_back(position);
+    } else {
+        groupsByPlanet_[groupsPlaced_[static_cast<std::size_t>(group.planet - 1)]++] = position;
+    }
     highestGroupNumber_ = std::max(highestGroupNumber_, group.number);
 }
 
@@ -383,11 +391,17 @@ void Galaxy::GroupsAtPlanet(std::int32_t planet, std::string_view race, std::vec
     if (!HasPlanet(planet)) {
         return;
     }
-    for (const std::size_t index : groupsByPlanet_[static_cast<std::size_t>(planet - 1)]) {
-        const Group& group = content_.groups[index];
+    const auto addIfOfRace = [this, race, &out](std::uint32_t position) {
+        const Group& group = content_.groups[position];
         if (group.race == race) {
             out.push_back(group.number);
         }
+    };
+    const auto p = static_cast<std::size_t>(planet - 1);
+    std::for_each(groupsByPlanet_.begin() + groupsStart_[p], groupsByPlanet_.begin() + groupsStart_[p + 1],
+                  addIfOfRace);
+    if (const auto added = groupsAddedAtPlanet_.find(planet); added != groupsAddedAtPlanet_.end()) {
+        std::for_each(added->second.begin(), added->second.end(), addIfOfRace);
     }
 }
 

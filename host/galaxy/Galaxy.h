@@ -183,7 +183,14 @@ private:
     std::unordered_set<std::string, TextHash, std::equal_to<>> typeNames_; // distinctTypeNames_ again, for lookup by name
     std::size_t longestTypeName_ = 0;           // longer texts cannot be a type name
     GroupNumberIndex groupByNumber_;
-    std::vector<std::vector<std::size_t>> groupsByPlanet_; // [planet - 1]: positions in groups, ascending by number
+    // The groups at planet p are groupsByPlanet_[groupsStart_[p - 1] .. groupsStart_[p]),
+    // their positions in groups, ascending by number: one flat array, where a list a
+    // planet cost a million-planet galaxy a heap block and three words a planet more.
+    std::vector<std::uint32_t> groupsStart_;
+    std::vector<std::uint32_t> groupsByPlanet_;
+    std::vector<std::uint32_t> groupsPlaced_; // while indexing: [planet - 1]: its next free place
+    // Groups split off after loading, by planet: their numbers are above every loaded one.
+    std::unordered_map<std::int32_t, std::vector<std::uint32_t>> groupsAddedAtPlanet_;
     std::int32_t highestGroupNumber_ = 0;
 
     // Uniform grid over the planets' bounding box, about one planet per cell; the planets

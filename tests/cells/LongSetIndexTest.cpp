@@ -214,4 +214,46 @@ TEST(LongSetIndexTest, KeysOfBothSignsOrSpreadPastTheWidestWindowTurnItOff) {
     }
 }
 
+// Rebalancing and emptying take the nodes from the index while it is on: the same keys
+// without the index (a key held twice turns it off for good) must give the same tree, and
+// after removals the index must still list exactly the linked nodes (the sanitiser presets
+// catch a node freed twice or never).
+TEST(LongSetIndexTest, RebalanceAndEmptyingFromTheIndexMatchTheTreeWalk) {
+    const std::vector<std::int32_t> keys = Shuffled(100000, 7);
+    LongSet indexed;
+    LongSet walked;
+    for (std::int32_t key : keys) {
+        indexed.AddKey(key);
+        walked.AddKey(key);
+    }
+    walked.InsertKey(keys.front());
+    LongSetNode* twice = walked.Find(keys.front());
+    ASSERT_TRUE(walked.Remove(' ', twice));
+    for (LongSet* set : {&indexed, &walked}) {
+        for (std::int32_t key = 5; key <= 100000; key += 1000) {
+            LongSetNode* pos = set->Find(key);
+            ASSERT_TRUE(set->Remove('n', pos)) << key;
+        }
+    }
+    ASSERT_TRUE(indexed.IsKeyIndexOn());
+    ASSERT_FALSE(walked.IsKeyIndexOn());
+    ASSERT_TRUE(indexed.Rebalance());
+    ASSERT_TRUE(walked.Rebalance());
+    TreeWalk<const LongSetNode> fromIndex;
+    TreeWalk<const LongSetNode> fromLinks;
+    ASSERT_TRUE(CheckTree(indexed.GetRoot(), indexed.GetCount(), KeyOf, fromIndex));
+    ASSERT_TRUE(CheckTree(walked.GetRoot(), walked.GetCount(), KeyOf, fromLinks));
+    ASSERT_EQ(fromIndex.inOrder.size(), fromLinks.inOrder.size());
+    for (std::size_t i = 0; i < fromIndex.inOrder.size(); ++i) {
+        const LongSetNode* a = fromIndex.inOrder[i];
+        const LongSetNode* b = fromLinks.inOrder[i];
+        ASSERT_EQ(a->key, b->key);
+        ASSERT_EQ(a->parent == nullptr ? 0 : a->parent->key, b->parent == nullptr ? 0 : b->parent->key) << a->key;
+    }
+    indexed.RemoveAll();
+    EXPECT_EQ(0, indexed.GetCount());
+    EXPECT_EQ(nullptr, indexed.GetRoot());
+    EXPECT_EQ(7, indexed.AddKey(7)->key);
+}
+
 } // namespace
