@@ -35,7 +35,6 @@
 
 namespace {
 
-constexpr const char* kForeignHostCaption = "Tarvenix2";
 constexpr const char* kForeignHostNotice =
     "This build of Tarvenix2.dll runs only under tarvenix-host. The program that loaded it "
     "hands it objects of another framework, so it leaves them alone and does nothing here.\n\n"
@@ -43,6 +42,9 @@ constexpr const char* kForeignHostNotice =
     "передаёт ей объекты другой библиотеки, поэтому она их не трогает и ничего не делает.";
 
 #if defined(_WIN32)
+// The box's caption: the framework's application name is not to be trusted in a foreign host.
+constexpr const char* kForeignHostCaption = "Tarvenix2";
+
 std::wstring FromUtf8(const char* text) {
     const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
