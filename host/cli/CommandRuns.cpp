@@ -341,10 +341,12 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
         RefuseClashingFiles({{"--out", *options.out}}, {});
         file.emplace(*options.out, "galaxy file");
     }
+    GalaxyContent content;
     std::string text;
     try {
         generator.groups = options.groups.value_or(DefaultGroupCount(generator.planets));
-        text = GenerateGalaxyJson(generator);
+        content = GenerateGalaxy(generator);
+        text = GalaxyContentToJson(content);
     } catch (const std::invalid_argument& error) {
         throw BadInput(error.what());
     } catch (const std::bad_alloc&) {
@@ -362,7 +364,8 @@ int RunGenerate(const GenerateOptions& options, std::ostream& out) {
         << "': " << CountedText(generator.planets, "planet", "planets") << ", "
         << CountedText(generator.races, "race", "races") << ", "
         << CountedText(generator.groups, "group", "groups") << ", seed " << generator.seed << '\n';
-    WritePlanSuggestion(out, ParseGalaxyJson(text, options.out->string()), options.out);
+    text = std::string(); // the galaxy, not its text, is surveyed: at 10^6 planets both are large
+    WritePlanSuggestion(out, Galaxy(std::move(content)), options.out);
     return kExitOk;
 }
 

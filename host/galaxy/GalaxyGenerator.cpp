@@ -170,11 +170,15 @@ GalaxyContent Generate(const GeneratorOptions& options) {
 
 } // namespace
 
-std::string GenerateGalaxyJson(const GeneratorOptions& options) {
+GalaxyContent GenerateGalaxy(const GeneratorOptions& options) {
     CheckRange(options.planets, 1, kMaxGeneratedPlanets, "planets");
     CheckRange(options.races, 1, kMaxGeneratedRaces, "races");
     CheckRange(options.groups, 1, kMaxGeneratedGroups, "groups");
-    return GalaxyContentToJson(Generate(options));
+    return Generate(options);
+}
+
+std::string GenerateGalaxyJson(const GeneratorOptions& options) {
+    return GalaxyContentToJson(GenerateGalaxy(options));
 }
 
 } // namespace host

@@ -7,6 +7,8 @@
 // planets, races and groups asked for.
 #pragma once
 
+#include "galaxy/Galaxy.h"
+
 #include <cstdint>
 #include <string>
 
@@ -35,6 +37,10 @@ constexpr std::int32_t DefaultGroupCount(std::int32_t planets) {
     const std::int64_t groups = std::int64_t{planets} * kDefaultGroupsPerPlanet;
     return static_cast<std::int32_t>(groups < 1 ? 1 : groups > kMaxGeneratedGroups ? kMaxGeneratedGroups : groups);
 }
+
+/// The galaxy itself, before it is written: what GenerateGalaxyJson writes, exactly, since
+/// a galaxy file reloads as it was saved. Throws as GenerateGalaxyJson does.
+GalaxyContent GenerateGalaxy(const GeneratorOptions& options);
 
 /// The galaxy as JSON text in the galaxy file format. Throws std::invalid_argument,
 /// with a message naming the option, when a size is outside its range, and
