@@ -1,6 +1,7 @@
 // CMapStringToString.cpp - the text map as a chained hash table with reused entries.
 #include "platform/CMapStringToString.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
@@ -42,8 +43,9 @@ std::uint32_t HashOf(std::string_view key) {
     return static_cast<std::uint32_t>(Mix(hash, 0));
 }
 
-// Whether two texts of `size` bytes are equal. Keys of four to sixteen bytes, nearly
-// all of them, are compared as two words each that may overlap, without a call.
+// Whether two texts of `size` bytes are equal. Keys of up to sixteen bytes, nearly all
+// of them, are compared without a call: from four bytes on as two words each that may
+// overlap, below that by their first, middle and last bytes, which are all they have.
 bool SameBytes(const char* a, const char* b, std::size_t size) {
     if (size >= 8 && size <= 16) {
         return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
@@ -52,6 +54,9 @@ bool SameBytes(const char* a, const char* b, std::size_t size) {
     if (size >= 4 && size < 8) {
         return Load<std::uint32_t>(a) == Load<std::uint32_t>(b) &&
                Load<std::uint32_t>(a + size - 4) == Load<std::uint32_t>(b + size - 4);
+    }
+    if (size > 0 && size < 4) {
+        return a[0] == b[0] && a[size / 2] == b[size / 2] && a[size - 1] == b[size - 1];
     }
     return std::memcmp(a, b, size) == 0;
 }
@@ -81,11 +86,24 @@ CMapStringToString::~CMapStringToString() {
     }
 }
 
+inline CMapStringToString::Assoc* CMapStringToString::Head(std::uint32_t hash) const {
+    const Bucket& bucket = buckets_[hash & (buckets_.size() - 1)];
+    return bucket.filling == filling_ ? bucket.head : nullptr;
+}
+
+inline CMapStringToString::Assoc*& CMapStringToString::HeadToChange(std::uint32_t hash) {
+    Bucket& bucket = buckets_[hash & (buckets_.size() - 1)];
+    if (bucket.filling != filling_) {
+        bucket = {nullptr, filling_};
+    }
+    return bucket.head;
+}
+
 CMapStringToString::Assoc* CMapStringToString::Find(std::string_view key, std::uint32_t hash) const {
     if (buckets_.empty()) {
         return nullptr;
     }
-    for (Assoc* at = buckets_[hash & (buckets_.size() - 1)]; at != nullptr; at = at->next) {
+    for (Assoc* at = Head(hash); at != nullptr; at = at->next) {
         if (at->hash == hash && at->key.size() == key.size() &&
             SameBytes(at->key.data(), key.data(), key.size())) {
             return at;
@@ -96,33 +114,29 @@ CMapStringToString::Assoc* CMapStringToString::Find(std::string_view key, std::u
 
 CMapStringToString::Assoc* CMapStringToString::TakeSpare() {
     Assoc* spare = spare_;
-    spare_ = spare->next;
-    spare->next = nullptr;
+    spare_ = spare->later;
     return spare;
 }
 
 // Doubles the table once there are more entries than chains, so chains stay a
 // step or two long; each entry moves by the hash it keeps.
 void CMapStringToString::Grow() {
-    std::vector<Assoc*> larger(buckets_.empty() ? kFirstBuckets : buckets_.size() * 2, nullptr);
-    for (Assoc* chain : buckets_) {
-        while (chain != nullptr) {
-            Assoc* moved = chain;
-            chain = chain->next;
-            Assoc*& head = larger[moved->hash & (larger.size() - 1)];
-            moved->next = head;
-            head = moved;
-        }
-    }
+    std::vector<Bucket> larger(buckets_.empty() ? kFirstBuckets : buckets_.size() * 2,
+                               Bucket{nullptr, filling_});
     buckets_.swap(larger);
+    for (Assoc* entry = first_; entry != nullptr; entry = entry->later) {
+        Assoc*& head = HeadToChange(entry->hash);
+        entry->next = head;
+        head = entry;
+    }
 }
 
-CString& CMapStringToString::operator[](const char* key) {
-    const auto [k, hash] = Hashed(key);
-    if (Assoc* found = Find(k, hash)) {
+CString& CMapStringToString::operator[](std::string_view key) {
+    const std::uint32_t hash = HashOf(key);
+    if (Assoc* found = Find(key, hash)) {
         return found->value;
     }
-    return Insert(k, hash);
+    return Insert(key, hash);
 }
 
 CString& CMapStringToString::Insert(std::string_view k, std::uint32_t hash) {
@@ -131,9 +145,11 @@ CString& CMapStringToString::Insert(std::string_view k, std::uint32_t hash) {
     }
     Assoc* entry = spare_ != nullptr ? TakeSpare() : new Assoc;
     entry->hash = hash;
-    entry->key.assign(k);
+    if (entry->key.size() != k.size() || !SameBytes(entry->key.data(), k.data(), k.size())) {
+        entry->key.assign(k);
+    }
     entry->value.Empty();
-    Assoc*& head = buckets_[hash & (buckets_.size() - 1)];
+    Assoc*& head = HeadToChange(hash);
     entry->next = head;
     head = entry;
     Enlist(entry);
@@ -170,13 +186,12 @@ BOOL CMapStringToString::RemoveKey(const char* key) {
         return FALSE;
     }
     const auto [k, hash] = Hashed(key);
-    for (Assoc** link = &buckets_[hash & (buckets_.size() - 1)]; *link != nullptr;
-         link = &(*link)->next) {
+    for (Assoc** link = &HeadToChange(hash); *link != nullptr; link = &(*link)->next) {
         Assoc* entry = *link;
         if (entry->hash == hash && entry->key == k) {
             *link = entry->next; // the chain skips the entry, which joins the spares
             Unlist(entry);
-            entry->next = spare_;
+            entry->later = spare_;
             spare_ = entry;
             --count_;
             return TRUE;
@@ -185,20 +200,22 @@ BOOL CMapStringToString::RemoveKey(const char* key) {
     return FALSE;
 }
 
-// Every entry's chain starts in the bucket its hash names, so clearing those
-// buckets empties the table without looking at the others.
+// The entries join the spares as one list, ahead of those already there, and a new
+// filling number leaves every chain of the table behind; only when that number comes
+// round again, after four billion emptyings, is the table cleared bucket by bucket.
 void CMapStringToString::RemoveAll() {
-    const std::size_t mask = buckets_.size() - 1;
-    for (Assoc* entry = first_; entry != nullptr;) {
-        Assoc* later = entry->later;
-        buckets_[entry->hash & mask] = nullptr;
-        entry->next = spare_;
-        spare_ = entry;
-        entry = later;
+    if (first_ == nullptr) {
+        return;
     }
+    last_->later = spare_;
+    spare_ = first_;
     first_ = nullptr;
     last_ = nullptr;
     count_ = 0;
+    if (++filling_ == 0) {
+        std::fill(buckets_.begin(), buckets_.end(), Bucket{});
+        filling_ = 1;
+    }
 }
 
 // A position is the address of an entry, and the list of all entries says which

@@ -16,8 +16,12 @@
 // emptied entries, with the room their texts had, and the table's size for
 // the next answer, so that a map refilled with answers of a similar size
 // allocates nothing. Besides its chain, each entry is on a list of all the
-// entries, so that emptying the map and stepping a walk cost the entries it
-// holds, never the size of its table.
+// entries, so that stepping a walk costs nothing but the step. Emptying costs
+// nothing per entry: the whole list joins the spares at once, in the order the
+// entries were added, so the next answer's keys, which are mostly the same keys
+// in the same order, find their texts already in place; and each bucket carries
+// the number of the filling that set its chain, so a chain of an earlier filling
+// reads as empty without anything being cleared.
 //
 // The map is polymorphic, as the framework's own is (its object base has virtual
 // members), so its first pointer-sized word is its virtual table: that word tells
@@ -26,6 +30,7 @@
 #pragma once
 
 #include "platform/CString.h"
+#include "platform/Conversions.h"
 #include "platform/FrameworkApi.h"
 #include "platform/WinTypes.h"
 
@@ -42,8 +47,15 @@ public:
     CMapStringToString& operator=(const CMapStringToString&) = delete;
     virtual ~CMapStringToString();
 
-    /// The value under `key`, inserted empty first when the key is absent.
-    CString& operator[](const char* key);
+    /// The value under `key`, inserted empty first when the key is absent. Inline, so that
+    /// a literal key's length is known as it compiles.
+    CString& operator[](const char* key) {
+        return (*this)[key == nullptr ? std::string_view{} : std::string_view(key)];
+    }
+    /// The same for a key whose length is known: a built key such as "Planet.17", read for
+    /// every entry of every list answer, is never searched for its end.
+    CString& operator[](std::string_view key);
+    CString& operator[](const platform::NumberedText& key) { return (*this)[key.view()]; }
     /// Copies the value under `key` into `value`; FALSE, with `value` untouched, when absent.
     BOOL Lookup(const char* key, CString& value) const;
     void SetAt(const char* key, const char* value);
@@ -61,14 +73,21 @@ public:
 
 private:
     struct Assoc {
-        Assoc* next = nullptr;   // the next entry of the same bucket, or of the spare list
-        Assoc* later = nullptr;  // the entry added after this one, or null for the last
+        Assoc* next = nullptr;    // the next entry of the same bucket
+        Assoc* later = nullptr;   // the entry added after this one, or null; a spare's next spare
         Assoc* earlier = nullptr; // the entry added before this one, or null for the first
         std::uint32_t hash = 0;  // of key, kept so that growing never hashes again
         std::string key;
         CString value;
     };
 
+    struct Bucket {
+        Assoc* head = nullptr;
+        std::uint32_t filling = 0; // the filling `head` belongs to; of another, the chain is empty
+    };
+
+    Assoc* Head(std::uint32_t hash) const;
+    Assoc*& HeadToChange(std::uint32_t hash);
     Assoc* Find(std::string_view key, std::uint32_t hash) const;
     /// Adds an empty value under a key that is absent.
     CString& Insert(std::string_view key, std::uint32_t hash);
@@ -77,7 +96,8 @@ private:
     void Enlist(Assoc* entry);
     void Unlist(Assoc* entry);
 
-    std::vector<Assoc*> buckets_; // a power of two of chains; empty until the first entry
+    std::vector<Bucket> buckets_; // a power of two of chains; empty until the first entry
+    std::uint32_t filling_ = 1;   // counts the map's emptyings; a fresh bucket's 0 is never current
     Assoc* first_ = nullptr;      // the list of every entry, in the order they were added
     Assoc* last_ = nullptr;
     Assoc* spare_ = nullptr;      // emptied entries, reused before any is allocated
