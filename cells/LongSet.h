@@ -68,6 +68,23 @@ public:
 
     std::int32_t GetCount() const { return count; }
     const LongSetNode* GetRoot() const { return root; }
+    /// Adds `keyCount` keys in order, leaving the set exactly as AddKey for each would, and
+    /// calls `proceed()` before each: when it answers false, the keys before are added and
+    /// the result is false. A run of new keys into a large set otherwise waits on scattered
+    /// memory for each key in turn (the index's table for its neighbours, then their
+    /// nodes); here both are asked for a few keys ahead of their turn.
+    template <class ProceedFn>
+    bool AddKeys(const std::int32_t* keys, std::int32_t keyCount, ProceedFn proceed) {
+        RunLookahead ahead;
+        for (std::int32_t i = 0; i < keyCount; ++i) {
+            if (!proceed()) {
+                return false;
+            }
+            AddKeyOfRun(keys, keyCount, i, ahead);
+        }
+        return true;
+    }
+
     /// Whether the key index still answers for this set (tests and benchmarks ask).
     bool IsKeyIndexOn() const { return keyIndex.IsOn(); }
 
@@ -103,8 +120,23 @@ private:
         KeyBounds bounds; // the keys of node's subtree
     };
 
+    /// Where AddKeys stands: the neighbours of the next few keys, looked up ahead.
+    struct RunLookahead {
+        static constexpr std::int32_t kNear = 8;     // keys ahead whose neighbours are looked up
+        static constexpr std::int32_t kFar = 16;     // keys ahead whose index entries are asked for
+        cells::LongSetIndex::Neighbours near[kNear]; // by key position modulo kNear
+        bool known[kNear] = {};
+    };
+
+    /// Adds keys[at] and looks ahead for the keys after it.
+    void AddKeyOfRun(const std::int32_t* keys, std::int32_t keyCount, std::int32_t at,
+                     RunLookahead& ahead);
+    void LookUpAhead(std::int32_t key, cells::LongSetIndex::Neighbours& near, bool& known) const;
     /// AddKey for a key that the index does not know to be present.
     LongSetNode* AddAbsentKey(std::int32_t key);
+    /// Links a new node for `key` between the neighbours the index gave; the index has
+    /// reached `key`.
+    LongSetNode* LinkBetween(std::int32_t key, const cells::LongSetIndex::Neighbours& near);
     /// AddKey for a key the index does not cover.
     LongSetNode* AddFromFinger(std::int32_t key);
     /// InsertNode without telling the index: Rebalance relinks nodes it already knows.

@@ -36,9 +36,11 @@ LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
     Neighbours near;
     if (const std::int64_t below = HighestBelow(slot); below >= 0) {
         near.below = NodeAt(static_cast<std::size_t>(below));
+        near.belowKey = base_ + below;
     }
     if (const std::int64_t above = LowestAbove(slot); above >= 0) {
         near.above = NodeAt(static_cast<std::size_t>(above));
+        near.aboveKey = base_ + above;
     }
     return near;
 }

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     struct Neighbours {
         LongSetNode* below = nullptr; // the node with the greatest key less than the one asked
         LongSetNode* above = nullptr; // the node with the least key greater than it
+        // Their keys, from the index rather than the nodes; past the ends, beyond any key.
+        std::int64_t belowKey = std::numeric_limits<std::int64_t>::min();
+        std::int64_t aboveKey = std::numeric_limits<std::int64_t>::max();
     };
 
     /// The widest window allowed for any set (4 MiB of bitmap at most), and how much wider
@@ -67,6 +71,17 @@ public:
     LongSetNode* NodeOf(std::int32_t key) const { return NodeAt(Slot(key)); }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
     Neighbours NeighboursOf(std::int32_t key) const;
+    /// Asks ahead for the bitmap word and the table entry of `key`; nothing when not covered.
+    void PrefetchSlot(std::int32_t key) const {
+        if (!Covers(key)) {
+            return;
+        }
+        const std::size_t slot = Slot(key);
+        __builtin_prefetch(present_ + slot / kWordBits);
+        if (const Page& page = pages_[slot / kPageSlots]) {
+            __builtin_prefetch(&page[slot % kPageSlots]);
+        }
+    }
 
     /// Widens the window, when it must, so that it covers `key`, for a set that holds
     /// `count` keys, and makes room in the table for `key`'s node. False, with the index

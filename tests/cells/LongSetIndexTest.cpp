@@ -256,4 +256,90 @@ TEST(LongSetIndexTest, RebalanceAndEmptyingFromTheIndexMatchTheTreeWalk) {
     EXPECT_EQ(7, indexed.AddKey(7)->key);
 }
 
+// AddKeys looks each key's neighbours up a few keys ahead of adding it; a key added in
+// between that falls between them makes them stale. These orders do that all the time:
+// each key closing in lands between the last ones, and halving keeps splitting the
+// widest gap left. Repeats within the lookahead and a key that turns the index off in
+// the middle of a run must change nothing either.
+std::vector<std::int32_t> ClosingIn(std::int32_t low, std::int32_t high) {
+    std::vector<std::int32_t> keys;
+    for (; low <= high; ++low, --high) {
+        keys.push_back(low);
+        keys.push_back(high);
+    }
+    return keys;
+}
+
+std::vector<std::int32_t> Halving(std::int32_t highest) {
+    std::vector<std::int32_t> keys;
+    for (std::int32_t step = highest; step >= 1; step /= 2) {
+        for (std::int32_t key = step; key <= highest; key += step) {
+            keys.push_back(key);
+        }
+    }
+    return keys;
+}
+
+// Each node as its key, its parent's key and its side, in key order.
+std::vector<std::string> Links(const LongSet& set) {
+    TreeWalk<const LongSetNode> walk;
+    EXPECT_TRUE(CheckTree(set.GetRoot(), set.GetCount(), KeyOf, walk));
+    std::vector<std::string> links;
+    for (const LongSetNode* node : walk.inOrder) {
+        const LongSetNode* parent = node->parent;
+        std::string link = std::to_string(node->key);
+        if (parent == nullptr) {
+            link += " root";
+        } else {
+            link += (parent->greater == node ? " > " : " < ") + std::to_string(parent->key);
+        }
+        links.push_back(link);
+    }
+    return links;
+}
+
+TEST(LongSetIndexTest, AddingARunBuildsTheTreeOfAddingEachKey) {
+    const OrderRow rows[] = {
+        {"closing in", ClosingIn(1, 3000)},
+        {"halving", Halving(4096)},
+        {"repeats within the lookahead", {50, 90, 50, 70, 90, 70, 60, 80, 60, 80, 50, 65, 65, 75}},
+        {"the index turned off halfway", {10, 20, 15, 12, 17, -4, 11, 13, 2000000000, 14, 16, 18}},
+        {"interleaved descending runs", InterleavedRuns(3000, 70)},
+        {"shuffled", Shuffled(100000, 3)},
+    };
+    for (const OrderRow& row : rows) {
+        LongSet byKey;
+        for (std::int32_t key : row.keys) {
+            byKey.AddKey(key);
+        }
+        const auto size = static_cast<std::int32_t>(row.keys.size());
+        for (std::int32_t runLength : {1, 9, 64}) {
+            LongSet byRun;
+            for (std::int32_t start = 0; start < size; start += runLength) {
+                ASSERT_TRUE(byRun.AddKeys(row.keys.data() + start,
+                                          std::min(runLength, size - start), [] { return true; }));
+            }
+            EXPECT_EQ(byKey.IsKeyIndexOn(), byRun.IsKeyIndexOn())
+                << row.name << ", runs of " << runLength;
+            EXPECT_EQ(Links(byKey), Links(byRun)) << row.name << ", runs of " << runLength;
+        }
+    }
+}
+
+TEST(LongSetIndexTest, AddingARunStopsWhereItIsToldTo) {
+    const std::vector<std::int32_t> keys = Shuffled(200, 4);
+    for (std::int32_t allowed : {0, 1, 9, 199}) {
+        LongSet set;
+        std::int32_t asked = 0;
+        EXPECT_FALSE(
+            set.AddKeys(keys.data(), 200, [&asked, allowed] { return asked++ < allowed; }));
+        EXPECT_EQ(allowed + 1, asked);
+        EXPECT_EQ(allowed, set.GetCount());
+        for (std::int32_t i = 0; i < allowed; ++i) {
+            EXPECT_NE(nullptr, set.Find(keys[static_cast<std::size_t>(i)]))
+                << "key " << i << " of " << allowed;
+        }
+    }
+}
+
 } // namespace
