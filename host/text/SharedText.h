@@ -1,10 +1,10 @@
 // SharedText.h - an immutable text held once however many records name it.
 //
 // A galaxy names the same few races, ship types and fleets in millions of
-// groups and planets. A SharedText is one pointer to the single copy of its
-// text in a process-wide pool, so each record pays a pointer for such a
-// field instead of a whole string. Equal texts share one copy, so two
-// SharedTexts are equal exactly when they point to the same one. A copy is
+// groups and planets. A SharedText is the four-byte number of the single copy
+// of its text in a process-wide pool, so each record pays four bytes for such
+// a field instead of a whole string. Equal texts share one copy, so two
+// SharedTexts are equal exactly when they hold the same number. A copy is
 // counted, and the pool frees a text when its last holder goes: a process
 // that reads many galaxies, one after the other, keeps only the texts in use.
 //
@@ -32,7 +32,7 @@ public:
     SharedText(const char* text) : SharedText(std::string_view(text)) {}
 
     SharedText(const SharedText& other) noexcept;
-    SharedText(SharedText&& other) noexcept : entry_(other.entry_) { other.entry_ = nullptr; }
+    SharedText(SharedText&& other) noexcept : id_(other.id_) { other.id_ = 0; }
     SharedText& operator=(SharedText other) noexcept;
     ~SharedText();
 
@@ -41,14 +41,14 @@ public:
     std::string_view View() const { return Text(); }
     operator std::string_view() const { return Text(); }
 
-    bool empty() const { return entry_ == nullptr; }
+    bool empty() const { return id_ == 0; }
     std::size_t size() const { return Text().size(); }
     const char* data() const { return Text().data(); }
     const char* c_str() const { return Text().c_str(); }
 
-    // One pointer comparison between SharedTexts; byte by byte against other kinds of text,
+    // One number comparison between SharedTexts; byte by byte against other kinds of text,
     // each named so that a literal or a std::string needs no conversion that could go either way.
-    friend bool operator==(const SharedText& a, const SharedText& b) { return a.entry_ == b.entry_; }
+    friend bool operator==(const SharedText& a, const SharedText& b) { return a.id_ == b.id_; }
     friend bool operator==(const SharedText& a, std::string_view b) { return a.View() == b; }
     friend bool operator==(const SharedText& a, const std::string& b) { return a.Text() == b; }
     friend bool operator==(const SharedText& a, const char* b) { return a.View() == b; }
@@ -60,10 +60,8 @@ public:
     /// How many distinct texts the pool holds now.
     static std::size_t PooledCount();
 
-    struct Entry; // one pooled text with the count of its holders
-
 private:
-    const Entry* entry_ = nullptr; // null for the empty text
+    std::uint32_t id_ = 0; // the pooled text's number; 0 for the empty text
 };
 
 std::ostream& operator<<(std::ostream& out, const SharedText& text);
