@@ -49,7 +49,9 @@ public:
         return id;
     }
 
-    void HoldAgain(std::uint32_t id) const { At(id)->holders.fetch_add(1, std::memory_order_relaxed); }
+    void HoldAgain(std::uint32_t id) const {
+        At(id)->holders.fetch_add(1, std::memory_order_relaxed);
+    }
 
     /// The last holder lets go only under the lock, so no other thread can find the entry
     /// and hold it again between the count reaching zero and the entry being freed.
@@ -57,8 +59,8 @@ public:
         Entry* entry = At(id);
         std::size_t holders = entry->holders.load(std::memory_order_relaxed);
         while (holders > 1) {
-            if (entry->holders.compare_exchange_weak(holders, holders - 1, std::memory_order_release,
-                                                     std::memory_order_relaxed)) {
+            if (entry->holders.compare_exchange_weak(
+                    holders, holders - 1, std::memory_order_release, std::memory_order_relaxed)) {
                 return;
             }
         }
@@ -87,15 +89,18 @@ private:
 
     struct ByText {
         using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
         std::size_t operator()(const Entry* entry) const { return (*this)(entry->text); }
     };
     struct SameText {
         using is_transparent = void;
         static std::string_view TextOf(std::string_view text) { return text; }
         static std::string_view TextOf(const Entry* entry) { return entry->text; }
-        template <typename A, typename B>
-        bool operator()(const A& a, const B& b) const { return TextOf(a) == TextOf(b); }
+        template <typename A, typename B> bool operator()(const A& a, const B& b) const {
+            return TextOf(a) == TextOf(b);
+        }
     };
 
     /// A number no text holds now, its page made; 0 stays the empty text's. Under the lock.
@@ -142,7 +147,8 @@ const std::string& EmptyText() {
 
 } // namespace
 
-SharedText::SharedText(std::string_view text) : id_(text.empty() ? 0 : Pool().Hold(text)) {}
+SharedText::SharedText(std::string_view text) : id_(text.empty() ? 0 : Pool().Hold(text)) {
+}
 
 SharedText::SharedText(const SharedText& other) noexcept : id_(other.id_) {
     if (id_ != 0) {

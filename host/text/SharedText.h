@@ -8,9 +8,10 @@
 // counted, and the pool frees a text when its last holder goes: a process
 // that reads many galaxies, one after the other, keeps only the texts in use.
 //
-// Making a SharedText from a text takes the pool's lock; copying, comparing
-// and reading one never do, so threads may read SharedTexts that another
-// thread made, and copy or drop their own, at any time.
+// Making a SharedText from a text, and dropping the last holder of a text,
+// take the pool's lock; copying, comparing and reading one never do, so
+// threads may read SharedTexts that another thread made, and copy or drop
+// their own, at any time.
 #pragma once
 
 #include <atomic>
@@ -52,10 +53,18 @@ public:
     friend bool operator==(const SharedText& a, std::string_view b) { return a.View() == b; }
     friend bool operator==(const SharedText& a, const std::string& b) { return a.Text() == b; }
     friend bool operator==(const SharedText& a, const char* b) { return a.View() == b; }
-    friend std::strong_ordering operator<=>(const SharedText& a, const SharedText& b) { return a.View() <=> b.View(); }
-    friend std::strong_ordering operator<=>(const SharedText& a, std::string_view b) { return a.View() <=> b; }
-    friend std::strong_ordering operator<=>(const SharedText& a, const std::string& b) { return a.View() <=> b; }
-    friend std::strong_ordering operator<=>(const SharedText& a, const char* b) { return a.View() <=> b; }
+    friend std::strong_ordering operator<=>(const SharedText& a, const SharedText& b) {
+        return a.View() <=> b.View();
+    }
+    friend std::strong_ordering operator<=>(const SharedText& a, std::string_view b) {
+        return a.View() <=> b;
+    }
+    friend std::strong_ordering operator<=>(const SharedText& a, const std::string& b) {
+        return a.View() <=> b;
+    }
+    friend std::strong_ordering operator<=>(const SharedText& a, const char* b) {
+        return a.View() <=> b;
+    }
 
     /// How many distinct texts the pool holds now.
     static std::size_t PooledCount();

@@ -1,4 +1,5 @@
-// SharedTextTest.cpp - one copy per distinct text, compared with every kind of text, freed with its last holder.
+// SharedTextTest.cpp - one copy per distinct text, compared with every kind of text, freed with its
+// last holder.
 #include "text/SharedText.h"
 
 #include <gtest/gtest.h>
