@@ -7,8 +7,10 @@ namespace host {
 
 namespace {
 
-// Numbers up to this many beyond twice the groups stay in the array: a small galaxy, or
-// one whose numbering starts high, costs at most a few kilobytes more for it.
+// Up to four numbers a group, sixteen bytes, stay in the array: no more than the table's
+// least. Numbers up to this many beyond that too: a small galaxy, or one whose numbering
+// starts high, costs at most a few kilobytes more for it.
+constexpr std::size_t kNumbersPerGroup = 4;
 constexpr std::size_t kArraySlack = 1024;
 
 std::uint64_t HashOf(std::int32_t number) {
@@ -74,7 +76,7 @@ std::optional<std::size_t> GroupNumberIndex::Find(std::int32_t number) const {
 
 bool GroupNumberIndex::FitsArray(std::int32_t number) const {
     const std::size_t groups = std::max(used_ + 1, expected_);
-    return static_cast<std::size_t>(number) <= 2 * groups + kArraySlack;
+    return static_cast<std::size_t>(number) <= kNumbersPerGroup * groups + kArraySlack;
 }
 
 void GroupNumberIndex::MoveToTable() {

@@ -1,11 +1,12 @@
 // GroupNumberIndex.h - a group's position found from its number, in one flat array or one flat table.
 //
-// Galaxies number their groups 1, 2, 3... with few gaps, so the index starts as
+// Galaxies number their groups upwards with small gaps, so the index starts as
 // an array of positions by number: four bytes a number, where a hash table at
 // most half full costs sixteen or more a group. A number far beyond what the
-// groups so far could fill (more than twice as many numbers as groups) moves
-// every entry into a flat hash table, which any numbers suit; the index stays
-// there. Group numbers are positive, so a table slot with number 0 is empty.
+// groups so far could fill (more than four numbers a group, where the array
+// would cost more than the table) moves every entry into a flat hash table,
+// which any numbers suit; the index stays there. Group numbers are positive,
+// so a table slot with number 0 is empty.
 #pragma once
 
 #include "galaxy/OpenAddressingTable.h"
@@ -34,7 +35,7 @@ private:
     };
     static constexpr std::uint32_t kNoPosition = 0xFFFFFFFFU;
 
-    /// True while `number` keeps the array at most about twice as long as the groups it holds.
+    /// True while `number` keeps the array at most about four times as long as the groups it holds.
     bool FitsArray(std::int32_t number) const;
     /// Moves every entry of the array into the table, for good.
     void MoveToTable();
