@@ -59,7 +59,8 @@ OrderResult OrderChecker::CheckAndApply(std::string_view orderText, std::string_
         return Refused(std::move(result), "unknown " + groupName);
     }
     if (group->race != race) {
-        return Refused(std::move(result), groupName + " belongs to " + group->race + ", not " + std::string(race));
+        return Refused(std::move(result),
+                       groupName + " belongs to " + group->race.Text() + ", not " + std::string(race));
     }
     if (!group->InOrbit()) {
         return Refused(std::move(result), groupName + " is not in orbit");

@@ -13,6 +13,7 @@
 
 #include "galaxy/GroupNumberIndex.h"
 #include "galaxy/PlanetNameIndex.h"
+#include "text/SharedText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +42,7 @@ struct Planet {
     std::string name;
     double x = 0.0;
     double y = 0.0;
-    std::string owner; // a race name; empty when nobody owns the planet
+    SharedText owner; // a race name; empty when nobody owns the planet
 };
 
 struct ShipType {
@@ -54,15 +55,16 @@ struct ShipType {
     double shields = 0.0;
 };
 
+// Races, ship types and fleets are named by many groups: a SharedText holds each name once.
 struct Group {
     std::int32_t number = 0;
-    std::string race;
-    std::string type;          // a ship type of `race`
+    SharedText race;
+    SharedText type;           // a ship type of `race`
     std::int32_t planet = 0;   // the planet orbited, or the destination while in flight
     std::int32_t count = 0;    // ships; may fall to 0 after orders
     double speed = 0.0;        // distance covered in one turn
     std::int32_t from = 0;     // 0 in orbit; otherwise the planet the group left
-    std::string fleet;         // empty when the group belongs to no fleet
+    SharedText fleet;          // empty when the group belongs to no fleet
 
     bool InOrbit() const { return from == 0; }
 };

@@ -92,7 +92,8 @@ public:
                 std::size_t index)
         : names_(names), values_(values), array_(array), index_(index) {}
 
-    std::string Text(std::size_t field) const {
+    /// Valid until the next entry is read: what keeps it copies it.
+    const std::string& Text(std::size_t field) const {
         const JsonFieldValue& value = Required(field);
         if (value.kind != Kind::Text) {
             Mistyped(field, "a text");
@@ -100,8 +101,8 @@ public:
         return value.text;
     }
 
-    std::string OptionalText(std::size_t field) const {
-        return values_[field].kind == Kind::Absent ? std::string() : Text(field);
+    std::string_view OptionalText(std::size_t field) const {
+        return values_[field].kind == Kind::Absent ? std::string_view() : std::string_view(Text(field));
     }
 
     /// Whole numbers convert as the JSON library converts them, so every value is the

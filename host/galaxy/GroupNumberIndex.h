@@ -1,6 +1,12 @@
-// GroupNumberIndex.h - a group's position found from its number, in one flat table.
+// GroupNumberIndex.h - a group's position found from its number, in one flat array or one flat table.
 //
-// Group numbers are positive, so a slot with number 0 is empty.
+// Galaxies number their groups upwards with small gaps, so the index starts as
+// an array of positions by number: four bytes a number, where a hash table at
+// most half full costs sixteen or more a group. A number far beyond what the
+// groups so far could fill (more than four numbers a group, where the array
+// would cost more than the table) moves every entry into a flat hash table,
+// which any numbers suit; the index stays there. Group numbers are positive,
+// so a table slot with number 0 is empty.
 #pragma once
 
 #include "galaxy/OpenAddressingTable.h"
@@ -8,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace host {
 
@@ -26,8 +33,19 @@ private:
         std::uint32_t position = 0;
         bool IsEmpty() const { return number == 0; }
     };
+    static constexpr std::uint32_t kNoPosition = 0xFFFFFFFFU;
 
-    OpenAddressingTable<Slot> table_;
+    /// True while `number` keeps the array at most about four times as long as the groups it holds.
+    bool FitsArray(std::int32_t number) const;
+    /// Moves every entry of the array into the table, for good.
+    void MoveToTable();
+    bool InsertInTable(std::int32_t number, std::uint32_t position);
+
+    bool inArray_ = true;
+    std::vector<std::uint32_t> byNumber_; // while inArray_: [number]: its position, or kNoPosition
+    std::size_t used_ = 0;                // numbers held
+    std::size_t expected_ = 0;            // the count last reserved
+    OpenAddressingTable<Slot> table_;     // once !inArray_
 };
 
 } // namespace host

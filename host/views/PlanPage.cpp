@@ -183,8 +183,8 @@ OrderedJson SceneJson(const PlanScene& scene) {
         participant = entries.EntryOf(participant);
     }
     OrderedJson json = {{"title", galaxy.Game() + ", turn " + std::to_string(galaxy.Turn())},
-            {"subtitle", "Group " + std::to_string(group.number) + " (" + group.type + ", " + group.race +
-                             ") from " + sourceName + ": " + scene.SendsSummary()},
+            {"subtitle", "Group " + std::to_string(group.number) + " (" + group.type.Text() + ", " +
+                             group.race.Text() + ") from " + sourceName + ": " + scene.SendsSummary()},
             {"note", scene.EndingNote()},
             {"source", entries.EntryOf(scene.Source())},
             {"reach", std::isfinite(group.speed) ? group.speed : 0.0},

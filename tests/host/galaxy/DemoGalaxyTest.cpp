@@ -43,7 +43,7 @@ TEST(DemoGalaxyTest, ShowsTheFeatureWell) {
     EXPECT_TRUE(selected.InOrbit());
     EXPECT_GE(selected.count, 8);
     EXPECT_LE(selected.count, 12);
-    EXPECT_NE(selected.type.find(' '), std::string::npos) << "a two-word ship type name";
+    EXPECT_NE(selected.type.Text().find(' '), std::string::npos) << "a two-word ship type name";
     const std::set<std::string> equivalent = EquivalentTypes(galaxy, selected.race, selected.type);
     EXPECT_GE(equivalent.size(), 2u) << "an equivalent type under another name";
 

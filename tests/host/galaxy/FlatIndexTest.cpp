@@ -29,8 +29,13 @@ TEST(GroupNumberIndexTest, FindsWhatAStandardMapFindsWhateverTheNumbers) {
         strided.push_back(n * 1024);
     }
     std::vector<std::int32_t> edges = {1, kLargest, 2, kLargest - 1, 1, kLargest};
+    // Dense numbers given last first, and dense ones until a far one moves them all to the table.
+    std::vector<std::int32_t> descending(consecutive.rbegin(), consecutive.rend());
+    std::vector<std::int32_t> denseThenFar(consecutive.begin(), consecutive.begin() + 3000);
+    denseThenFar.insert(denseThenFar.end(), {kLargest, 3000, 2, 3001, 20000, 3001});
     for (const bool reserved : {false, true}) {
-        for (const std::vector<std::int32_t>* numbers : {&scattered, &consecutive, &strided, &edges}) {
+        for (const std::vector<std::int32_t>* numbers :
+             {&scattered, &consecutive, &strided, &edges, &descending, &denseThenFar}) {
             GroupNumberIndex index;
             if (reserved) {
                 index.Reserve(numbers->size());

@@ -254,8 +254,9 @@ GalaxyContent ContentFromParsedDocument(std::string_view text) {
                                              type["ammo"], type["cargo"], type["shields"]});
     }
     for (const json& group : document["groups"]) {
-        content.groups.push_back(Group{group["number"], group["race"], group["type"], group["planet"],
-                                       group["count"], group["speed"], group["from"], group["fleet"]});
+        const auto textOf = [&group](const char* field) { return group[field].get<std::string>(); };
+        content.groups.push_back(Group{group["number"], textOf("race"), textOf("type"), group["planet"],
+                                       group["count"], group["speed"], group["from"], textOf("fleet")});
     }
     content.selection = document["selection"];
     return content;
