@@ -94,14 +94,16 @@ LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     if (!keyIndex.Reach(key, count)) {
         return AddFromFinger(key);
     }
-    return LinkBetween(key, keyIndex.NeighboursOf(key));
+    // The new key hangs under one of its neighbours, which in a large set lie anywhere
+    // on the heap: both are asked for before the allocation, whose work hides the wait.
+    // (A run asked for them when it looked them up, some keys ahead.)
+    const cells::LongSetIndex::Neighbours near = keyIndex.NeighboursOf(key);
+    cells::PrefetchNode(near.below);
+    cells::PrefetchNode(near.above);
+    return LinkBetween(key, near);
 }
 
 LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::Neighbours& near) {
-    // The new key hangs under one of its neighbours, which in a large set lie anywhere
-    // on the heap: both are asked for before the allocation, whose work hides the wait.
-    cells::PrefetchNode(near.below);
-    cells::PrefetchNode(near.above);
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {
         return nullptr;

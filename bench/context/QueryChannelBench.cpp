@@ -14,8 +14,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -41,9 +39,8 @@ void Bind(DispatchContext& context, HostCallback callback) {
     CMapStringToString command;
     command["GameName"] = "Generated Cluster 1";
     command["Turn"] = "66";
-    context.BindHost(callback, command);
+    context.BindHost(callback, command); // keeps the callback; the stand-in names no race
     context.raceName = "Zopean";
-    context.hostCallback = callback;
 }
 
 void BM_GetPlanetQuery(benchmark::State& state) {
