@@ -116,44 +116,17 @@ LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::N
     return node;
 }
 
-// The neighbours of keys[at] were looked up kNear keys ago. They still hold unless a key
-// added since then fell between them; the keys since are at hand in the run, so they are
-// checked (one that was present already only costs a fresh lookup). The index's window
-// may have moved since, but no node did.
-void LongSet::AddKeyOfRun(const std::int32_t* keys, std::int32_t keyCount, std::int32_t at,
-                          RunLookahead& ahead) {
-    constexpr std::int32_t kNear = RunLookahead::kNear;
-    const std::int32_t key = keys[at];
+void LongSet::AddKeyOfRun(std::int32_t key,
+                          const std::optional<cells::LongSetIndex::Neighbours>& near,
+                          cells::KeyRunLookahead& ahead) {
     if (!keyIndex.Holds(key)) {
-        const cells::LongSetIndex::Neighbours& near = ahead.near[at % kNear];
-        bool stillNear = ahead.known[at % kNear];
-        for (std::int32_t since = std::max(0, at - kNear + 1); stillNear && since < at; ++since) {
-            stillNear = keys[since] <= near.belowKey || keys[since] >= near.aboveKey;
-        }
-        if (stillNear && keyIndex.Reach(key, count)) {
-            LinkBetween(key, near);
-        } else {
-            AddAbsentKey(key);
+        LongSetNode* added = near && keyIndex.Reach(key, count) ? LinkBetween(key, *near)
+                                                                : AddAbsentKey(key);
+        if (added != nullptr) {
+            ahead.NoteAdded(key);
         }
     }
-    if (at + RunLookahead::kFar < keyCount) {
-        keyIndex.PrefetchSlot(keys[at + RunLookahead::kFar]);
-    }
-    if (const std::int32_t next = at + kNear; next < keyCount) {
-        LookUpAhead(keys[next], ahead.near[next % kNear], ahead.known[next % kNear]);
-    }
-}
-
-// A key the index covers and does not hold yet will be linked beside its neighbours:
-// they are found now and their nodes asked for.
-void LongSet::LookUpAhead(std::int32_t key, cells::LongSetIndex::Neighbours& near,
-                          bool& known) const {
-    known = keyIndex.Covers(key) && !keyIndex.Holds(key);
-    if (known) {
-        near = keyIndex.NeighboursOf(key);
-        cells::PrefetchNode(near.below);
-        cells::PrefetchNode(near.above);
-    }
+    ahead.LookAhead();
 }
 
 // Without the index, a walk that passes through a node has found every ancestor's

@@ -25,11 +25,13 @@
 // exactly where a walk from the root would, so the tree is the same.
 #pragma once
 
+#include "cells/KeyRunLookahead.h"
 #include "cells/LongSetIndex.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <vector>
 
 struct LongSetNode {
@@ -72,15 +74,15 @@ public:
     /// calls `proceed()` before each: when it answers false, the keys before are added and
     /// the result is false. A run of new keys into a large set otherwise waits on scattered
     /// memory for each key in turn (the index's table for its neighbours, then their
-    /// nodes); here both are asked for a few keys ahead of their turn.
+    /// nodes); here both are asked for a few new keys ahead of their turn.
     template <class ProceedFn>
     bool AddKeys(const std::int32_t* keys, std::int32_t keyCount, ProceedFn proceed) {
-        RunLookahead ahead;
+        cells::KeyRunLookahead ahead(keyIndex, keys, keyCount);
         for (std::int32_t i = 0; i < keyCount; ++i) {
             if (!proceed()) {
                 return false;
             }
-            AddKeyOfRun(keys, keyCount, i, ahead);
+            AddKeyOfRun(keys[i], ahead.TakeNeighbours(i), ahead);
         }
         return true;
     }
@@ -120,18 +122,10 @@ private:
         KeyBounds bounds; // the keys of node's subtree
     };
 
-    /// Where AddKeys stands: the neighbours of the next few keys, looked up ahead.
-    struct RunLookahead {
-        static constexpr std::int32_t kNear = 8;     // keys ahead whose neighbours are looked up
-        static constexpr std::int32_t kFar = 16;     // keys ahead whose index entries are asked for
-        cells::LongSetIndex::Neighbours near[kNear]; // by key position modulo kNear
-        bool known[kNear] = {};
-    };
-
-    /// Adds keys[at] and looks ahead for the keys after it.
-    void AddKeyOfRun(const std::int32_t* keys, std::int32_t keyCount, std::int32_t at,
-                     RunLookahead& ahead);
-    void LookUpAhead(std::int32_t key, cells::LongSetIndex::Neighbours& near, bool& known) const;
+    /// Adds a key of a run, beside the neighbours looked up for it when they still hold,
+    /// and looks ahead for the keys after it.
+    void AddKeyOfRun(std::int32_t key, const std::optional<cells::LongSetIndex::Neighbours>& near,
+                     cells::KeyRunLookahead& ahead);
     /// AddKey for a key that the index does not know to be present.
     LongSetNode* AddAbsentKey(std::int32_t key);
     /// Links a new node for `key` between the neighbours the index gave; the index has

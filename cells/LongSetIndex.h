@@ -71,17 +71,10 @@ public:
     LongSetNode* NodeOf(std::int32_t key) const { return NodeAt(Slot(key)); }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
     Neighbours NeighboursOf(std::int32_t key) const;
-    /// Asks ahead for the bitmap word and the table entry of `key`; nothing when not covered.
-    void PrefetchSlot(std::int32_t key) const {
-        if (!Covers(key)) {
-            return;
-        }
-        const std::size_t slot = Slot(key);
-        __builtin_prefetch(present_ + slot / kWordBits);
-        if (const Page& page = pages_[slot / kPageSlots]) {
-            __builtin_prefetch(&page[slot % kPageSlots]);
-        }
-    }
+    /// Asks ahead for the table entries that NeighboursOf(key) will read; `key` must be
+    /// covered. The bitmap that finds them is small enough to stay cached; the table, a
+    /// pointer per number, is not, and a sparse set's neighbours lie far from the key.
+    void PrefetchNeighbours(std::int32_t key) const;
 
     /// Widens the window, when it must, so that it covers `key`, for a set that holds
     /// `count` keys, and makes room in the table for `key`'s node. False, with the index

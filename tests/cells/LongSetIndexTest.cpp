@@ -256,8 +256,8 @@ TEST(LongSetIndexTest, RebalanceAndEmptyingFromTheIndexMatchTheTreeWalk) {
     EXPECT_EQ(7, indexed.AddKey(7)->key);
 }
 
-// AddKeys looks each key's neighbours up a few keys ahead of adding it; a key added in
-// between that falls between them makes them stale. These orders do that all the time:
+// AddKeys looks each new key's neighbours up a few new keys ahead of adding it; a key
+// added in between that falls between them makes them stale. These orders do that all the time:
 // each key closing in lands between the last ones, and halving keeps splitting the
 // widest gap left. Repeats within the lookahead and a key that turns the index off in
 // the middle of a run must change nothing either.
@@ -275,6 +275,20 @@ std::vector<std::int32_t> Halving(std::int32_t highest) {
     for (std::int32_t step = highest; step >= 1; step /= 2) {
         for (std::int32_t key = step; key <= highest; key += step) {
             keys.push_back(key);
+        }
+    }
+    return keys;
+}
+
+// Like the planner's lists of planets in range: each new key comes among many that are
+// there already, so the lookahead, which counts new keys only, reaches far into a run.
+std::vector<std::int32_t> NewAmongRepeats(std::int32_t highest, std::int32_t repeats, unsigned seed) {
+    std::vector<std::int32_t> keys;
+    std::mt19937 random(seed);
+    for (std::int32_t key : Shuffled(highest, seed)) {
+        keys.push_back(key);
+        for (std::int32_t r = 0; r < repeats; ++r) {
+            keys.push_back(keys[random() % keys.size()]);
         }
     }
     return keys;
@@ -306,6 +320,7 @@ TEST(LongSetIndexTest, AddingARunBuildsTheTreeOfAddingEachKey) {
         {"the index turned off halfway", {10, 20, 15, 12, 17, -4, 11, 13, 2000000000, 14, 16, 18}},
         {"interleaved descending runs", InterleavedRuns(3000, 70)},
         {"shuffled", Shuffled(100000, 3)},
+        {"new keys among repeats", NewAmongRepeats(20000, 6, 5)},
     };
     for (const OrderRow& row : rows) {
         LongSet byKey;
@@ -313,7 +328,7 @@ TEST(LongSetIndexTest, AddingARunBuildsTheTreeOfAddingEachKey) {
             byKey.AddKey(key);
         }
         const auto size = static_cast<std::int32_t>(row.keys.size());
-        for (std::int32_t runLength : {1, 9, 64}) {
+        for (std::int32_t runLength : {1, 9, 64, 500}) {
             LongSet byRun;
             for (std::int32_t start = 0; start < size; start += runLength) {
                 ASSERT_TRUE(byRun.AddKeys(row.keys.data() + start,
