@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
@@ -104,6 +105,24 @@ TEST(HostNumbersTest, RangeQueryShowsTheSinglePrecisionHundredth) {
         EXPECT_EQ(rows[i].text,
                   relay::RangeQuery(3, 3, relay::HundredthsAsDecimal(rows[i].hundredths)).str())
             << "row " << i;
+    }
+}
+
+// The query is written without printf; it must still say what "%d" and "%f" say.
+TEST(HostNumbersTest, RangeQueryWritesWhatPrintfWrites) {
+    const double ranges[] = {0.0000005, 0.0000015, 0.0000025, 2.5e-7, 0.1, 1e20, 1.7976931348623157e308,
+                             -0.0, -3.25, std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN()};
+    const std::int32_t planets[] = {0, -1, std::numeric_limits<std::int32_t>::min(),
+                                    std::numeric_limits<std::int32_t>::max()};
+    for (double range : ranges) {
+        for (std::int32_t planet : planets) {
+            char expected[400];
+            std::snprintf(expected, sizeof expected, "List PlanetsAndRange #%d #%d %f", planet, 7, range);
+            EXPECT_EQ(expected, relay::RangeQuery(planet, 7, range).str()) << range;
+        }
     }
 }
 
