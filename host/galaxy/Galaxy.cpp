@@ -1,6 +1,8 @@
 // Galaxy.cpp - checking a galaxy's content, its indexes, range queries and the ship split of an order.
 #include "galaxy/Galaxy.h"
 
+#include "text/SafeText.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -10,43 +12,6 @@
 namespace host {
 
 namespace {
-
-/// True when text[i] starts a C1 control character, U+0080..U+009F: C2 80..C2 9F in UTF-8.
-bool StartsC1Control(std::string_view text, std::size_t i) {
-    if (static_cast<unsigned char>(text[i]) != 0xC2 || i + 1 >= text.size()) {
-        return false;
-    }
-    const auto next = static_cast<unsigned char>(text[i + 1]);
-    return next >= 0x80 && next <= 0x9F;
-}
-
-/// A name in double quotes for a message. Control characters (C0, DEL and C1) are written
-/// as \u escapes and a backslash is doubled, so a name can neither break the message's one
-/// line nor reach a terminal as a command, and every name reads back unambiguously.
-std::string Quoted(std::string_view text) {
-    constexpr char kHex[] = "0123456789abcdef";
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '"';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        const bool c1 = StartsC1Control(text, i);
-        if (c1) {
-            byte = static_cast<unsigned char>(text[++i]);
-        }
-        if (c1 || byte < 0x20 || byte == 0x7F) {
-            quoted += "\\u00";
-            quoted += kHex[byte >> 4];
-            quoted += kHex[byte & 0xF];
-        } else if (byte == '\\') {
-            quoted += "\\\\";
-        } else {
-            quoted += static_cast<char>(byte);
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
 
 /// Throws one message made of the parts in order (appended, never concatenated with `+`,
 /// which GCC 12 misreads at -O2 as an overlapping copy).

@@ -2,6 +2,7 @@
 #include "galaxy/GalaxyJsonReader.h"
 
 #include "text/NameSuggestion.h"
+#include "text/SafeText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -194,8 +195,8 @@ private:
     std::size_t index_ = 0;
 };
 
-/// A key as a message quotes it: the first 40 bytes of a longer one, cut where a character
-/// starts, are enough to find it in the file.
+/// A key as a message shows it, before quoting: the first 40 bytes of a longer one, cut
+/// where a character starts, are enough to find it in the file.
 std::string ShownKey(std::string_view key) {
     constexpr std::size_t kShown = 40;
     if (key.size() <= kShown) {
@@ -210,7 +211,7 @@ std::string ShownKey(std::string_view key) {
 
 /// `where` unknown key "ownr"; did you mean "owner"?
 std::string UnknownKeyMessage(const std::string& where, std::string_view key, const std::vector<std::string>& known) {
-    std::string message = where + "unknown key \"" + ShownKey(key) + "\"";
+    std::string message = where + "unknown key " + Quoted(ShownKey(key));
     if (const std::optional<std::string> meant = SuggestName(key, known)) {
         message += "; did you mean \"" + *meant + "\"?";
     }

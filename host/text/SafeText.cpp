@@ -1,4 +1,4 @@
-// SafeText.cpp - escaping control characters and broken UTF-8 for display.
+// SafeText.cpp - escaping control characters and broken UTF-8 for display and for messages.
 #include "text/SafeText.h"
 
 #include <cstddef>
@@ -25,6 +25,15 @@ void AppendControl(std::string& out, unsigned char ch) {
     case '\t': out += "\\t"; break;
     default: AppendHex(out, "\\x", ch); break;
     }
+}
+
+/// True when text[i] starts a C1 control character, U+0080..U+009F: C2 80..C2 9F in UTF-8.
+bool StartsC1Control(std::string_view text, std::size_t i) {
+    if (static_cast<unsigned char>(text[i]) != 0xC2 || i + 1 >= text.size()) {
+        return false;
+    }
+    const auto next = static_cast<unsigned char>(text[i + 1]);
+    return next >= 0x80 && next <= 0x9F;
 }
 
 } // namespace
@@ -88,6 +97,28 @@ std::string EscapeControls(std::string_view text) {
         }
     }
     return out;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '"';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = StartsC1Control(text, i);
+        if (c1) {
+            byte = static_cast<unsigned char>(text[++i]);
+        }
+        if (c1 || byte < 0x20 || byte == 0x7F) {
+            AppendHex(quoted, "\\u00", byte);
+        } else if (byte == '\\') {
+            quoted += "\\\\";
+        } else {
+            quoted += static_cast<char>(byte);
+        }
+    }
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace host

@@ -23,4 +23,9 @@ std::size_t Utf8SequenceLength(std::string_view text);
 /// of valid UTF-8 as \xNN. The result holds no control character and is valid UTF-8.
 std::string EscapeControls(std::string_view text);
 
+/// `text` in double quotes for a one-line message about a galaxy file's content: control
+/// characters (C0, DEL and C1) as \u00NN and a backslash doubled, so a name can neither
+/// break the message's line nor reach a terminal as a command, and reads back unambiguously.
+std::string Quoted(std::string_view text);
+
 } // namespace host

@@ -159,6 +159,11 @@ TEST_F(GalaxyFileTest, EachBadEntryGetsOneMessageNamingFileAndEntry) {
          "galaxy.json: unknown key \"extra\""},
         {"long unknown key, shown cut", [](json& d) { d["planets"][0][std::string(100, 'k')] = 1; },
          "galaxy.json: planets[0]: unknown key \"kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...\""},
+        // A key is the file's own text: a control character in it must not break the line.
+        {"unknown key holding a newline", [](json& d) { d["pl\nets"] = 1; },
+         "galaxy.json: unknown key \"pl\\u000aets\"; did you mean \"planets\"?"},
+        {"unknown key holding an escape and a backslash", [](json& d) { d["groups"][0]["\x1b[2J\\"] = 1; },
+         "galaxy.json: groups[0]: unknown key \"\\u001b[2J\\\\\""},
         {"mistyped $schema", [](json& d) { d["$schema"] = 1; }, "galaxy.json: field \"$schema\" must be a text"},
         {"group number zero", [](json& d) { d["groups"][1]["number"] = 0; },
          "galaxy.json: groups[1]: group number 0 is not positive"},
