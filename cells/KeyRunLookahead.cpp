@@ -33,6 +33,8 @@ void KeyRunLookahead::LookAhead() {
     Ask();
 }
 
+// Only the neighbours' entries are asked for, not the neighbours kept: keys added before
+// the second stage may change them, and finding them again in the cached bitmap is cheap.
 void KeyRunLookahead::Ask() {
     while (!asked_.Full() && scanned_ < keyCount_) {
         if (IsNew(keys_[scanned_])) {

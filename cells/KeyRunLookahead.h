@@ -6,9 +6,9 @@
 // the cost of adding. This lookahead asks for them ahead, in two stages: it finds
 // a new key's neighbours in the bitmap and asks for their table entries kAsked new
 // keys before it reads those entries, and reads them (asking for the nodes they
-// name) kLookedUp new keys before the key's turn. Distances count new keys only: a run of planet numbers
-// mostly repeats keys the set holds already, which cost a bitmap test, and a
-// distance in keys would leave a wait no time to pass.
+// name) kLookedUp new keys before the key's turn. Distances count new keys only: a
+// run of planet numbers mostly repeats keys the set holds already, which cost a
+// bitmap test, and a distance in keys would leave a wait no time to pass.
 //
 // Neighbours looked up ahead go stale when a key added in between falls between
 // them; the keys added since are kept, and such a key is looked up afresh.

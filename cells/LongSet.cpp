@@ -96,13 +96,14 @@ LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     }
     // The new key hangs under one of its neighbours, which in a large set lie anywhere
     // on the heap: both are asked for before the allocation, whose work hides the wait.
-    // (A run asked for them when it looked them up, some keys ahead.)
     const cells::LongSetIndex::Neighbours near = keyIndex.NeighboursOf(key);
     cells::PrefetchNode(near.below);
     cells::PrefetchNode(near.above);
     return LinkBetween(key, near);
 }
 
+// Both callers have asked for the neighbours' nodes already: AddAbsentKey just before,
+// a run's lookahead some new keys ahead.
 LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::Neighbours& near) {
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {

@@ -257,9 +257,9 @@ TEST(LongSetIndexTest, RebalanceAndEmptyingFromTheIndexMatchTheTreeWalk) {
 }
 
 // AddKeys looks each new key's neighbours up a few new keys ahead of adding it; a key
-// added in between that falls between them makes them stale. These orders do that all the time:
-// each key closing in lands between the last ones, and halving keeps splitting the
-// widest gap left. Repeats within the lookahead and a key that turns the index off in
+// added in between that falls between them makes them stale. These orders do that all
+// the time: each key closing in lands between the last ones, and halving keeps
+// splitting the widest gap left. Repeats within the lookahead and a key that turns the index off in
 // the middle of a run must change nothing either.
 std::vector<std::int32_t> ClosingIn(std::int32_t low, std::int32_t high) {
     std::vector<std::int32_t> keys;
