@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -337,6 +338,44 @@ TEST(LongSetIndexTest, AddingARunBuildsTheTreeOfAddingEachKey) {
             EXPECT_EQ(byKey.IsKeyIndexOn(), byRun.IsKeyIndexOn())
                 << row.name << ", runs of " << runLength;
             EXPECT_EQ(Links(byKey), Links(byRun)) << row.name << ", runs of " << runLength;
+        }
+    }
+}
+
+// Neighbours looked up ahead are given only while no key added since lies between them,
+// and while the keys added since are still kept to tell (kAdded of them).
+TEST(LongSetIndexTest, LookaheadGivesNeighboursOnlyWhileTheyHold) {
+    constexpr int kKept = cells::KeyRunLookahead::kAdded;
+    struct Row {
+        const char* name;
+        std::vector<std::int32_t> added; // after the lookup, before the key's turn
+        bool given;
+    };
+    const Row rows[] = {
+        {"nothing added", {}, true},
+        {"keys outside, as many as are kept", std::vector<std::int32_t>(kKept, 100), true},
+        {"one more than are kept", std::vector<std::int32_t>(kKept + 1, 100), false},
+        {"a key between", {12}, false},
+        {"the neighbours themselves", {10, 20}, true},
+    };
+    LongSetNode below{nullptr, nullptr, nullptr, 10};
+    LongSetNode above{nullptr, nullptr, nullptr, 20};
+    cells::LongSetIndex index;
+    for (LongSetNode* node : {&below, &above}) {
+        ASSERT_TRUE(index.Reach(node->key, 1));
+        index.Note(node);
+    }
+    const std::int32_t run[] = {15};
+    for (const Row& row : rows) {
+        cells::KeyRunLookahead ahead(index, run, 1);
+        for (std::int32_t key : row.added) {
+            ahead.NoteAdded(key);
+        }
+        const std::optional<cells::LongSetIndex::Neighbours> near = ahead.TakeNeighbours(0);
+        ASSERT_EQ(row.given, near.has_value()) << row.name;
+        if (near) {
+            EXPECT_EQ(&below, near->below) << row.name;
+            EXPECT_EQ(&above, near->above) << row.name;
         }
     }
 }

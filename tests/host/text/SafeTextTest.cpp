@@ -35,4 +35,25 @@ TEST(SafeTextTest, EscapesControlsAndBrokenUtf8Only) {
     }
 }
 
+// Names in messages: quoted, controls as \u00NN, a backslash doubled, letters kept.
+TEST(SafeTextTest, QuotesNamesOnOneLine) {
+    struct Row {
+        std::string text;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"", "\"\""},
+        {"Рассылка ✓", "\"Рассылка ✓\""},
+        {"pl\nets", "\"pl\\u000aets\""},
+        {"\x1b[2J\x7f", "\"\\u001b[2J\\u007f\""},
+        {"a\\b", "\"a\\\\b\""},
+        {"csi\xc2\x9b", "\"csi\\u009b\""},         // U+009B, a C1 control
+        {"\xc2\xa0", "\"\xc2\xa0\""},               // U+00A0 is no control
+        {"end\xc2", "\"end\xc2\""},                  // a lead byte with nothing after it
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(host::Quoted(rows[i].text), rows[i].expected) << "row " << i;
+    }
+}
+
 } // namespace
