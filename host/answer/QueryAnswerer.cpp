@@ -172,14 +172,15 @@ bool AnswerGroupsAtPlanet(const Galaxy& galaxy, const Query& query, CMapStringTo
     return AnswerNumberedList(entries, reply);
 }
 
-bool AnswerList(const Galaxy& galaxy, const Query& query, CMapStringToString& reply) {
+bool AnswerList(const Galaxy& galaxy, const ShipTypeNames& typeNames, const Query& query,
+                CMapStringToString& reply) {
     const std::string what = query.Word(1);
     if (what == "PlanetsNum" && query.count == 1) {
         Put(reply, "Count", Whole(galaxy.PlanetCount()));
         return true;
     }
     if (what == "ShipTypes" && query.count == 1) {
-        return AnswerNumberedList(galaxy.DistinctShipTypeNames(), reply);
+        return AnswerNumberedList(typeNames.Distinct(), reply);
     }
     if (what == "PlanetsAndRange") {
         return AnswerPlanetsAndRange(galaxy, query, reply);
@@ -226,17 +227,17 @@ bool AnswerRace(const Galaxy& galaxy, const Query& query, CMapStringToString& re
 /// The ship type of "<type words> <race words>": the first split at which the pair exists.
 /// The type part only grows while it could still be a known name, so even a request
 /// with a huge number of parameters costs no more than its own length.
-const ShipType* FindTypeAndRace(const Galaxy& galaxy, const Query& query) {
+const ShipType* FindTypeAndRace(const Galaxy& galaxy, const ShipTypeNames& typeNames, const Query& query) {
     std::string type;
     for (std::int32_t last = 2; last < query.count; ++last) {
         if (last > 2) {
             type += ' ';
         }
         type += query.Word(last);
-        if (type.size() > galaxy.LongestShipTypeName()) {
+        if (type.size() > typeNames.Longest()) {
             return nullptr;
         }
-        if (!galaxy.IsShipTypeName(type)) {
+        if (!typeNames.Contains(type)) {
             continue;
         }
         if (const ShipType* found = galaxy.FindShipType(query.NameFrom(last + 1), type)) {
@@ -246,8 +247,9 @@ const ShipType* FindTypeAndRace(const Galaxy& galaxy, const Query& query) {
     return nullptr;
 }
 
-bool AnswerShipType(const Galaxy& galaxy, const Query& query, CMapStringToString& reply) {
-    const ShipType* type = FindTypeAndRace(galaxy, query);
+bool AnswerShipType(const Galaxy& galaxy, const ShipTypeNames& typeNames, const Query& query,
+                    CMapStringToString& reply) {
+    const ShipType* type = FindTypeAndRace(galaxy, typeNames, query);
     if (type == nullptr) {
         return false;
     }
@@ -280,7 +282,7 @@ bool AnswerGroup(const Galaxy& galaxy, const Query& query, CMapStringToString& r
     return true;
 }
 
-bool AnswerGet(const Galaxy& galaxy, const Query& query, CMapStringToString& reply) {
+bool AnswerGet(const Galaxy& galaxy, const ShipTypeNames& typeNames, const Query& query, CMapStringToString& reply) {
     const std::string what = query.Word(1);
     if (what == "Planet") {
         return AnswerPlanet(galaxy, query, reply);
@@ -289,7 +291,7 @@ bool AnswerGet(const Galaxy& galaxy, const Query& query, CMapStringToString& rep
         return AnswerRace(galaxy, query, reply);
     }
     if (what == "ShipType") {
-        return AnswerShipType(galaxy, query, reply);
+        return AnswerShipType(galaxy, typeNames, query, reply);
     }
     if (what == "Group") {
         return AnswerGroup(galaxy, query, reply);
@@ -328,10 +330,10 @@ bool QueryAnswerer::AnswerRequest(CMapStringToString& request) {
         return AnswerSelection(galaxy_, query, selectionId_, menuItemId_, request);
     }
     if (function == "List") {
-        return AnswerList(galaxy_, query, request);
+        return AnswerList(galaxy_, typeNames_, query, request);
     }
     if (function == "Get") {
-        return AnswerGet(galaxy_, query, request);
+        return AnswerGet(galaxy_, typeNames_, query, request);
     }
     return false;
 }

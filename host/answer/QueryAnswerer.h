@@ -11,6 +11,7 @@
 
 #include "galaxy/Galaxy.h"
 #include "answer/OrderChecker.h"
+#include "answer/ShipTypeNames.h"
 #include "platform/CMapStringToString.h"
 
 #include <cstdint>
@@ -20,7 +21,7 @@ namespace host {
 
 class QueryAnswerer {
 public:
-    explicit QueryAnswerer(Galaxy& galaxy) : galaxy_(galaxy), orders_(galaxy) {}
+    explicit QueryAnswerer(Galaxy& galaxy) : galaxy_(galaxy), typeNames_(galaxy.ShipTypes()), orders_(galaxy) {}
 
     /// The "SID" the host put in the command map; "Selection <id>" accepts it as `%d`.
     void SetSelectionId(std::int32_t sid) { selectionId_ = sid; }
@@ -42,6 +43,7 @@ private:
     bool AnswerRequest(CMapStringToString& request);
 
     Galaxy& galaxy_;
+    ShipTypeNames typeNames_; // the ship types are fixed at load: no order adds one
     OrderChecker orders_;
     std::vector<OrderResult> orderResults_;
     std::int32_t selectionId_ = 0;

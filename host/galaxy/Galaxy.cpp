@@ -125,10 +125,6 @@ void Galaxy::IndexShipTypes() {
         if (!byRace->second.emplace(type.name, i).second) {
             where.Refuse("duplicate ship type ", Quoted(type.name), " of race ", Quoted(type.race));
         }
-        if (typeNames_.insert(type.name).second) {
-            distinctTypeNames_.push_back(type.name);
-            longestTypeName_ = std::max(longestTypeName_, type.name.size());
-        }
     }
 }
 

@@ -14,6 +14,7 @@
 #include "galaxy/GroupNumberIndex.h"
 #include "galaxy/PlanetNameIndex.h"
 #include "text/SharedText.h"
+#include "text/TextHash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,7 +23,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace host {
@@ -108,13 +108,6 @@ public:
     const ShipType* FindShipType(std::string_view race, std::string_view name) const;
     const Group* FindGroup(std::int32_t number) const;
 
-    /// Every distinct ship type name, in order of first appearance among the ship types.
-    const std::vector<std::string>& DistinctShipTypeNames() const { return distinctTypeNames_; }
-    /// True when some race has a ship type of this name.
-    bool IsShipTypeName(std::string_view name) const { return typeNames_.contains(name); }
-    /// Length in bytes of the longest ship type name.
-    std::size_t LongestShipTypeName() const { return longestTypeName_; }
-
     /// Appends to `out`, ascending, every planet v with Distance(centre, v) <= range
     /// (the centre itself included). Served from a grid: cost follows the planets near
     /// the centre, not the size of the galaxy. An unknown centre or a NaN range finds none.
@@ -167,11 +160,6 @@ private:
     template <typename Found>
     void VisitWithinRange(std::int32_t centre, double range, Found found) const;
 
-    /// Hashes texts of any kind alike, so that names are looked up without being copied.
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-    };
     template <typename Value>
     using ByName = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
@@ -181,9 +169,6 @@ private:
     PlanetNameIndex planetByName_;
     // race name -> ship type name -> position in shipTypes
     ByName<ByName<std::size_t>> typeByRaceAndName_;
-    std::vector<std::string> distinctTypeNames_;
-    std::unordered_set<std::string, TextHash, std::equal_to<>> typeNames_; // distinctTypeNames_ again, for lookup by name
-    std::size_t longestTypeName_ = 0;           // longer texts cannot be a type name
     GroupNumberIndex groupByNumber_;
     // The groups at planet p are groupsByPlanet_[groupsStart_[p - 1] .. groupsStart_[p]),
     // their positions in groups, ascending by number: one flat array, where a list a

@@ -15,7 +15,7 @@
 #include "galaxy/Galaxy.h"
 #include "json/JsonText.h"
 #include "session/PluginModule.h"
-#include "session/RunOutcome.h"
+#include "answer/RunOutcome.h"
 #include "answer/QueryAnswerer.h"
 #include "session/WorkerGate.h"
 

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "galaxy/Galaxy.h"
-#include "session/RunOutcome.h"
+#include "answer/RunOutcome.h"
 
 #include <cstdint>
 #include <string>

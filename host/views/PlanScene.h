@@ -10,7 +10,7 @@
 
 #include "galaxy/Galaxy.h"
 #include "answer/OrderChecker.h"
-#include "session/RunOutcome.h"
+#include "answer/RunOutcome.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,7 +9,7 @@
 
 #include "galaxy/Galaxy.h"
 #include "json/JsonText.h"
-#include "session/RunOutcome.h"
+#include "answer/RunOutcome.h"
 
 #include <cstdint>
 #include <iosfwd>

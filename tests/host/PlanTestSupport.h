@@ -3,7 +3,7 @@
 
 #include "galaxy/Galaxy.h"
 #include "answer/OrderChecker.h"
-#include "session/PluginSession.h"
+#include "answer/RunOutcome.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,11 +1,16 @@
 // CommandLineTest.cpp - parsing the host's commands: defaults, every option, and each kind of usage error.
 #include "cli/CommandLine.h"
+#include "cli/CommandRuns.h"
+#include "files/OutputFile.h"
+#include "galaxy/Galaxy.h"
 #include "text/NameSuggestion.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -223,6 +228,15 @@ TEST(CommandLineTest, UsageErrorsNameTheProblem) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(ErrorOf(rows[i].arguments).what(), rows[i].message) << "row " << i;
     }
+}
+
+TEST(CommandRunsTest, BadInputOfEveryKindExitsWithTwoAndAnythingElseWithOne) {
+    EXPECT_EQ(host::kExitBadInput, host::ExitStatusOf(host::UsageError("unknown option")));
+    EXPECT_EQ(host::kExitBadInput, host::ExitStatusOf(host::BadInput("unknown group 99")));
+    EXPECT_EQ(host::kExitBadInput, host::ExitStatusOf(host::GalaxyError("groups[3]: unknown planet 99")));
+    EXPECT_EQ(host::kExitBadInput, host::ExitStatusOf(host::OutputError("cannot write picture file 'plan.svg'")));
+    EXPECT_EQ(host::kExitPluginFailed, host::ExitStatusOf(std::runtime_error("the plug-in did not load")));
+    EXPECT_EQ(host::kExitPluginFailed, host::ExitStatusOf(std::bad_alloc()));
 }
 
 } // namespace

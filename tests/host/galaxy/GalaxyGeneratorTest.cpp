@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -54,7 +55,7 @@ TEST(GalaxyGeneratorTest, GalaxyHoldsWhatThePlannerNeeds) {
     EXPECT_EQ(4U, owners.size()); // three races and nobody
     EXPECT_GT(inFlight, 0);
     EXPECT_GT(oneShipGroups, 0);
-    EXPECT_TRUE(galaxy.IsShipTypeName("Heavy Freighter"));
+    EXPECT_TRUE(std::ranges::any_of(galaxy.ShipTypes(), [](const ShipType& type) { return type.name == "Heavy Freighter"; }));
     // Neighbours lie within a group's reach, so range queries find something to do.
     std::vector<std::int32_t> near;
     galaxy.PlanetsWithinRange(galaxy.SelectedGroup().planet, galaxy.SelectedGroup().speed, near);

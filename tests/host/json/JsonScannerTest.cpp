@@ -1,19 +1,14 @@
 // JsonScannerTest.cpp - the fast scanner against nlohmann's parser: the same events for every document it takes,
-// nothing taken that nlohmann refuses, and a file's windows that read as the whole file does.
-#include "galaxy/GalaxyFile.h"
-#include "galaxy/GalaxyGenerator.h"
-#include "galaxy/GalaxyJsonReader.h"
-#include "files/InputFile.h"
-#include "host/json/JsonEventLog.h"
+// and nothing taken that nlohmann refuses.
 #include "json/JsonScanner.h"
+
+#include "host/json/JsonEventLog.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
 
 namespace host {
@@ -118,90 +113,6 @@ TEST(JsonScannerTest, TakesPlainJsonWithNlohmannsEventsAndHandsOverTheRest) {
             EXPECT_TRUE(logs.parsed) << document.what;
             EXPECT_EQ(logs.nlohmann, logs.scanner) << document.what;
         }
-    }
-}
-
-class InputFileWindowsTest : public ::testing::Test {
-protected:
-    InputFileWindowsTest() {
-        directory = std::filesystem::temp_directory_path() /
-                    ("tarvenix-json-scanner-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(directory);
-    }
-    ~InputFileWindowsTest() override { std::filesystem::remove_all(directory); }
-
-    std::filesystem::path Written(std::string_view text) const {
-        const std::filesystem::path path = directory / "windows.json";
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-
-    std::filesystem::path directory;
-};
-
-TEST_F(InputFileWindowsTest, WindowsJoinToTheFileAndEachButTheLastEndsAtALineBreak) {
-    const std::vector<std::pair<const char*, std::string>> contents = {
-        {"empty", ""},
-        {"one short line", "{}"},
-        {"no line break, many chunks", std::string(200 * 1024, 'x')},
-        {"a line longer than a chunk between short ones", "a\n" + std::string(150 * 1024, 'y') + "\r\nb\tc"},
-        {"line breaks everywhere", std::string(70 * 1024, '\n')},
-        {"ends with a break", std::string(64 * 1024 - 1, 'z') + "\t"},
-    };
-    for (const auto& [what, content] : contents) {
-        InputFile file(Written(content), kMaxGalaxyFileBytes);
-        for (int reading = 0; reading < 2; ++reading) { // a second reading after Rewind gives the same
-            std::string joined;
-            for (std::string_view window = file.NextWindow(); !window.empty(); window = file.NextWindow()) {
-                joined += window;
-                if (joined.size() < content.size()) {
-                    EXPECT_NE(std::string_view::npos, std::string_view("\t\n\r").find(window.back())) << what;
-                }
-            }
-            EXPECT_EQ(content, joined) << what;
-            file.Rewind();
-        }
-    }
-}
-
-/// The message of loading `text` through nlohmann's parser alone, as the load said it before the scanner.
-std::string NlohmannMessage(const std::string& text, const std::filesystem::path& path) {
-    GalaxyJsonReader reader;
-    nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
-    try {
-        Galaxy galaxy(reader.TakeContent());
-    } catch (const GalaxyError& error) {
-        return path.string() + ": " + error.what();
-    }
-    return "(accepted)";
-}
-
-TEST_F(InputFileWindowsTest, FilesLoadAsTheirTextWhateverTheirLinesAndFaults) {
-    const std::string generated = GenerateGalaxyJson({3000, 4, 6000, 5});
-    std::string crlf;
-    for (const char c : generated) {
-        crlf += c == '\n' ? "\r\n" : std::string(1, c);
-    }
-    const std::string oneLine = nlohmann::json::parse(generated).dump();
-    std::string lateFault = generated;
-    lateFault.insert(lateFault.rfind("\"fleet\":\"") + 9, "\\uD800"); // a lone surrogate in the last window
-    const std::vector<std::pair<const char*, std::string>> texts = {
-        {"generated, a line an entry", generated},
-        {"CR LF line ends", crlf},
-        {"all on one line", oneLine},
-        {"fault in a late window", lateFault},
-        {"cut in the middle of a token", generated.substr(0, generated.size() / 2)},
-    };
-    for (const auto& [what, text] : texts) {
-        const std::filesystem::path path = Written(text);
-        std::string loaded;
-        try {
-            loaded = GalaxyToJson(LoadGalaxyFile(path));
-        } catch (const GalaxyError& error) {
-            EXPECT_EQ(NlohmannMessage(text, path), error.what()) << what;
-            continue;
-        }
-        EXPECT_EQ(GalaxyToJson(ParseGalaxyJson(generated, "text")), loaded) << what;
     }
 }
 

@@ -1,7 +1,8 @@
 // RunOutcome.h - what one run of the plug-in's command came to: the orders as judged, the
 // message box, Cancel and the counts of the summary.
 //
-// The session fills it as the run goes; the views and the command line only read it.
+// The session fills it as the run goes; the views and the command line only read it. It lives
+// beside the orders it holds, below the session, so that the views need no session to show it.
 #pragma once
 
 #include "answer/OrderChecker.h"
