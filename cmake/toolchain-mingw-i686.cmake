@@ -28,7 +28,9 @@
 # code left in the runtime DLLs (number parsing and printing) is covered by the
 # exports, which hold the x87 unit at its defaults for their length
 # (platform/FloatingPointEnvironment.h). With SSE enabled GCC realigns the
-# stack where a function needs it, since 32-bit Windows promises only 4 bytes.
+# stack where a function needs it, since 32-bit Windows promises only 4 bytes. A packager's
+# -DCMAKE_CXX_FLAGS replaces these flags; without them the build stops with an #error
+# (platform/FloatingPointEnvironment.h) instead of planning different ranges.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")

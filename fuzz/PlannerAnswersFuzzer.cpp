@@ -24,7 +24,7 @@
 #include "platform/Window.h"
 #include "plugin/PluginApp.h"
 #include "plugin/PluginInstance.h"
-#include "relay/RelayMessages.h"
+#include "platform/RelayMessages.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

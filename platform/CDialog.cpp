@@ -61,15 +61,15 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 #if !defined(_WIN32)
-BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* parent) {
+// The in-process model keeps no owner window: nothing on Linux asks for it.
+BOOL CDialog::CreateWindowFromTemplate(UINT templateId, CWnd* /*parent*/) {
     const ModuleResources* resources = AfxGetModuleState()->resources;
     const DialogResource* resource = resources == nullptr ? nullptr : resources->FindDialog(templateId);
     if (resource == nullptr) {
         return FALSE;
     }
     window_.reset(); // the previous window is gone (m_hWnd is null): free its model
-    HWND owner = parent == nullptr ? nullptr : parent->GetSafeHwnd();
-    window_ = std::make_unique<DialogModel>(*this, *resource, SelectUiLanguage(), owner);
+    window_ = std::make_unique<DialogModel>(*this, *resource, SelectUiLanguage());
     m_hWnd = window_->Create();
     return m_hWnd != nullptr ? TRUE : FALSE;
 }

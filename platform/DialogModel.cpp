@@ -104,9 +104,8 @@ std::int32_t ProgressBarModel::Clamped(std::int32_t position) const {
     return std::max(minimum_, std::min(maximum_, position));
 }
 
-DialogModel::DialogModel(CWnd& target, const DialogResource& resource, UiLanguage language,
-                         HWND owner)
-    : target_(target), resource_(resource), title_(resource.Title(language)), owner_(owner) {}
+DialogModel::DialogModel(CWnd& target, const DialogResource& resource, UiLanguage language)
+    : target_(target), resource_(resource), title_(resource.Title(language)) {}
 
 DialogModel::~DialogModel() {
     if (GetHandle() != nullptr) {

@@ -48,10 +48,7 @@ public:
     HWND Parent() const { return parent_; }
 
     int Id() const { return resource_.id; }
-    const char* WindowClass() const { return resource_.windowClass; }
     const std::string& Text() const { return text_; }
-    DWORD Style() const { return resource_.style; }
-    const DialogControlResource& Resource() const { return resource_; }
 
 private:
     const DialogControlResource& resource_;
@@ -93,16 +90,14 @@ private:
 /// A modeless dialog made from a template: its title and frame, and its controls.
 class TARVENIX_FRAMEWORK_API DialogModel : public WindowModel {
 public:
-    /// `target` receives the dialog's messages; `owner` is the window it belongs to, or null.
-    DialogModel(CWnd& target, const DialogResource& resource, UiLanguage language, HWND owner);
+    /// `target` receives the dialog's messages.
+    DialogModel(CWnd& target, const DialogResource& resource, UiLanguage language);
     ~DialogModel() override;
 
     /// Registers the dialog window and its controls on the calling thread; null on failure.
     HWND Create();
 
-    const DialogResource& Resource() const { return resource_; }
     const std::string& Title() const { return title_; }
-    HWND Owner() const { return owner_; }
     /// The control with the given id, or null.
     ControlModel* FindControl(int id) const;
     const std::vector<std::unique_ptr<ControlModel>>& Controls() const { return controls_; }
@@ -116,7 +111,6 @@ private:
     CWnd& target_;
     const DialogResource& resource_;
     std::string title_;
-    HWND owner_;
     std::vector<std::unique_ptr<ControlModel>> controls_;
 };
 

@@ -17,6 +17,14 @@
 
 #include <cstdint>
 
+// A 32-bit x86 build must do its double arithmetic in SSE2 (-msse2 -mfpmath=sse, as the MinGW
+// toolchain file sets): the x87 unit keeps products at extended precision wherever the optimiser
+// leaves them in a register, so 20.43 x 100.0 truncates to 2042, not 2043, and planned ranges
+// change. Flags given on the command line replace the toolchain's, so they must keep these two.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "32-bit x86 build without SSE2 arithmetic: add -msse2 -mfpmath=sse (x87 extended precision changes planned ranges)"
+#endif
+
 namespace platform {
 
 class ScopedDefaultFloatingPoint {

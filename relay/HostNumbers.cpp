@@ -2,6 +2,7 @@
 #include "relay/HostNumbers.h"
 
 #include "platform/Conversions.h"
+#include "platform/FloatingPointEnvironment.h" // refuses a 32-bit build without SSE2 arithmetic
 
 #include <algorithm>
 #include <charconv>

@@ -9,7 +9,7 @@
 #include "platform/Window.h"
 #include "relay/HostNumbers.h"
 #include "relay/RelayLeg.h"
-#include "relay/RelayMessages.h"
+#include "platform/RelayMessages.h"
 #include "ui/SendProgressDialog.h"
 
 #include <cstdint>

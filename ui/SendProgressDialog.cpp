@@ -6,7 +6,7 @@
 #include "platform/Thread.h"
 #include "platform/Window.h"
 #include "relay/PlannerThread.h"
-#include "relay/RelayMessages.h"
+#include "platform/RelayMessages.h"
 
 #include <cassert>
 #include <cstdint>

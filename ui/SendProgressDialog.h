@@ -21,10 +21,6 @@
 #include "platform/CProgressCtrl.h"
 #include "platform/WinTypes.h"
 
-/// Posted by the worker's own routine once the planner has returned without being
-/// stopped, after the planner's completion command; wParam and lParam 0.
-inline constexpr UINT WM_RELAY_WORKER_ENDED = 8002;
-
 class SendProgressDialog : public CDialog {
 public:
     SendProgressDialog();

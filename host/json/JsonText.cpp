@@ -59,10 +59,6 @@ void AppendJsonString(std::string_view text, std::string& out) {
     out += '"';
 }
 
-void AppendJsonLine(const OrderedJson& value, std::string& out) {
-    AppendJson(value, out);
-}
-
 std::string ToJsonLine(const OrderedJson& value) {
     std::string out;
     AppendJson(value, out);

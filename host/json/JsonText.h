@@ -23,8 +23,6 @@ using OrderedJson = nlohmann::ordered_json;
 
 /// `value` as one line: `{"a": 1, "b": [1, 2]}`.
 std::string ToJsonLine(const OrderedJson& value);
-/// The same text, appended to `out`.
-void AppendJsonLine(const OrderedJson& value, std::string& out);
 /// `text` as a JSON string, quoted and escaped as ToJsonLine writes it, appended to `out`.
 void AppendJsonString(std::string_view text, std::string& out);
 

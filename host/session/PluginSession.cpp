@@ -5,6 +5,7 @@
 #include "session/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"
+#include "platform/RelayMessages.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -20,8 +21,6 @@
 namespace host {
 namespace {
 
-/// The plug-in's progress window counts one of these per planning step.
-constexpr UINT kProgressStepMessage = 8000;
 /// How long the loop waits for a message before it looks at Ctrl-C again.
 constexpr DWORD kLoopPollMs = 50;
 /// Cancel is due, but no worker has come to be held: a window without a worker is pressed this late.
@@ -320,7 +319,7 @@ bool PluginSession::TakeMessage(HWND window, const MSG& msg) {
         return false;
     }
     MSG taken = msg;
-    const bool step = taken.hwnd == window && taken.message == kProgressStepMessage;
+    const bool step = taken.hwnd == window && taken.message == WM_RELAY_STEP;
     Deliver(window, taken);
     if (step) {
         ++stepsDispatched_;

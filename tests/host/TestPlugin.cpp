@@ -14,6 +14,7 @@
 // Built once as it is and once without OnClose, to test a missing export.
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"
+#include "platform/RelayMessages.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -31,7 +32,6 @@ namespace {
 using Callback = void (*)(CMapStringToString&);
 
 constexpr std::int32_t kMenuItemId = 51507;
-constexpr UINT kStepMessage = 8000;
 constexpr const char* kMenuText = "Distribute Group";
 
 Callback g_callback = nullptr;
@@ -182,7 +182,7 @@ public:
     }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == kStepMessage) {
+        if (message == WM_RELAY_STEP) {
             Acknowledge();
             return 0;
         }
@@ -214,7 +214,7 @@ private:
             if (stop_) {
                 return;
             }
-            PostMessageA(window_, kStepMessage, 0, 0);
+            PostMessageA(window_, WM_RELAY_STEP, 0, 0);
             std::unique_lock lock(mutex_);
             dispatched_.wait(lock, [&] { return acknowledged_ >= step || stop_; });
         }

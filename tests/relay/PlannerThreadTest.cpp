@@ -5,7 +5,7 @@
 #include "context/DispatchContext.h"
 #include "platform/RecordingWindow.h"
 #include "relay/FakeHost.h"
-#include "relay/RelayMessages.h"
+#include "platform/RelayMessages.h"
 #include "ui/SendProgressDialog.h"
 
 #include <gtest/gtest.h>

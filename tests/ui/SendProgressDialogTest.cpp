@@ -7,7 +7,7 @@
 #include "platform/DialogModel.h"
 #include "platform/ModuleState.h"
 #include "platform/Thread.h"
-#include "relay/RelayMessages.h"
+#include "platform/RelayMessages.h"
 
 #include <gtest/gtest.h>
 
