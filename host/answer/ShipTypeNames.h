@@ -6,12 +6,9 @@
 #pragma once
 
 #include "galaxy/Galaxy.h"
-#include "text/TextHash.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -24,13 +21,13 @@ public:
     /// Every distinct ship type name, in order of first appearance among the ship types.
     const std::vector<std::string>& Distinct() const { return distinct_; }
     /// True when some race has a ship type of this name.
-    bool Contains(std::string_view name) const { return names_.contains(name); }
+    bool Contains(const std::string& name) const { return names_.contains(name); }
     /// Length in bytes of the longest ship type name: longer texts cannot be one.
     std::size_t Longest() const { return longest_; }
 
 private:
     std::vector<std::string> distinct_;
-    std::unordered_set<std::string, TextHash, std::equal_to<>> names_; // distinct_ again, for lookup by name
+    std::unordered_set<std::string> names_; // distinct_ again, for lookup by name
     std::size_t longest_ = 0;
 };
 

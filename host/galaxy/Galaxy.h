@@ -14,7 +14,6 @@
 #include "galaxy/GroupNumberIndex.h"
 #include "galaxy/PlanetNameIndex.h"
 #include "text/SharedText.h"
-#include "text/TextHash.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -160,6 +159,11 @@ private:
     template <typename Found>
     void VisitWithinRange(std::int32_t centre, double range, Found found) const;
 
+    /// Hashes texts of any kind alike, so that names are looked up without being copied.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
     template <typename Value>
     using ByName = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
 
