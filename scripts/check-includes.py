@@ -7,10 +7,12 @@ are checked against it like the includes are. Every #include of the product's fo
 quoted or in angle brackets, resolved the way the compiler would (the including file's folder
 for a quoted name, then the project root, and for the host also host/), and refused when it
 reaches a unit the including unit may not use. Every target_link_libraries of a unit's target,
-wherever it is written, is refused when it links a unit's target that its unit may not use.
+wherever it is written, is refused when it links a unit's target that its unit may not use; so
+is a test whose sources all lie in one room's test folder (tests/host/galaxy/...) and that links
+what that room may not use.
 CMake comments are no links. A lower unit may see an upper declaration only by an entry in
-EXCEPTIONS, which names the file, the header and why. Tests, benchmarks and fuzzers may use
-anything; they are not read.
+EXCEPTIONS, which names the file, the header and why. The includes of tests, benchmarks and
+fuzzers are not read: they may use anything.
 """
 import os
 import re
@@ -58,7 +60,7 @@ EXCEPTIONS = {
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".in", ".rc", ".rc2")
 INCLUDE = re.compile(r'^\s*#\s*include\s*(.*)$')
 INCLUDE_NAME = re.compile(r'^(?:"([^"]+)"|<([^>]+)>)')
-LINKS = re.compile(r'\btarget_link_libraries\s*\(')
+CALLS = re.compile(r'\b(target_link_libraries|tarvenix_add_test)\s*\(')
 # Bracket comments (#[[ ... ]], #[=[ ... ]=]) and line comments, outside quoted arguments.
 CMAKE_COMMENT = re.compile(r'"(?:\\.|[^"\\])*"|#\[(=*)\[.*?\]\1\]|#[^\n]*', re.S)
 
@@ -187,22 +189,34 @@ class Check:
         for path in self.cmake_files():
             with open(os.path.join(self.root, path), encoding="utf-8", errors="replace") as file:
                 text = cmake_without_comments(file.read())
-            for call in LINKS.finditer(text):
+            for call in CALLS.finditer(text):
                 arguments = call_arguments(text, call.end())
                 if not arguments:
                     continue
-                linking = arguments[0]
-                unit = self.units.target_unit.get(linking)
-                if unit is None:
-                    unit = self.units.of_path(path)
-                if unit is None:
-                    continue  # a test, benchmark or fuzzer: it may link anything
                 place = f"{path}:{text.count(chr(10), 0, call.start()) + 1}"
-                for target, reached in self.units.target_unit.items():
-                    if any(re.search(rf'(?<![\w-]){re.escape(target)}(?![\w-])', item) for item in arguments[1:]) \
-                            and not self.units.permits(unit, reached):
-                        self.fault(place, f"{linking} links {target}: {unit} may not use {reached} "
-                                          f"(it may use: {self.units.uses_text(unit)})")
+                if call.group(1) == "tarvenix_add_test":
+                    self.check_test_links(place, os.path.dirname(path), arguments)
+                    continue
+                linking = arguments[0]
+                unit = self.units.target_unit.get(linking) or self.units.of_path(path)
+                if unit is not None:  # else a test, benchmark or fuzzer's own target
+                    self.check_linked(place, linking, unit, arguments[1:])
+
+    def check_test_links(self, place, folder, arguments):
+        """A test whose sources all lie in one host room's test folder links only what that room may use.
+        The plug-in's tests may drive it through the host's rooms: the host answers as the game would."""
+        libraries = arguments.index("LIBS") if "LIBS" in arguments else len(arguments)
+        units = {self.units.of_path(os.path.normpath(f"{folder}/{source}").removeprefix("tests/"))
+                 for source in arguments[1:libraries] if source.endswith(".cpp")}
+        if len(units) == 1 and None not in units and next(iter(units)).startswith("host/"):
+            self.check_linked(place, f"test {arguments[0]}", units.pop(), arguments[libraries:])
+
+    def check_linked(self, place, linking, unit, items):
+        for target, reached in self.units.target_unit.items():
+            if any(re.search(rf'(?<![\w-]){re.escape(target)}(?![\w-])', item) for item in items) \
+                    and not self.units.permits(unit, reached):
+                self.fault(place, f"{linking} links {target}: {unit} may not use {reached} "
+                                  f"(it may use: {self.units.uses_text(unit)})")
 
 
 def call_arguments(text, start):

@@ -30,6 +30,8 @@ CLEAN = {
     "host/cli/CMakeLists.txt": "target_link_libraries(TarvenixHostCli\n    PUBLIC TarvenixHostGalaxy)\n",
     "host/cli/CommandRuns.h": '#include "galaxy/Galaxy.h"\n',
     "tests/CMakeLists.txt": "target_link_libraries(SomeTest PRIVATE TarvenixHostCli TarvenixPlugin)\n",
+    "tests/host/CMakeLists.txt": "tarvenix_add_test(GalaxyTest galaxy/GalaxyTest.cpp LIBS TarvenixHostGalaxy)\n"
+                                 "tarvenix_add_test(HostRunTest HostRunTest.cpp galaxy/GalaxyTest.cpp LIBS TarvenixHostCli)\n",
 }
 
 GALAXY = "host/galaxy/Galaxy.h"
@@ -60,6 +62,10 @@ PLANTED = [
     ("upward link written outside the unit's folder",
      {"tests/CMakeLists.txt": "target_link_libraries(TarvenixHostText PUBLIC TarvenixHostFiles)\n"},
      ["tests/CMakeLists.txt:2: TarvenixHostText links TarvenixHostFiles: host/text may not use host/files"]),
+    ("room's test linking a room above it",
+     {"tests/host/CMakeLists.txt": "tarvenix_add_test(GalaxyFileTest galaxy/GalaxyFileTest.cpp\n"
+                                   "                  LIBS TarvenixHostCli nlohmann_json::nlohmann_json)\n"},
+     [f"tests/host/CMakeLists.txt:3: test GalaxyFileTest links TarvenixHostCli: {UP_TO_CLI}"]),
     ("host include of plug-in code", {GALAXY: '#include "cells/Cell.h"\n'},
      [f'{GALAXY}:3: includes "cells/Cell.h": host/galaxy may not use cells']),
     ("plug-in include of the host", {"relay/PlannerThread.cpp": "#include <host/galaxy/Galaxy.h>\n"},
