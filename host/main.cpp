@@ -3,6 +3,7 @@
 #include "cli/ProgramRun.h"
 #include "files/OutputFile.h"
 #include "text/SafeText.h"
+#include "text/ShellText.h"
 
 #include <iostream>
 #include <string>
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
         std::cerr << "tarvenix-host: a standard stream is closed and the null device cannot take its place\n";
         return host::kExitBadInput;
     }
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The hints name the host as the player ran it, so that they run as written.
+    host::RememberHostAsRun(argc > 0 && argv[0] != nullptr ? argv[0] : "");
+    const std::vector<std::string> arguments(argc > 0 ? argv + 1 : argv, argv + argc);
     // Whatever the command printed is written out even after an error, and a failed write
     // of it is an error of its own.
     host::OutputFile standardOutput(1, "standard output");

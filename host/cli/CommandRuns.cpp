@@ -17,6 +17,7 @@
 #include "session/PluginSession.h"
 #include "views/RunReport.h"
 #include "text/SafeText.h"
+#include "text/ShellText.h"
 
 #if defined(_WIN32)
 #include "session/DesktopObserver.h"
@@ -87,7 +88,8 @@ Galaxy LoadPlanGalaxy(const PlanOptions& options) {
     if (options.select && !galaxy.SelectGroup(*options.select)) {
         const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
         throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
-                       std::to_string(*options.select) + " in '" + source + "'");
+                           std::to_string(*options.select) + " in '" + source + "'",
+                       GroupsNextStep(options.galaxy));
     }
     return galaxy;
 }
@@ -266,6 +268,14 @@ std::string AboutText(const OrderedJson& value) {
 }
 
 } // namespace
+
+std::string GroupsNextStep(const std::optional<std::filesystem::path>& galaxy) {
+    std::string command = HostAsRun() + " groups";
+    if (galaxy) {
+        command.append(" --galaxy ").append(ShellWord(galaxy->string()));
+    }
+    return "list the groups with: " + EscapeControls(command);
+}
 
 int ExitStatusOf(const std::exception& error) {
     if (dynamic_cast<const UsageError*>(&error) != nullptr || dynamic_cast<const BadInput*>(&error) != nullptr ||
