@@ -239,6 +239,16 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
     out << EscapeControls(line.str()) << '\n' << std::flush;
 }
 
+/// After a run that sent nothing because the selected group cannot be planned (in flight, no ship,
+/// a race without planets), the way to a group that can.
+void WriteAnotherGroupHint(std::ostream& out, const RunOutcome& outcome, const Galaxy& galaxy,
+                           const std::optional<std::filesystem::path>& file) {
+    if (!outcome.orders.empty() || outcome.Cancelled() || GroupSurvey(galaxy).IsSelectable(galaxy.SelectedGroup())) {
+        return;
+    }
+    out << "To plan another group, " << GroupsNextStep(file) << '\n';
+}
+
 /// How many of the largest groups `generate` surveys for one worth planning: enough to find
 /// a relay plan in the galaxies it writes, few enough to keep a 100 000-planet galaxy quick.
 constexpr std::size_t kGroupsSurveyedForASuggestion = 200;
@@ -326,6 +336,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
         out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
+        WriteAnotherGroupHint(out, outcome, galaxy, options.galaxy);
     }
     // The report goes out before any file is replaced: when standard output does not take it,
     // the run fails with every file as it was (main names the write error as it closes the stream).
