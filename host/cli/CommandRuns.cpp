@@ -222,6 +222,19 @@ public:
         OutputFile::ReplaceTogether(finished);
     }
 
+    /// "Wrote the picture file 'plan.svg' and the plan page 'plan.html'": the files Complete wrote.
+    std::string WrittenText(const PlanOptions& options) const {
+        std::vector<std::string> named;
+        for (const auto& [output, file] : files_) {
+            named.push_back(std::string("the ") + output->what + " '" + EscapeControls((options.*output->path)->string()) + "'");
+        }
+        std::string text = "Wrote ";
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            text += (i == 0 ? "" : i + 1 == named.size() ? " and " : ", ") + named[i];
+        }
+        return named.empty() ? std::string() : text;
+    }
+
 private:
     std::vector<std::pair<const PlanOutput*, std::unique_ptr<OutputFile>>> files_;
 };
@@ -344,6 +357,10 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
         return kExitBadInput;
     }
     outputs.Complete({galaxy, selectedGroup, outcome});
+    // Last, so that the files a run wrote are the last thing the player reads.
+    if (const std::string written = outputs.WrittenText(options); !options.json && !written.empty()) {
+        out << written << '\n';
+    }
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
         return kExitPluginFailed;

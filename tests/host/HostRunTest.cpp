@@ -228,6 +228,35 @@ TEST(HostRunTest, PlanItHintRunsAsWrittenFromWhereTheHostWasRun) {
     EXPECT_EQ(Json::parse(host_test::ReadText(folder / "out.txt"))["cancelled"], false);
 }
 
+// The report's last line names every file the run wrote, in the options' order; --json keeps to one object.
+TEST(HostRunTest, PlanNamesTheFilesItWroteOnItsLastLine) {
+    TestFolder folder;
+    const std::string svg = (folder / "plan.svg").string();
+    const std::string page = (folder / "plan.html").string();
+    const std::string trace = (folder / "trace.jsonl").string();
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string lastLine;
+    };
+    const std::vector<Row> rows = {
+        {{"--svg", svg}, "Wrote the picture file '" + svg + "'\n"},
+        {{"--html", page, "--svg", svg}, "Wrote the picture file '" + svg + "' and the plan page '" + page + "'\n"},
+        {{"--html", page, "--trace", trace, "--svg", svg},
+         "Wrote the trace file '" + trace + "', the picture file '" + svg + "' and the plan page '" + page + "'\n"},
+        {{}, "planning took"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> arguments = {"--plugin", kPlugin};
+        arguments.insert(arguments.end(), rows[i].arguments.begin(), rows[i].arguments.end());
+        const HostRun run = RunHost(folder, arguments);
+        ASSERT_EQ(run.status, 0) << "row " << i << ": " << run.err;
+        const std::string last = run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1);
+        EXPECT_NE(last.find(rows[i].lastLine), std::string::npos) << "row " << i << ": " << run.out;
+    }
+    const HostRun json = RunHost(folder, {"--plugin", kPlugin, "--json", "--svg", svg});
+    EXPECT_NO_THROW(Json::parse(json.out)) << json.out;
+}
+
 TEST(HostRunTest, AboutPrintsTheAboutAnswerInTheChosenLanguage) {
     TestFolder folder;
     // The five about keys in their order, then what else the module wrote.
