@@ -19,13 +19,9 @@ echo "== building tarvenix-host and the Tarvenix2 plug-in (demo)"
 cmake --preset demo >/dev/null
 cmake --build --preset demo >/dev/null
 
-picture=build/demo/plan.svg
+# Named in full: the host's last line names the files it wrote, for the player to open.
+picture="$PWD/build/demo/plan.svg"
 mkdir -p "$(dirname "$picture")"
 echo "== planning"
-status=0
-build/demo/host/tarvenix-host plan --svg "$picture" \
-    --answer-delay-ms "${TARVENIX_DEMO_DELAY_MS:-10}" "$@" || status=$?
-if [ "$status" -eq 0 ] && [ -s "$picture" ]; then
-    echo "The plan's picture: $PWD/$picture"
-fi
-exit "$status"
+exec build/demo/host/tarvenix-host plan --svg "$picture" \
+    --answer-delay-ms "${TARVENIX_DEMO_DELAY_MS:-10}" "$@"

@@ -8,6 +8,7 @@
 
 #include "galaxy/GalaxyGenerator.h"
 #include "text/NameSuggestion.h"
+#include "text/ShellText.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +27,6 @@
 namespace host {
 namespace {
 
-constexpr const char* kProgram = "tarvenix-host";
 const std::vector<std::string> kCommandNames = {"plan", "generate", "groups", "about"};
 const std::vector<std::string> kHelpFlags = {"-h", "--help"};
 
@@ -69,7 +69,7 @@ std::string GroupedNumber(std::int32_t value) {
 }
 
 std::string HelpHint(const std::string& command) {
-    return "'" + std::string(kProgram) + " " + command + " --help' explains every option of '" + command + "'";
+    return "'" + HostAsRun() + " " + command + " --help' explains every option of '" + command + "'";
 }
 
 bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
@@ -82,7 +82,7 @@ constexpr std::size_t kHelpNameColumn = 26;
 /// The four commands on one CLI11 tree, each filling its own options.
 class CommandTree {
 public:
-    CommandTree() : root_("Runs the Distribute Group plug-in on a galaxy, as the game client would.", kProgram) {
+    CommandTree() : root_("Runs the Distribute Group plug-in on a galaxy, as the game client would.", HostAsRun()) {
         root_.get_formatter()->column_width(kHelpNameColumn);
         root_.get_formatter()->label("SUBCOMMAND", "COMMAND");
         // Set before the commands are added: they take the root's help flag as it is then.
@@ -95,11 +95,11 @@ public:
         AddGroups();
         AddAbout();
         root_.footer(std::string("Without a command, 'plan' runs. Examples:\n") +
-                     "  " + kProgram + "                          plan the built-in demo galaxy\n" +
-                     "  " + kProgram + " plan --help              every option of 'plan'\n" +
-                     "  " + kProgram + " generate --planets 2000 --out big.json\n" +
-                     "  " + kProgram + " groups --galaxy big.json\n" +
-                     "  " + kProgram + " plan --galaxy big.json --svg plan.svg\n" +
+                     "  " + HostAsRun() + "                          plan the built-in demo galaxy\n" +
+                     "  " + HostAsRun() + " plan --help              every option of 'plan'\n" +
+                     "  " + HostAsRun() + " generate --planets 2000 --out big.json\n" +
+                     "  " + HostAsRun() + " groups --galaxy big.json\n" +
+                     "  " + HostAsRun() + " plan --galaxy big.json --svg plan.svg\n" +
                      "Exit status: 0 the run ended as the plug-in meant, 2 bad input, 1 plug-in failure.");
     }
 
@@ -112,19 +112,19 @@ public:
         } catch (const CLI::ArgumentMismatch& error) {
             throw ValueMissingOrRefused(error);
         } catch (const CLI::ParseError& error) {
-            throw UsageError(error.what(), "'" + std::string(kProgram) + " --help' explains the commands");
+            throw UsageError(error.what(), "'" + HostAsRun() + " --help' explains the commands");
         }
         if (versionAsked_) {
             return VersionRequest{};
         }
         if (const std::vector<std::string> left = root_.remaining(); !left.empty()) {
             throw UsageError("unexpected argument '" + left.front() + "'",
-                             "'" + std::string(kProgram) + " --help' explains the commands");
+                             "'" + HostAsRun() + " --help' explains the commands");
         }
         CLI::App* command = SelectedCommand();
         RefuseLeftOverWords(*command);
         if (command == generateCommand_ && generate_.planets == 0) {
-            throw UsageError("'generate' needs --planets N", "e.g. '" + std::string(kProgram) +
+            throw UsageError("'generate' needs --planets N", "e.g. '" + HostAsRun() +
                                                                  " generate --planets 500 --out galaxy.json'");
         }
         if (command == generateCommand_) {
@@ -207,8 +207,8 @@ private:
                          "Windows: leave the message box for a person to close.\nDefault: the host presses OK.")
             ->disable_flag_override();
         command.footer(std::string("Ctrl-C while the plug-in plans presses Cancel. Examples:\n") +
-                       "  " + kProgram + " plan --galaxy big.json --select 7 --svg plan.svg\n" +
-                       "  " + kProgram + " plan --lang ru --json --out after.json");
+                       "  " + HostAsRun() + " plan --galaxy big.json --select 7 --svg plan.svg\n" +
+                       "  " + HostAsRun() + " plan --lang ru --json --out after.json");
     }
 
     void AddGenerate() {
@@ -231,7 +231,7 @@ private:
                  [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });
         AddValue(command, "--out", "FILE", "Write the galaxy to FILE and name a group to plan.\nDefault: standard output.",
                  [&o](const std::string& text) { o.out = text; });
-        command.footer(std::string("Example:\n") + "  " + kProgram + " generate --planets 2000 --seed 7 --out big.json");
+        command.footer(std::string("Example:\n") + "  " + HostAsRun() + " generate --planets 2000 --seed 7 --out big.json");
     }
 
     void AddGalaxy(CLI::App& command, std::optional<std::filesystem::path>& galaxy, const std::string& what) {
@@ -254,14 +254,14 @@ private:
                        "equivalent one (same drives, weapons, ammo, cargo, shields) and lie within its\n" +
                        "race's drive range. Relays: idle one-ship groups of such a type on planets in\n" +
                        "reach. The host estimates both from the galaxy; the plug-in's plan decides.\n" +
-                       "Example:\n  " + kProgram + " groups --galaxy big.json --limit 5");
+                       "Example:\n  " + HostAsRun() + " groups --galaxy big.json --limit 5");
     }
 
     void AddAbout() {
         CLI::App& command = *AddCommand("about", "Print what the plug-in says about itself.");
         aboutCommand_ = &command;
         AddPluginAndLanguage(command, about_.plugin, about_.language);
-        command.footer(std::string("Example:\n") + "  " + kProgram + " about --lang ru");
+        command.footer(std::string("Example:\n") + "  " + HostAsRun() + " about --lang ru");
     }
 
     CLI::App* SelectedCommand() {
@@ -333,7 +333,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
         const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
         throw UsageError("unknown command '" + words.front() + "'",
                          (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                             "the commands are plan, generate, groups and about; '" + kProgram + " --help' explains them");
+                             "the commands are plan, generate, groups and about; '" + HostAsRun() + " --help' explains them");
     }
     return words;
 }
@@ -343,7 +343,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
 HostCommand ParseCommandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> words = arguments;
     if (!words.empty() && words.front().empty()) {
-        throw UsageError("unknown command ''", "'" + std::string(kProgram) + " --help' explains the commands");
+        throw UsageError("unknown command ''", "'" + HostAsRun() + " --help' explains the commands");
     }
     words = WithCommandWord(std::move(words));
     CommandTree tree;
@@ -359,7 +359,7 @@ HostCommand ParseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string VersionText() {
-    return std::string(kProgram) + " " + TARVENIX_HOST_VERSION;
+    return std::string("tarvenix-host ") + TARVENIX_HOST_VERSION;
 }
 
 } // namespace host

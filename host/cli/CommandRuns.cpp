@@ -17,6 +17,7 @@
 #include "session/PluginSession.h"
 #include "views/RunReport.h"
 #include "text/SafeText.h"
+#include "text/ShellText.h"
 
 #if defined(_WIN32)
 #include "session/DesktopObserver.h"
@@ -87,7 +88,8 @@ Galaxy LoadPlanGalaxy(const PlanOptions& options) {
     if (options.select && !galaxy.SelectGroup(*options.select)) {
         const std::string source = options.galaxy ? options.galaxy->string() : std::string(kDemoGalaxyName);
         throw BadInput("--select " + std::to_string(*options.select) + ": no group " +
-                       std::to_string(*options.select) + " in '" + source + "'");
+                           std::to_string(*options.select) + " in '" + source + "'",
+                       GroupsNextStep(options.galaxy));
     }
     return galaxy;
 }
@@ -220,6 +222,19 @@ public:
         OutputFile::ReplaceTogether(finished);
     }
 
+    /// "Wrote the picture file 'plan.svg' and the plan page 'plan.html'": the files Complete wrote.
+    std::string WrittenText(const PlanOptions& options) const {
+        std::vector<std::string> named;
+        for (const auto& [output, file] : files_) {
+            named.push_back(std::string("the ") + output->what + " '" + EscapeControls((options.*output->path)->string()) + "'");
+        }
+        std::string text = "Wrote ";
+        for (std::size_t i = 0; i < named.size(); ++i) {
+            text += (i == 0 ? "" : i + 1 == named.size() ? " and " : ", ") + named[i];
+        }
+        return named.empty() ? std::string() : text;
+    }
+
 private:
     std::vector<std::pair<const PlanOutput*, std::unique_ptr<OutputFile>>> files_;
 };
@@ -235,6 +250,16 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
     // Names come from the galaxy file: shown escaped, the header stays one harmless line.
     // Flushed: the progress window is drawn on the terminal below it, not above.
     out << EscapeControls(line.str()) << '\n' << std::flush;
+}
+
+/// After a run that sent nothing because the selected group cannot be planned (in flight, no ship,
+/// a race without planets), the way to a group that can.
+void WriteAnotherGroupHint(std::ostream& out, const RunOutcome& outcome, const Galaxy& galaxy,
+                           const std::optional<std::filesystem::path>& file) {
+    if (!outcome.orders.empty() || outcome.Cancelled() || GroupSurvey(galaxy).IsSelectable(galaxy.SelectedGroup())) {
+        return;
+    }
+    out << "To plan another group, " << GroupsNextStep(file) << '\n';
 }
 
 /// How many of the largest groups `generate` surveys for one worth planning: enough to find
@@ -266,6 +291,14 @@ std::string AboutText(const OrderedJson& value) {
 }
 
 } // namespace
+
+std::string GroupsNextStep(const std::optional<std::filesystem::path>& galaxy) {
+    std::string command = HostAsRun() + " groups";
+    if (galaxy) {
+        command.append(" --galaxy ").append(ShellWord(galaxy->string()));
+    }
+    return "list the groups with: " + EscapeControls(command);
+}
 
 int ExitStatusOf(const std::exception& error) {
     if (dynamic_cast<const UsageError*>(&error) != nullptr || dynamic_cast<const BadInput*>(&error) != nullptr ||
@@ -316,6 +349,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
         out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
+        WriteAnotherGroupHint(out, outcome, galaxy, options.galaxy);
     }
     // The report goes out before any file is replaced: when standard output does not take it,
     // the run fails with every file as it was (main names the write error as it closes the stream).
@@ -323,6 +357,10 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
         return kExitBadInput;
     }
     outputs.Complete({galaxy, selectedGroup, outcome});
+    // Last, so that the files a run wrote are the last thing the player reads.
+    if (const std::string written = outputs.WrittenText(options); !options.json && !written.empty()) {
+        out << written << '\n';
+    }
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
         return kExitPluginFailed;

@@ -12,7 +12,10 @@
 #include <exception>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace host {
 
@@ -24,7 +27,17 @@ inline constexpr int kExitBadInput = 2;
 class BadInput : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    /// `nextStep`: what the player can do about it, when the general advice would not help.
+    BadInput(const std::string& message, std::string nextStep)
+        : std::runtime_error(message), nextStep_(std::move(nextStep)) {}
+    const std::string& NextStep() const { return nextStep_; }
+
+private:
+    std::string nextStep_;
 };
+
+/// "list the groups with: tarvenix-host groups --galaxy FILE", the host named as it was run.
+std::string GroupsNextStep(const std::optional<std::filesystem::path>& galaxy);
 
 /// The status for an error that ended a command.
 int ExitStatusOf(const std::exception& error);

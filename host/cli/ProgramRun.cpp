@@ -7,6 +7,7 @@
 #include "session/PluginModule.h"
 #include "session/PluginSession.h"
 #include "text/SafeText.h"
+#include "text/ShellText.h"
 
 #include <exception>
 #include <iostream>
@@ -56,8 +57,11 @@ std::string NextStep(const std::exception& error) {
     if (dynamic_cast<const PluginMisbehaved*>(&error) != nullptr) {
         return "the plug-in broke the host's contract; --trace FILE records every call it made";
     }
+    if (const auto* refused = dynamic_cast<const BadInput*>(&error); refused != nullptr && !refused->NextStep().empty()) {
+        return refused->NextStep();
+    }
     if (ExitStatusOf(error) == kExitBadInput) {
-        return "correct what is named above and run again; 'tarvenix-host --help' explains the options";
+        return "correct what is named above and run again; '" + HostAsRun() + " --help' explains the options";
     }
     return {};
 }

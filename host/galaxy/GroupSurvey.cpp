@@ -33,10 +33,23 @@ GroupSurvey::GroupSurvey(const Galaxy& galaxy) : galaxy_(galaxy) {
     }
 }
 
+bool GroupSurvey::OwnsAPlanet(const std::string& race) const {
+    return racesWithPlanets_.contains(race);
+}
+
+double GroupSurvey::DriveRange(const std::string& race) const {
+    const Race* facts = galaxy_.FindRace(race);
+    return facts != nullptr ? facts->drivesTech * kDriveRangePerTech : 0.0;
+}
+
+bool GroupSurvey::IsSelectable(const Group& group) const {
+    return group.InOrbit() && group.count > 0 && OwnsAPlanet(group.race);
+}
+
 std::vector<const Group*> GroupSurvey::SelectableGroups() const {
     std::vector<const Group*> groups;
     for (const Group& group : galaxy_.Groups()) {
-        if (group.InOrbit() && group.count > 0 && racesWithPlanets_.contains(group.race)) {
+        if (IsSelectable(group)) {
             groups.push_back(&group);
         }
     }
@@ -51,10 +64,9 @@ bool GroupSurvey::WithinDriveRange(const std::string& race, std::int32_t planet)
     if (const auto found = judged.find(planet); found != judged.end()) {
         return found->second;
     }
-    const Race* facts = galaxy_.FindRace(race);
     std::vector<std::int32_t> near;
-    if (facts != nullptr) {
-        galaxy_.PlanetsWithinRange(planet, facts->drivesTech * kDriveRangePerTech, near);
+    if (galaxy_.FindRace(race) != nullptr) {
+        galaxy_.PlanetsWithinRange(planet, DriveRange(race), near);
     }
     const bool within = std::any_of(near.begin(), near.end(),
                                     [&](std::int32_t owned) { return galaxy_.PlanetAt(owned).owner == race; });
@@ -105,12 +117,18 @@ GroupProspect GroupSurvey::Survey(const Group& group) {
     galaxy_.PlanetsWithinRange(group.planet, group.speed, reach);
     std::vector<const Group*> relays;
     for (const std::int32_t planet : reach) {
-        if (IsUncovered(planet, group.planet, group, types)) {
+        if (planet == group.planet) {
+            continue;
+        }
+        ++prospect.othersInSpeed;
+        if (!WithinDriveRange(group.race, planet)) {
+            continue;
+        }
+        ++prospect.othersReachable;
+        if (FindGroupOfType(planet, group.race, types, false) == nullptr) {
             ++prospect.uncoveredInReach;
-        } else if (planet != group.planet && WithinDriveRange(group.race, planet)) {
-            if (const Group* relay = FindGroupOfType(planet, group.race, types, true)) {
-                relays.push_back(relay);
-            }
+        } else if (const Group* relay = FindGroupOfType(planet, group.race, types, true)) {
+            relays.push_back(relay);
         }
     }
     prospect.relaysInReach = static_cast<std::int32_t>(relays.size());

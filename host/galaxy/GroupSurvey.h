@@ -28,7 +28,9 @@ namespace host {
 /// One selectable group and its prospects.
 struct GroupProspect {
     const Group* group = nullptr;
-    std::int32_t uncoveredInReach = 0; // planets within its speed, not its own, that it could cover
+    std::int32_t othersInSpeed = 0;    // planets within its speed, not its own
+    std::int32_t othersReachable = 0;  // of those, the ones within the race's drive range
+    std::int32_t uncoveredInReach = 0; // of those, the ones it could cover
     std::int32_t relaysInReach = 0;    // idle one-ship groups of an equivalent type on planets in reach
     bool likelyRelays = false;         // ships left after the direct sends, and a relay that can pass one on
 };
@@ -41,7 +43,14 @@ public:
     /// a planet; most ships first, then by number.
     std::vector<const Group*> SelectableGroups() const;
 
-    /// What `group` (one of SelectableGroups) could do.
+    /// Whether `race` owns a planet: without one, no planet is within its drive range.
+    bool OwnsAPlanet(const std::string& race) const;
+    /// The distance from an owned planet that the plug-in plans within: drive technology x 40; 0 for no such race.
+    double DriveRange(const std::string& race) const;
+    /// Whether `group` is one of SelectableGroups.
+    bool IsSelectable(const Group& group) const;
+
+    /// What `group` could do.
     GroupProspect Survey(const Group& group);
 
     /// A group worth planning: of the first `tries` selectable groups, the first whose plan

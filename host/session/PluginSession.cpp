@@ -270,7 +270,7 @@ void PluginSession::RunMessageLoop() {
     TerminalView view(2); // the error stream, when it is a terminal
     auto lastTaken = std::chrono::steady_clock::now();
     for (HWND window = FindPluginWindow(); window != nullptr; window = FindPluginWindow()) {
-        view.Show(window);
+        view.Show(window, queriesAnswered_.load(std::memory_order_relaxed));
 #if defined(_WIN32)
         observer_->Watch(window);
 #endif
@@ -285,6 +285,8 @@ void PluginSession::RunMessageLoop() {
         while (!pressed && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             lastTaken = std::chrono::steady_clock::now();
             pressed = TakeMessage(window, msg);
+            // Every state the window passes through is noted: the last is the frame left on screen.
+            view.Note(window, queriesAnswered_.load(std::memory_order_relaxed));
             if (PressDue() && !gate_->HoldsWorkers()) {
                 break; // press Cancel before anything else is dispatched
             }
@@ -356,6 +358,7 @@ void PluginSession::Answer(CMapStringToString& request) {
             ++outcome_.addRequests;
         } else {
             ++outcome_.queries;
+            queriesAnswered_.fetch_add(1, std::memory_order_relaxed);
         }
         answerer_.Answer(request);
         if (settings_.trace != nullptr) {

@@ -19,6 +19,7 @@
 #include "answer/QueryAnswerer.h"
 #include "session/WorkerGate.h"
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -81,6 +82,7 @@ private:
     std::mutex answerMutex_;  // a misbehaving plug-in could call from two threads at once
     RunOutcome outcome_;
     std::int32_t stepsDispatched_ = 0;
+    std::atomic<std::int64_t> queriesAnswered_{0}; // outcome_.queries, for the terminal view to read while workers ask
     std::optional<WorkerGate> gate_; // while RunCommand runs
 #if defined(_WIN32)
     DesktopObserver* observer_ = nullptr; // while RunCommand runs

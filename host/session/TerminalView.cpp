@@ -19,6 +19,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -33,13 +34,19 @@ constexpr const char* kClearLine = "\r\033[K";
 constexpr const char* kGap = "  ";
 constexpr const char* kEllipsis = "\xE2\x80\xA6"; // one column
 
-/// How the button and the Ctrl-C hint are written, longest first.
+// Kept free at the line's end: the last column, which would make some terminals wrap, and the
+// two of the "^C" that the terminal echoes when the player presses Ctrl-C.
+constexpr std::size_t kColumnsKeptFree = 3;
+
+/// How the button, the Ctrl-C hint and the queries count are written, longest first.
 struct Wording {
     bool framed;   // "[ Cancel ]" rather than "[Cancel]"
     bool longHint; // "(Ctrl-C: Cancel)" rather than "(Ctrl-C)"
     bool hint;
+    bool queries;  // "412 queries" beside the bar
 };
-constexpr Wording kWordings[] = {{true, true, true}, {true, false, true}, {false, false, true}, {false, false, false}};
+constexpr Wording kWordings[] = {{true, true, true, true},  {true, false, true, true}, {false, false, true, true},
+                                 {false, false, false, true}, {false, false, false, false}};
 
 std::string Digits(std::int32_t value) {
     return std::to_string(value);
@@ -68,6 +75,9 @@ std::string Compose(std::string_view title, const ProgressLine& line, std::size_
     std::string text(title);
     if (line.hasBar) {
         text.append(kGap).append(Bar(line, barCells)).append(" ").append(Counter(line));
+    }
+    if (wording.queries && line.queries >= 0) {
+        text.append(kGap).append(std::to_string(line.queries)).append(line.queries == 1 ? " query" : " queries");
     }
     const std::string button = line.button.empty() ? std::string("Cancel") : line.button;
     if (!line.button.empty()) {
@@ -121,8 +131,7 @@ std::optional<ProgressLine> TerminalView::Read([[maybe_unused]] HWND window) {
 }
 
 std::string TerminalView::Fit(const ProgressLine& line, std::size_t columns) {
-    // The last column is never written: a terminal that wraps there would leave the line behind.
-    const std::size_t room = columns > 0 ? columns - 1 : 0;
+    const std::size_t room = columns > kColumnsKeptFree ? columns - kColumnsKeptFree : 0;
     const std::size_t barFloor = line.hasBar ? kNarrowestBar : 0;
     for (const Wording& wording : kWordings) {
         const std::size_t fixed = DisplayColumns(Compose(line.title, line, 0, wording));
@@ -156,34 +165,49 @@ std::size_t TerminalView::TerminalColumns([[maybe_unused]] int fd) {
     return kDefaultColumns;
 }
 
-void TerminalView::Show(HWND window) {
+void TerminalView::Note(HWND window, std::int64_t queries) {
     if (!enabled_) {
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (!shown_.empty() && now - lastDraw_ < kRedrawInterval) {
+    // A window already gone keeps the state last read: that is the one it ended with.
+    if (std::optional<ProgressLine> parts = Read(window)) {
+        parts->queries = queries;
+        latest_ = std::move(parts);
+    } else if (latest_) {
+        latest_->queries = queries;
+    }
+}
+
+void TerminalView::Show(HWND window, std::int64_t queries) {
+    Note(window, queries);
+    if (!latest_ || (!shown_.empty() && std::chrono::steady_clock::now() - lastDraw_ < kRedrawInterval)) {
         return;
     }
-    const std::optional<ProgressLine> parts = Read(window);
-    if (!parts) {
-        return;
-    }
+    Draw(*latest_);
+}
+
+void TerminalView::Draw(const ProgressLine& parts) {
     // Asked on every redraw: the player may resize the terminal while the plug-in plans.
-    const std::string line = Fit(*parts, TerminalColumns(fd_));
+    const std::string line = Fit(parts, TerminalColumns(fd_));
     if (line.empty() || line == shown_) {
         return;
     }
     Write(kClearLine + line);
     shown_ = line;
-    lastDraw_ = now;
+    lastDraw_ = std::chrono::steady_clock::now();
 }
 
 void TerminalView::Close() {
     if (enabled_ && !shown_.empty()) {
-        // The last frame stays, ended: what follows starts on a line of its own.
+        // The frame left on screen is the window's final state, however soon it came after the
+        // last redraw; ended, so that what follows starts on a line of its own.
+        if (latest_) {
+            Draw(*latest_);
+        }
         Write("\n");
         shown_.clear();
     }
+    latest_.reset();
 }
 
 void TerminalView::Write(const std::string& text) const {

@@ -3,11 +3,11 @@
 
 #include "views/RunReport.h"
 #include "text/SafeText.h"
+#include "text/ShellText.h"
 #include "text/TextColumns.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
 namespace host {
@@ -36,28 +36,6 @@ Row RowOf(const Galaxy& galaxy, const GroupProspect& prospect) {
             PlanetText(galaxy, group.planet),
             std::to_string(prospect.uncoveredInReach),
             std::to_string(prospect.relaysInReach)};
-}
-
-/// A path as one word of the system's shell: as it is when it holds nothing the shell reads,
-/// else quoted (a Windows path cannot hold a double quote; a POSIX shell takes anything in
-/// single quotes but a single quote, which is closed, escaped and reopened).
-std::string ShellWord(const std::string& text) {
-    const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::string_view("_./-+,:@=").find(c) != std::string_view::npos;
-    });
-    if (plain) {
-        return text;
-    }
-#if defined(_WIN32)
-    std::string quoted = "\"";
-    return quoted.append(text).append("\"");
-#else
-    std::string word = "'";
-    for (const char c : text) {
-        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return word + "'";
-#endif
 }
 
 } // namespace
@@ -112,7 +90,7 @@ OrderedJson GroupsJson(const Galaxy& galaxy, const std::vector<GroupProspect>& s
 }
 
 std::string PlanCommandFor(const std::optional<std::filesystem::path>& galaxy, std::int32_t group) {
-    std::string command = "tarvenix-host plan";
+    std::string command = HostAsRun() + " plan";
     if (galaxy) {
         command.append(" --galaxy ").append(ShellWord(galaxy->string()));
     }

@@ -25,8 +25,9 @@ void WriteGroupTable(std::ostream& out, const Galaxy& galaxy, const std::vector<
 /// "planet_name": ..., "uncovered_in_reach": 9, "relays_in_reach": 2, "likely_relays": true}, ...]}
 OrderedJson GroupsJson(const Galaxy& galaxy, const std::vector<GroupProspect>& shown, std::size_t selectable);
 
-/// "tarvenix-host plan --galaxy g.json --select 7", the galaxy's path quoted for the system's
-/// shell where it needs to be; without a galaxy file, the built-in galaxy's command.
+/// "tarvenix-host plan --galaxy g.json --select 7": the host named as it was run, the galaxy's
+/// path quoted for the system's shell where it needs to be; without a galaxy file, the built-in
+/// galaxy's command.
 std::string PlanCommandFor(const std::optional<std::filesystem::path>& galaxy, std::int32_t group);
 
 } // namespace host

@@ -103,8 +103,9 @@ public:
     std::string Write() {
         const Viewport view(scene_.Frame(), kMargin, plotTop_, kPlotWidth, plotHeight_);
         svg_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Number(Width()) << "\" height=\""
-             << Number(Height()) << "\" viewBox=\"0 0 " << Number(Width()) << ' ' << Number(Height())
+             // Scaled to its window, whole: a window narrower than the picture still shows its legend.
+             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100%\" height=\"100%\" viewBox=\"0 0 "
+             << Number(Width()) << ' ' << Number(Height())
              << "\" font-family=\"DejaVu Sans, Verdana, sans-serif\">\n";
         WriteDefinitions();
         svg_ << "  <rect width=\"100%\" height=\"100%\" fill=\"" << kBackground << "\"/>\n";

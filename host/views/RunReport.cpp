@@ -1,6 +1,7 @@
 // RunReport.cpp - the summary counts and the two forms of the report.
 #include "views/RunReport.h"
 
+#include "galaxy/GroupSurvey.h"
 #include "text/NumberText.h"
 #include "text/SafeText.h"
 #include "text/TextColumns.h"
@@ -120,6 +121,34 @@ std::string SummaryLine(const PlanSummary& summary) {
     return line + "; planning took " + FixedText(summary.planMs, 1) + " ms";
 }
 
+/// Why a group with ships, in orbit, got no orders: the first of the plug-in's conditions for a
+/// destination that no planet meets, as the host finds them in the galaxy.
+std::string ReasonFromReach(const Galaxy& galaxy, const Group& group) {
+    GroupSurvey survey(galaxy);
+    const std::string race = EscapeControls(group.race);
+    if (!survey.OwnsAPlanet(group.race)) {
+        return race + " owns no planet, so no planet lies within its drive range";
+    }
+    const GroupProspect prospect = survey.Survey(group);
+    const std::string groupText = "group " + std::to_string(group.number);
+    if (prospect.othersInSpeed == 0) {
+        return "no other planet lies within " + groupText + "'s speed (" + FixedText(group.speed, 2) + ") of " +
+               PlanetText(galaxy, group.planet);
+    }
+    if (prospect.othersReachable == 0) {
+        return "none of the " + CountedText(prospect.othersInSpeed, "planet", "planets") + " within " + groupText +
+               "'s speed lies within " + race + "'s drive range (" + FixedText(survey.DriveRange(group.race), 2) +
+               ") of a planet " + race + " owns";
+    }
+    const std::string type = EscapeControls(group.type);
+    if (prospect.uncoveredInReach == 0) {
+        return "every planet within reach already holds a " + type + " or an equivalent ship";
+    }
+    return "the plug-in sent no ship, though " + CountedText(prospect.uncoveredInReach, "planet", "planets") +
+           " within reach " + (prospect.uncoveredInReach == 1 ? "holds" : "hold") + " no " + type +
+           " or equivalent ship";
+}
+
 } // namespace
 
 std::string CountedText(std::int64_t count, const std::string& one, const std::string& many) {
@@ -193,7 +222,7 @@ std::string NoOrdersReason(const RunOutcome& outcome, const Galaxy& galaxy) {
     if (group.count == 0) {
         return "group " + std::to_string(group.number) + " has no ship left to send";
     }
-    return "every planet within reach already holds a " + EscapeControls(group.type) + " or an equivalent ship";
+    return ReasonFromReach(galaxy, group);
 }
 
 void WriteReportText(std::ostream& out, const RunOutcome& outcome, const Galaxy& galaxy,

@@ -22,6 +22,8 @@ using host_test::JsonLines;
 using Json = nlohmann::ordered_json;
 
 using host_test::kPlugin;
+// The host as these tests run it: the hints name it so.
+const std::string kHost = TARVENIX_HOST_EXE;
 
 // The demo galaxy's relay plan: five direct sends, then chains through Morrow (group 18)
 // and through Kestrel and Pallas (groups 17 and 22).
@@ -188,9 +190,13 @@ TEST(HostRunTest, HelpVersionAndNextSteps) {
     const std::vector<Row> rows = {
         {{"--version"}, 0, "tarvenix-host 1.", ""},
         {{"generate", "-h"}, 0, "Write a random galaxy", ""},
-        {{"--jsn"}, 2, "", "did you mean '--json'? 'tarvenix-host plan --help' explains every option of 'plan'\n"},
-        {{"--select", "999", "--plugin", kPlugin}, 2, "",
-         "correct what is named above and run again; 'tarvenix-host --help' explains the options\n"},
+        // The next steps name the host as it was run.
+        {{"--jsn"}, 2, "", "did you mean '--json'? '" + kHost + " plan --help' explains every option of 'plan'\n"},
+        {{"--select", "999", "--plugin", kPlugin}, 2, "", "list the groups with: " + kHost + " groups\n"},
+        {{"--select", "999", "--galaxy", TARVENIX_DEMO_GALAXY_JSON, "--plugin", kPlugin}, 2, "",
+         "list the groups with: " + kHost + " groups --galaxy " + TARVENIX_DEMO_GALAXY_JSON + "\n"},
+        {{"--svg", "/no/such/folder/p.svg", "--plugin", kPlugin}, 2, "",
+         "correct what is named above and run again; '" + kHost + " --help' explains the options\n"},
         {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, 1, "",
          "check that --plugin names a Tarvenix2 module built for this system\n"},
         {{"--plugin", "/missing.so"}, 1, "",
@@ -202,6 +208,53 @@ TEST(HostRunTest, HelpVersionAndNextSteps) {
         EXPECT_EQ(run.out.rfind(rows[i].out, 0), 0u) << "row " << i << ": " << run.out;
         EXPECT_TRUE(run.err.ends_with(rows[i].next)) << "row " << i << ": " << run.err;
     }
+}
+
+// A player who ran the host by a path that the shell must have quoted can paste the hint back.
+TEST(HostRunTest, PlanItHintRunsAsWrittenFromWhereTheHostWasRun) {
+    TestFolder folder;
+    std::filesystem::create_symlink(TARVENIX_HOST_EXE, folder / "my host");
+    const auto inFolder = [&](const std::string& command) {
+        return "cd " + host_test::Quoted(folder.Path().string()) + " && " + command + " >out.txt 2>err.txt";
+    };
+    ASSERT_EQ(std::system(inFolder("'./my host' generate --planets 300 --seed 3 --out 'my galaxy.json'").c_str()), 0)
+        << host_test::ReadText(folder / "err.txt");
+    const std::string out = host_test::ReadText(folder / "out.txt");
+    const std::size_t hint = out.find("Plan it: ");
+    ASSERT_NE(hint, std::string::npos) << out;
+    const std::string command = out.substr(hint + 9, out.find('\n', hint) - hint - 9);
+    EXPECT_EQ(command.rfind("'./my host' plan --galaxy 'my galaxy.json' --select ", 0), 0u) << command;
+    EXPECT_EQ(std::system(inFolder(command + " --json").c_str()), 0) << host_test::ReadText(folder / "err.txt");
+    EXPECT_EQ(Json::parse(host_test::ReadText(folder / "out.txt"))["cancelled"], false);
+}
+
+// The report's last line names every file the run wrote, in the options' order; --json keeps to one object.
+TEST(HostRunTest, PlanNamesTheFilesItWroteOnItsLastLine) {
+    TestFolder folder;
+    const std::string svg = (folder / "plan.svg").string();
+    const std::string page = (folder / "plan.html").string();
+    const std::string trace = (folder / "trace.jsonl").string();
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string lastLine;
+    };
+    const std::vector<Row> rows = {
+        {{"--svg", svg}, "Wrote the picture file '" + svg + "'\n"},
+        {{"--html", page, "--svg", svg}, "Wrote the picture file '" + svg + "' and the plan page '" + page + "'\n"},
+        {{"--html", page, "--trace", trace, "--svg", svg},
+         "Wrote the trace file '" + trace + "', the picture file '" + svg + "' and the plan page '" + page + "'\n"},
+        {{}, "planning took"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> arguments = {"--plugin", kPlugin};
+        arguments.insert(arguments.end(), rows[i].arguments.begin(), rows[i].arguments.end());
+        const HostRun run = RunHost(folder, arguments);
+        ASSERT_EQ(run.status, 0) << "row " << i << ": " << run.err;
+        const std::string last = run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1);
+        EXPECT_NE(last.find(rows[i].lastLine), std::string::npos) << "row " << i << ": " << run.out;
+    }
+    const HostRun json = RunHost(folder, {"--plugin", kPlugin, "--json", "--svg", svg});
+    EXPECT_NO_THROW(Json::parse(json.out)) << json.out;
 }
 
 TEST(HostRunTest, AboutPrintsTheAboutAnswerInTheChosenLanguage) {
@@ -242,7 +295,7 @@ TEST(HostRunTest, GeneratedGalaxyLoadsAndPlans) {
                                  "Worth planning: group ", 0),
               0U)
         << generate.out;
-    EXPECT_NE(generate.out.find("\nPlan it: tarvenix-host plan --galaxy " + galaxyPath.string() + " --select "),
+    EXPECT_NE(generate.out.find("\nPlan it: " + kHost + " plan --galaxy " + galaxyPath.string() + " --select "),
               std::string::npos)
         << generate.out;
     const HostRun again = RunHost(folder, {"generate", "--planets", "400", "--races", "3", "--groups", "600",

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,9 +67,9 @@ TEST(PluginRunTest, DemoGalaxyIsPlannedAndEveryOrderAccepted) {
     EXPECT_NE(std::string::npos, host_test::ReadText(svg).find("<svg")) << "the plan's picture is written";
 }
 
-/// The words after "Plan it: tarvenix-host " on the last line that `generate` printed.
+/// The words after "Plan it: " and the host, named as it was run, on the last line that `generate` printed.
 std::vector<std::string> SuggestedPlan(const std::string& generateOutput) {
-    const std::string prefix = "Plan it: tarvenix-host ";
+    const std::string prefix = std::string("Plan it: ") + TARVENIX_HOST_EXE + " ";
     const std::size_t at = generateOutput.rfind(prefix);
     std::istringstream words(at == std::string::npos ? std::string() : generateOutput.substr(at + prefix.size()));
     std::vector<std::string> plan;
@@ -145,6 +146,32 @@ TEST(PluginRunTest, GroupInFlightGetsTheMessageAndNoFurtherQuery) {
         EXPECT_EQ("Owner", lines[0]["request"]["Parameter.2"]) << "row " << i;
         EXPECT_EQ("Status", lines[1]["request"]["Parameter.2"]) << "row " << i;
     }
+}
+
+// The demo with no planet of Keth's: the plan of Keth's group 24 is empty because Keth owns no
+// planet, and the report says so, with where to find a group that can be planned.
+TEST(PluginRunTest, RaceWithoutPlanetsGetsTheTrueReasonAndTheWayToAnotherGroup) {
+    TestFolder folder;
+    Json demo = Json::parse(host_test::ReadText(TARVENIX_DEMO_GALAXY_JSON));
+    for (Json& planet : demo["planets"]) {
+        if (planet.value("owner", "") == "Keth") {
+            planet.erase("owner");
+        }
+    }
+    const auto galaxy = folder / "no-keth.json";
+    {
+        std::ofstream(galaxy) << demo.dump(2);
+    }
+    const HostRun run = RunHost(folder, {"--galaxy", galaxy.string(), "--select", "24"});
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos,
+              run.out.find("The plan holds no orders: Keth owns no planet, so no planet lies within its drive range.\n"))
+        << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find("already holds")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("To plan another group, list the groups with: " +
+                                              std::string(TARVENIX_HOST_EXE) + " groups --galaxy " + galaxy.string() +
+                                              "\n"))
+        << run.out;
 }
 
 TEST(PluginRunTest, RussianRunPlansTheSameOrders) {

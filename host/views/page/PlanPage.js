@@ -364,7 +364,11 @@
     const from = arrow >= 0 ? data.arrows[arrow].from : order.from, to = arrow >= 0 ? data.arrows[arrow].to : order.to;
     const cells = [String(index + 1), order.order, from ? planetTitle(from) : "", to ? planetTitle(to) : "",
       order.accepted ? (order.relay ? "relay group " + order.group : "accepted") : "refused: " + order.reason];
-    cells.forEach(function (text) { row.insertCell().textContent = text; });
+    cells.forEach(function (text) {
+      const cell = row.insertCell();
+      cell.textContent = text;
+      cell.title = text; // the whole text, where the column cuts it
+    });
     row.addEventListener("mouseenter", function () { highlight(arrow >= 0 ? [arrow] : []); row.classList.add("hl"); });
     row.addEventListener("mouseleave", function () { highlight([]); row.classList.remove("hl"); });
     row.addEventListener("click", function () {

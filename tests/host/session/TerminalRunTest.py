@@ -5,12 +5,14 @@ Runs the real tarvenix-host with the real plug-in on the demo galaxy, its standa
 error both on one pseudo-terminal of the given width, and replays what it wrote on a small
 screen model (printable text, carriage return, line feed, erase to the end of the line). The
 screen must read: the run's header line, the last progress frame on a line of its own (never
-reaching the last column), then the orders; no blank line anywhere before the summary.
+reaching the last three columns), its bar full, then the orders; no blank line anywhere before
+the summary. Before the plug-in gives its bar a range, the queries answered move the line.
 """
 
 import argparse
 import fcntl
 import os
+import re
 import select
 import struct
 import subprocess
@@ -77,6 +79,19 @@ def screen_lines(text):
     return lines
 
 
+def frames(text):
+    """Every frame of the progress line, in the order drawn."""
+    drawn = text.split("\r\x1b[K")[1:]
+    return [frame.split("\n")[0].rstrip("\r") for frame in drawn]
+
+
+def counter(frame):
+    """The bar's cells and its "position/maximum", and the queries answered, from a drawn frame."""
+    match = re.search(r"\[([#.]+)\] (\d+)/(\d+)\s+(?:(\d+) quer(?:y|ies))?", frame)
+    assert match, frame
+    return match.group(1), int(match.group(2)), int(match.group(3)), int(match.group(4) or -1)
+
+
 def check(columns, text):
     lines = screen_lines(text)
     where = f"{columns} columns:\n" + "\n".join(lines)
@@ -84,7 +99,19 @@ def check(columns, text):
     # The header is ended before the first frame is drawn, so no frame ever overwrites it.
     assert text.index("\n") < text.index("\r\x1b[K"), where
     frame = lines[1]
-    assert "[" in frame and "]" in frame and len(frame) < columns, where
+    # Three columns stay free: the last, and two for the "^C" the terminal echoes on Ctrl-C.
+    assert "[" in frame and "]" in frame and len(frame) <= columns - 3, where
+    drawn = frames(text)
+    assert all(len(f) <= columns - 3 for f in drawn), where
+    # The frame left on screen is the window's final state: the bar full.
+    cells, position, maximum, _ = counter(frame)
+    assert maximum > 0 and position == maximum and "." not in cells, where
+    if columns >= 80:
+        # Before the plug-in gives its bar a range (the control's own 0/100 till then), the
+        # queries answered move the line.
+        first = counter(drawn[0])[1:3]
+        waiting = [counter(f)[3] for f in drawn[:next(i for i, f in enumerate(drawn) if counter(f)[1:3] != first)]]
+        assert len(waiting) >= 2 and waiting == sorted(waiting) and waiting[0] < waiting[-1], "\n".join(drawn)
     assert lines[2] == "Orders:", where
     summary = next(i for i, line in enumerate(lines) if line.startswith("Summary: 10 ships sent"))
     assert all(line.strip() for line in lines[:summary + 1]), "a blank line on the screen\n" + where

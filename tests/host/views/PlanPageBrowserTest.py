@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """PlanPageBrowserTest - the --html plan page in a real headless browser, as a player would use it.
 
-For the demo galaxy, for a generated 2 000-planet galaxy with a large plan and for a generated
+For the demo galaxy, for a generated 2 000-planet galaxy with a large plan, for the group worth
+planning in a generated 20 000-planet galaxy and for a generated
 120 000-planet galaxy (whose page carries the plan's planets and shades the rest of the galaxy by
 density), the host writes the page; the browser loads it with no console errors, shows one table row and one arrow per order,
 shows a planet's name, owner and orders when the pointer rests on it, highlights an order's arrow
-from its row, and zooms with the wheel and the buttons. A screenshot of each page is kept in the
-output folder. Exits 77 (skipped) with the reason when the browser or its driver is missing.
+from its row, and zooms with the wheel and the buttons; at 1 280 x 900 the orders table fits its
+panel, and the SVG picture of the same plan shows its title and legend whole. A screenshot of each
+page and picture is kept in the output folder. Exits 77 (skipped) with the reason when the browser or its driver is missing.
 """
 import argparse
 import json
@@ -16,6 +18,7 @@ import sys
 import tempfile
 
 SKIPPED = 77
+WINDOW = (1280, 900)  # a common laptop screen: the page and the picture must fit it whole
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
 
@@ -67,6 +70,14 @@ def big_galaxy(host, folder):
     return path
 
 
+def suggested_plan(host, folder):
+    """A 20 000-planet galaxy and the group that `generate` names as worth planning: five-digit
+    planet and group numbers in every row of the orders table."""
+    path = os.path.join(folder, "twenty.json")
+    said = run_host(host, ["generate", "--planets", "20000", "--seed", "4", "--out", path])
+    return ["--galaxy", path, "--select", said.rsplit("--select ", 1)[1].split()[0]]
+
+
 def large_galaxy(host, folder):
     """A galaxy above the 100 000 planets that a page carries one by one."""
     path = os.path.join(folder, "large.json")
@@ -79,7 +90,7 @@ def open_browser(profile):
     options.binary_location = CHROMIUM
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--user-data-dir=" + profile, "--window-size=1500,950", "--hide-scrollbars"):
+                 "--user-data-dir=" + profile, "--window-size=%d,%d" % WINDOW, "--hide-scrollbars"):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     service = webdriver.chrome.service.Service(executable_path=CHROMEDRIVER)
@@ -132,6 +143,20 @@ def check_page(browser, page, report, screenshot, failures):
                    "%s: tooltip over the source reads '%s'" % (name, text))
     browser.save_screenshot(screenshot)
 
+    # At 1 280 x 900 the orders table fits its panel: the Result column is not cut, however long
+    # the planets' numbers and names.
+    fit = browser.execute_script("""
+        const list = document.getElementById('order-list');
+        const right = list.getBoundingClientRect().right;
+        const results = Array.from(document.querySelectorAll('#orders tbody tr td:last-child'));
+        return {overflow: list.scrollWidth - list.clientWidth,
+                cut: results.filter(cell => cell.getBoundingClientRect().right > right + 0.5).length,
+                header: document.querySelector('#orders th:last-child').getBoundingClientRect().right - right,
+                viewport: [window.innerWidth, window.innerHeight]};""")
+    print("%s: orders table at %s: %s" % (name, WINDOW, fit))
+    failures.check(fit["overflow"] <= 0 and fit["cut"] == 0 and fit["header"] <= 0.5,
+                   "%s: the orders table does not fit its panel at %s: %s" % (name, WINDOW, fit))
+
     # The wheel zooms in where the pointer is; the buttons zoom out and back to the plan.
     stage = browser.find_element(By.ID, "stage")
     before = float(stage.get_attribute("data-scale"))
@@ -156,6 +181,22 @@ def check_page(browser, page, report, screenshot, failures):
     failures.check(not errors, "%s: console errors while used: %s" % (name, errors))
 
 
+def check_picture(browser, picture, screenshot, failures):
+    """The SVG picture scales with its window: at 1 280 x 900 its legend and title are inside it."""
+    name = os.path.basename(picture)
+    browser.get("file://" + os.path.abspath(picture))
+    boxes = browser.execute_script("""
+        const box = id => { const r = document.getElementById(id).getBoundingClientRect();
+                            return [r.left, r.top, r.right, r.bottom]; };
+        return {legend: box('legend'), title: box('title'), window: [window.innerWidth, window.innerHeight]};""")
+    width, height = boxes["window"]
+    for part in ("legend", "title"):
+        left, top, right, bottom = boxes[part]
+        failures.check(left >= 0 and top >= 0 and right <= width + 0.5 and bottom <= height + 0.5,
+                       "%s: its %s is cut in a %dx%d window: %s" % (name, part, width, height, boxes[part]))
+    browser.save_screenshot(screenshot)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host", required=True)
@@ -169,13 +210,16 @@ def main():
     failures = Failures()
     with tempfile.TemporaryDirectory() as folder:
         runs = [("demo", []), ("big", ["--galaxy", big_galaxy(arguments.host, folder)]),
+                ("twenty", suggested_plan(arguments.host, folder)),
                 ("large", ["--galaxy", large_galaxy(arguments.host, folder)])]
         browser = open_browser(os.path.join(folder, "profile"))
         try:
             for name, options in runs:
                 page = os.path.join(arguments.out, name + ".html")
-                report = json.loads(run_host(arguments.host, options + ["--json", "--html", page]))
+                picture = os.path.join(arguments.out, name + ".svg")
+                report = json.loads(run_host(arguments.host, options + ["--json", "--html", page, "--svg", picture]))
                 check_page(browser, page, report, os.path.join(arguments.out, name + ".png"), failures)
+                check_picture(browser, picture, os.path.join(arguments.out, name + "-svg.png"), failures)
         finally:
             browser.quit()
     with open(os.path.join(arguments.out, "large.html"), encoding="utf-8") as file:

@@ -102,9 +102,11 @@ TEST_F(RunReportTest, APlanWithoutOrdersSaysWhy) {
     message.messageBox = "Group is not on planet!!!";
     const RunOutcome silent;
 
-    EXPECT_NE(Text(covered).find("The plan holds no orders: every planet within reach already holds a Long Courier "
-                                 "or an equivalent ship.\n"),
-              std::string::npos);
+    // Group 7 has five uncovered planets in reach: the host does not claim that none is left.
+    EXPECT_NE(Text(covered).find("The plan holds no orders: the plug-in sent no ship, though 5 planets within reach "
+                                 "hold no Long Courier or equivalent ship.\n"),
+              std::string::npos)
+        << Text(covered);
     EXPECT_NE(Text(cancelled).find("Cancelled: nothing was sent.\n"), std::string::npos);
     EXPECT_EQ(Text(message).rfind("Message box: Group is not on planet!!!  [OK]\n"
                                   "The plan holds no orders: the plug-in showed the message above instead of planning.\n",
@@ -120,6 +122,59 @@ TEST_F(RunReportTest, APlanWithoutOrdersSaysWhy) {
     }
     const host::Galaxy empty(content);
     EXPECT_EQ(host::NoOrdersReason(covered, empty), "group 7 has no ship left to send");
+}
+
+// Each reason for a plan without orders on a galaxy made to have that cause alone: the demo, with
+// group 24 (3 Lancers of Keth on #15 Dunmore, speed 20.50) selected and one fact changed.
+TEST_F(RunReportTest, NoOrdersReasonNamesTheCauseTheGalaxyHolds) {
+    constexpr std::int32_t kKethGroup = 24;
+    const auto withChange = [&](const auto& change) {
+        host::GalaxyContent content = galaxy.Content();
+        content.selection = kKethGroup;
+        change(content);
+        return host::Galaxy(std::move(content));
+    };
+    const auto keepKethOwning = [](host::GalaxyContent& content, const std::string& kept) {
+        for (host::Planet& planet : content.planets) {
+            if (planet.owner == "Keth" && planet.name != kept) {
+                planet.owner = host::SharedText();
+            }
+        }
+    };
+    struct Row {
+        host::Galaxy galaxy;
+        std::string reason;
+    };
+    const std::vector<Row> rows = {
+        // The case: no planet is Keth's, so nothing is within its drive range.
+        {withChange([&](host::GalaxyContent& content) { keepKethOwning(content, ""); }),
+         "Keth owns no planet, so no planet lies within its drive range"},
+        {withChange([](host::GalaxyContent& content) {
+             for (host::Group& group : content.groups) {
+                 group.speed = group.number == kKethGroup ? 0.5 : group.speed;
+             }
+         }),
+         "no other planet lies within group 24's speed (0.50) of #15 Dunmore"},
+        // Keth keeps one planet, far away, and a drive range too short to reach past it.
+        {withChange([&](host::GalaxyContent& content) {
+             keepKethOwning(content, "Zenith");
+             content.races[1].drivesTech = 0.01;
+         }),
+         "none of the 5 planets within group 24's speed lies within Keth's drive range (0.40) of a planet Keth owns"},
+        // A Lancer already on every planet in reach.
+        {withChange([&](host::GalaxyContent& content) {
+             std::vector<std::int32_t> reach;
+             galaxy.PlanetsWithinRange(15, 20.5, reach);
+             std::int32_t number = 1000;
+             for (const std::int32_t planet : reach) {
+                 content.groups.push_back({++number, "Keth", "Lancer", planet, 1, 20.5, 0, ""});
+             }
+         }),
+         "every planet within reach already holds a Lancer or an equivalent ship"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(host::NoOrdersReason(Planned({}), rows[i].galaxy), rows[i].reason) << "row " << i;
+    }
 }
 
 TEST_F(RunReportTest, JsonOrdersSayWhereEachShipFliesAndWhetherItIsARelay) {
