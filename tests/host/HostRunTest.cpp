@@ -66,7 +66,7 @@ TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
     for (const auto& [key, value] : report.items()) {
         keys.push_back(key);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"orders", "message_box", "cancelled", "summary"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"orders", "message_box", "cancelled", "summary", "quality"}));
     EXPECT_TRUE(report["message_box"].is_null());
     EXPECT_EQ(report["cancelled"], false);
     const std::vector<bool> accepted = {true, true, false, false, false};
@@ -79,6 +79,16 @@ TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
     EXPECT_EQ(report["summary"]["relays"], 1);
     EXPECT_EQ(report["summary"]["queries"], 6);
     EXPECT_TRUE(report["summary"]["plan_ms"].is_number());
+    // The review: the relay at #14 sent its ship on while the ship meant for it never left.
+    const Json& quality = report["quality"];
+    EXPECT_EQ(quality["covered"], 2);
+    EXPECT_EQ(quality["best_possible"], 7);
+    EXPECT_EQ(quality["optimal"], false);
+    EXPECT_EQ(quality["ships"], Json::parse(R"({"group": 10, "sent": 1, "sent_direct": 1, "sent_to_relays": 0,
+                                                 "stayed_home": 9})"));
+    EXPECT_EQ(quality["refused"].size(), 3u);
+    EXPECT_EQ(quality["relays_left_empty"], Json::parse("[14]"));
+    EXPECT_EQ(quality["best_extra"].size(), 5u);
 }
 
 TEST(HostRunTest, TraceHasOneLinePerCallWithRequestAndReply) {
