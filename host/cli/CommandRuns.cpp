@@ -16,6 +16,7 @@
 #include "session/PluginModule.h"
 #include "session/PluginSession.h"
 #include "views/RunReport.h"
+#include "review/ReviewReport.h"
 #include "text/SafeText.h"
 #include "text/ShellText.h"
 
@@ -331,6 +332,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     OutputFile* traceFile = outputs.Find(kTraceOption);
     std::unique_ptr<CallTrace> trace = traceFile != nullptr ? std::make_unique<CallTrace>(traceFile->Stream()) : nullptr;
     const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
+    const std::int32_t highestGroupBefore = galaxy.HighestGroupNumber();
 
     ApplyLanguage(options.language);
     const PluginModule module = LoadPlugin(options.plugin);
@@ -344,11 +346,15 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     settings.trace = trace.get();
     PluginSession session(module.Exports(), galaxy, settings);
     const RunOutcome outcome = session.RunCommand();
+    const std::optional<PlanReview> review = ReviewPlan(galaxy, selectedGroup, highestGroupBefore, outcome);
 
     if (options.json) {
-        out << ToJsonLine(ReportJson(outcome, selectedGroup)) << '\n';
+        OrderedJson report = ReportJson(outcome, selectedGroup);
+        report["quality"] = ReviewJson(review, galaxy);
+        out << ToJsonLine(report) << '\n';
     } else {
         WriteReportText(out, outcome, galaxy, selectedGroup);
+        WriteReviewText(out, review, galaxy);
         WriteAnotherGroupHint(out, outcome, galaxy, options.galaxy);
     }
     // The report goes out before any file is replaced: when standard output does not take it,

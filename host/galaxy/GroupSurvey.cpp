@@ -25,6 +25,21 @@ bool IsIdleSingleShip(const Group& group) {
 
 } // namespace
 
+std::vector<const std::string*> EquivalentTypeNames(const Galaxy& galaxy, const Group& group) {
+    std::vector<const std::string*> names;
+    const ShipType* own = galaxy.FindShipType(group.race, group.type);
+    if (own == nullptr) {
+        return names;
+    }
+    const std::array<std::string, 5> signature = Signature(*own);
+    for (const ShipType& type : galaxy.ShipTypes()) {
+        if (type.race == group.race && Signature(type) == signature) {
+            names.push_back(&type.name);
+        }
+    }
+    return names;
+}
+
 GroupSurvey::GroupSurvey(const Galaxy& galaxy) : galaxy_(galaxy) {
     for (const Planet& planet : galaxy.Planets()) {
         if (!planet.owner.empty()) {
@@ -74,21 +89,6 @@ bool GroupSurvey::WithinDriveRange(const std::string& race, std::int32_t planet)
     return within;
 }
 
-std::vector<const std::string*> GroupSurvey::EquivalentTypes(const Group& group) const {
-    std::vector<const std::string*> names;
-    const ShipType* own = galaxy_.FindShipType(group.race, group.type);
-    if (own == nullptr) {
-        return names;
-    }
-    const std::array<std::string, 5> signature = Signature(*own);
-    for (const ShipType& type : galaxy_.ShipTypes()) {
-        if (type.race == group.race && Signature(type) == signature) {
-            names.push_back(&type.name);
-        }
-    }
-    return names;
-}
-
 const Group* GroupSurvey::FindGroupOfType(std::int32_t planet, const std::string& race,
                                           const std::vector<const std::string*>& types, bool idleOnly) const {
     std::vector<std::int32_t> numbers;
@@ -112,7 +112,7 @@ bool GroupSurvey::IsUncovered(std::int32_t planet, std::int32_t source, const Gr
 GroupProspect GroupSurvey::Survey(const Group& group) {
     GroupProspect prospect;
     prospect.group = &group;
-    const std::vector<const std::string*> types = EquivalentTypes(group);
+    const std::vector<const std::string*> types = EquivalentTypeNames(galaxy_, group);
     std::vector<std::int32_t> reach;
     galaxy_.PlanetsWithinRange(group.planet, group.speed, reach);
     std::vector<const Group*> relays;

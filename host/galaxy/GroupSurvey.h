@@ -25,6 +25,10 @@
 
 namespace host {
 
+/// The names of `group`'s race's ship types whose five values read the same as its own type's,
+/// to two places, as the plug-in compares them (its own type among them); pointers into `galaxy`.
+std::vector<const std::string*> EquivalentTypeNames(const Galaxy& galaxy, const Group& group);
+
 /// One selectable group and its prospects.
 struct GroupProspect {
     const Group* group = nullptr;
@@ -61,8 +65,6 @@ public:
 private:
     /// Whether `planet` lies within `race`'s drive range of a planet the race owns; remembered.
     bool WithinDriveRange(const std::string& race, std::int32_t planet);
-    /// The race's type names that read the same as `group`'s type.
-    std::vector<const std::string*> EquivalentTypes(const Group& group) const;
     /// A group of `race` at `planet` of one of `types` (any, or only an idle one-ship one); null when none.
     const Group* FindGroupOfType(std::int32_t planet, const std::string& race,
                                  const std::vector<const std::string*>& types, bool idleOnly) const;

@@ -68,7 +68,7 @@ TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
     for (const auto& [key, value] : report.items()) {
         keys.push_back(key);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{"orders", "message_box", "cancelled", "summary"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"orders", "message_box", "cancelled", "summary", "quality"}));
     EXPECT_TRUE(report["message_box"].is_null());
     EXPECT_EQ(report["cancelled"], false);
     const std::vector<bool> accepted = {true, true, false, false, false};
@@ -81,6 +81,16 @@ TEST(HostRunTest, JsonReportHasTheDocumentedShape) {
     EXPECT_EQ(report["summary"]["relays"], 1);
     EXPECT_EQ(report["summary"]["queries"], 6);
     EXPECT_TRUE(report["summary"]["plan_ms"].is_number());
+    // The review: the relay at #14 sent its ship on while the ship meant for it never left.
+    const Json& quality = report["quality"];
+    EXPECT_EQ(quality["covered"], 2);
+    EXPECT_EQ(quality["best_possible"], 7);
+    EXPECT_EQ(quality["optimal"], false);
+    EXPECT_EQ(quality["ships"], Json::parse(R"({"group": 10, "sent": 1, "sent_direct": 1, "sent_to_relays": 0,
+                                                 "stayed_home": 9})"));
+    EXPECT_EQ(quality["refused"].size(), 3u);
+    EXPECT_EQ(quality["relays_left_empty"], Json::parse("[14]"));
+    EXPECT_EQ(quality["best_extra"].size(), 5u);
 }
 
 TEST(HostRunTest, TraceHasOneLinePerCallWithRequestAndReply) {
@@ -243,7 +253,7 @@ TEST(HostRunTest, PlanNamesTheFilesItWroteOnItsLastLine) {
         {{"--html", page, "--svg", svg}, "Wrote the picture file '" + svg + "' and the plan page '" + page + "'\n"},
         {{"--html", page, "--trace", trace, "--svg", svg},
          "Wrote the trace file '" + trace + "', the picture file '" + svg + "' and the plan page '" + page + "'\n"},
-        {{}, "planning took"},
+        {{}, ""},  // no file, no such line
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         std::vector<std::string> arguments = {"--plugin", kPlugin};
@@ -251,7 +261,11 @@ TEST(HostRunTest, PlanNamesTheFilesItWroteOnItsLastLine) {
         const HostRun run = RunHost(folder, arguments);
         ASSERT_EQ(run.status, 0) << "row " << i << ": " << run.err;
         const std::string last = run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1);
-        EXPECT_NE(last.find(rows[i].lastLine), std::string::npos) << "row " << i << ": " << run.out;
+        if (rows[i].lastLine.empty()) {
+            EXPECT_EQ(run.out.find("Wrote "), std::string::npos) << "row " << i << ": " << run.out;
+        } else {
+            EXPECT_NE(last.find(rows[i].lastLine), std::string::npos) << "row " << i << ": " << run.out;
+        }
     }
     const HostRun json = RunHost(folder, {"--plugin", kPlugin, "--json", "--svg", svg});
     EXPECT_NO_THROW(Json::parse(json.out)) << json.out;
