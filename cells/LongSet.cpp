@@ -32,9 +32,8 @@ bool IndexListsEveryNode(const cells::LongSetIndex& index, std::int32_t count) {
     return index.IsOn() && index.NodeCount() == count;
 }
 
-// Shared by RemoveAll and the destructor, which must not dispatch virtually. Freeing the
-// nodes from the index in key order asks for several at once instead of waiting on each
-// tree link in turn.
+// Shared by RemoveAll and the destructor, which must not dispatch virtually. While the
+// index lists every node, the nodes are freed from it in key order.
 void FreeAllNodes(LongSetNode*& root, std::int32_t& count, const cells::LongSetIndex& index) {
     if (IndexListsEveryNode(index, count)) {
         cells::LongSetIndex::NodesInOrder nodes(index);
@@ -77,33 +76,15 @@ LongSetNode* LongSet::InsertKey(std::int32_t key) {
     return node;
 }
 
-// Inline: it runs for every node an addition passes.
-inline void LongSet::RememberStep(LongSetNode* node, KeyBounds bounds) {
-    try {
-        fingerPath.push_back({node, bounds});
-    } catch (const std::bad_alloc&) {
-        // Without memory for the path, the next addition walks from the root:
-        // a path with a step missing would lead it astray.
-        ForgetPath();
-    }
-}
-
 // While the index covers the key, it says between which two stored keys a missing
 // key falls, and a walk from the root for it ends at one of those two neighbours.
 LongSetNode* LongSet::AddAbsentKey(std::int32_t key) {
     if (!keyIndex.Reach(key, count)) {
-        return AddFromFinger(key);
+        return AddByWalk(key);
     }
-    // The new key hangs under one of its neighbours, which in a large set lie anywhere
-    // on the heap: both are asked for before the allocation, whose work hides the wait.
-    const cells::LongSetIndex::Neighbours near = keyIndex.NeighboursOf(key);
-    cells::PrefetchNode(near.below);
-    cells::PrefetchNode(near.above);
-    return LinkBetween(key, near);
+    return LinkBetween(key, keyIndex.NeighboursOf(key));
 }
 
-// Both callers have asked for the neighbours' nodes already: AddAbsentKey just before,
-// a run's lookahead some new keys ahead.
 LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::Neighbours& near) {
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {
@@ -117,62 +98,27 @@ LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::N
     return node;
 }
 
-void LongSet::AddKeyOfRun(std::int32_t key,
-                          const std::optional<cells::LongSetIndex::Neighbours>& near,
-                          cells::KeyRunLookahead& ahead) {
-    if (!keyIndex.Holds(key)) {
-        LongSetNode* added = near && keyIndex.Reach(key, count) ? LinkBetween(key, *near)
-                                                                : AddAbsentKey(key);
-        if (added != nullptr) {
-            ahead.NoteAdded(key);
-        }
-    }
-    ahead.LookAhead();
-}
-
-// Without the index, a walk that passes through a node has found every ancestor's
-// key on the side it took, so a node's subtree holds exactly the keys strictly
-// between the nearest ancestor it hangs greater of and the nearest one it hangs
-// lesser of. The walk keeps the path from the root to the node it ends on, each
-// step with those bounds. The next key goes back up that path only to the first
-// node whose bounds hold it, which the root walk for that key passes through too,
-// and walks on from there: hosts hand over their lists in descending runs, and
-// each key of a run would otherwise walk down the whole chain the earlier runs
-// built. Linking a node moves no other node's bounds; removing and relinking do,
-// so those forget the path.
-LongSetNode* LongSet::AddFromFinger(std::int32_t key) {
-    while (!fingerPath.empty() && !fingerPath.back().bounds.Holds(key)) {
-        fingerPath.pop_back();
-    }
-    LongSetNode* at = root;
-    KeyBounds bounds;
-    if (!fingerPath.empty()) {
-        at = fingerPath.back().node;
-        bounds = fingerPath.back().bounds;
-        fingerPath.pop_back(); // the walk below steps on it again
-    }
+// Only a set whose keys spread wider than the index's window, or that holds a key twice,
+// comes here; planet numbers never do.
+LongSetNode* LongSet::AddByWalk(std::int32_t key) {
     links::WalkEnd<LongSetNode> end;
-    while (at != nullptr) {
-        RememberStep(at, bounds);
-        if (at->key == key) {
-            return at; // already present: nothing added
+    if (root != nullptr) {
+        end = links::WalkDown(root, [key](const LongSetNode* at) {
+            if (at->key < key) {
+                return links::Turn::Greater;
+            }
+            return at->key == key ? links::Turn::Stop : links::Turn::Lesser;
+        });
+        if (end.hit != nullptr) {
+            return end.hit; // already present: nothing added
         }
-        end.parent = at;
-        end.greaterSide = at->key < key;
-        (end.greaterSide ? bounds.above : bounds.below) = at->key;
-        at = end.greaterSide ? at->greater : at->lesser;
     }
     LongSetNode* node = new (std::nothrow) LongSetNode;
     if (node == nullptr) {
         return nullptr;
     }
     node->key = key;
-    RememberStep(node, bounds);
     return links::LinkCounted(root, count, end, node);
-}
-
-void LongSet::ForgetPath() {
-    fingerPath.clear();
 }
 
 LongSetNode* LongSet::InsertNode(LongSetNode* node) {
@@ -216,7 +162,6 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
     LongSetNode* holder = pos;
     LongSetNode* freed = links::UnlinkEntry(
         root, pos, [](const LongSetNode* from, LongSetNode* to) { to->key = from->key; });
-    ForgetPath();
     delete freed;
     --count;
     ForgetInIndex(removedKey, freed == holder ? nullptr : holder);
@@ -228,7 +173,6 @@ BOOL LongSet::Remove(char mode, LongSetNode*& pos) {
 
 void LongSet::RemoveAll() {
     FreeAllNodes(root, count, keyIndex);
-    ForgetPath();
     keyIndex.Reset();
 }
 
@@ -290,7 +234,6 @@ std::int32_t LongSet::Prev(LongSetNode*& pos) const {
 }
 
 BOOL LongSet::Rebalance() {
-    ForgetPath();
     // Same keys, same nodes: the index holds across the rebuild. While it is on, it
     // lists the nodes in order without a walk along their links.
     // First is asked all the same, for a derived set that answers it.

@@ -15,24 +15,21 @@
 // Emptying and destroying the set, walking it and rebalancing it use no
 // recursion, so a degenerate chain of any length is safe on a small stack.
 //
-// AddKey does not walk from the root: hosts hand over their lists in descending
-// runs, and each key of a run would otherwise walk down the whole chain the
-// earlier runs built. While the set's keys lie within the index's widest window
-// (any planet numbers do, whatever order they come in), an index beside the tree
-// (cells/LongSetIndex.h) finds a key's node, or the neighbour to link a new key
-// to, directly; otherwise AddKey starts from the nearest node on the way back
-// from where the previous AddKey ended. Either way it links each key
-// exactly where a walk from the root would, so the tree is the same.
+// AddKey does not walk from the root while it can help it: hosts hand over their
+// lists in descending runs, and each key of a run would otherwise walk down the whole
+// chain the earlier runs built. While the set's keys lie within the index's widest
+// window (any planet numbers do, whatever order they come in), an index beside the
+// tree (cells/LongSetIndex.h) finds a key's node, or the neighbour to link a new key
+// to, directly; only a set whose keys spread wider, or that holds a key twice, walks
+// from the root. Either way each key is linked where a walk from the root links it,
+// so the tree is the same.
 #pragma once
 
-#include "cells/KeyRunLookahead.h"
 #include "cells/LongSetIndex.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <iosfwd>
-#include <optional>
-#include <vector>
 
 struct LongSetNode {
     LongSetNode* lesser = nullptr;  // subtree of keys not greater than key
@@ -70,23 +67,6 @@ public:
 
     std::int32_t GetCount() const { return count; }
     const LongSetNode* GetRoot() const { return root; }
-    /// Adds `keyCount` keys in order, leaving the set exactly as AddKey for each would, and
-    /// calls `proceed()` before each: when it answers false, the keys before are added and
-    /// the result is false. A run of new keys into a large set otherwise waits on scattered
-    /// memory for each key in turn (the index's table for its neighbours, then their
-    /// nodes); here both are asked for a few new keys ahead of their turn.
-    template <class ProceedFn>
-    bool AddKeys(const std::int32_t* keys, std::int32_t keyCount, ProceedFn proceed) {
-        cells::KeyRunLookahead ahead(keyIndex, keys, keyCount);
-        for (std::int32_t i = 0; i < keyCount; ++i) {
-            if (!proceed()) {
-                return false;
-            }
-            AddKeyOfRun(keys[i], ahead.TakeNeighbours(i), ahead);
-        }
-        return true;
-    }
-
     /// Whether the key index still answers for this set (tests and benchmarks ask).
     bool IsKeyIndexOn() const { return keyIndex.IsOn(); }
 
@@ -110,37 +90,16 @@ protected:
     LongSetNode* root = nullptr; // null when the set is empty
 
 private:
-    /// The open interval of keys a subtree may hold, wide enough for any 32-bit key.
-    struct KeyBounds {
-        std::int64_t above = INT64_MIN; // every key of the subtree is greater than this
-        std::int64_t below = INT64_MAX; // and less than this
-        bool Holds(std::int32_t key) const { return above < key && key < below; }
-    };
-
-    struct PathStep {
-        LongSetNode* node;
-        KeyBounds bounds; // the keys of node's subtree
-    };
-
-    /// Adds a key of a run, beside the neighbours looked up for it when they still hold,
-    /// and looks ahead for the keys after it.
-    void AddKeyOfRun(std::int32_t key, const std::optional<cells::LongSetIndex::Neighbours>& near,
-                     cells::KeyRunLookahead& ahead);
     /// AddKey for a key that the index does not know to be present.
     LongSetNode* AddAbsentKey(std::int32_t key);
     /// Links a new node for `key` between the neighbours the index gave; the index has
     /// reached `key`.
     LongSetNode* LinkBetween(std::int32_t key, const cells::LongSetIndex::Neighbours& near);
-    /// AddKey for a key the index does not cover.
-    LongSetNode* AddFromFinger(std::int32_t key);
+    /// AddKey by a walk from the root, for a key the index does not cover.
+    LongSetNode* AddByWalk(std::int32_t key);
     /// InsertNode without telling the index: Rebalance relinks nodes it already knows.
     LongSetNode* LinkFromRoot(LongSetNode* node);
     void ForgetInIndex(std::int32_t removedKey, LongSetNode* movedInto);
 
-    /// Appends a step to the path; on running out of memory forgets the whole path.
-    void RememberStep(LongSetNode* node, KeyBounds bounds);
-    void ForgetPath();
-
-    std::vector<PathStep> fingerPath; // root to the node the last AddKey ended on; empty when unknown
-    cells::LongSetIndex keyIndex;     // every key's node while the keys lie close together
+    cells::LongSetIndex keyIndex; // every key's node while the keys lie close together
 };

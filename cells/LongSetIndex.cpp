@@ -45,16 +45,6 @@ LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
     return near;
 }
 
-void LongSetIndex::PrefetchNeighbours(std::int32_t key) const {
-    assert(Covers(key));
-    const auto slot = static_cast<std::int64_t>(Slot(key));
-    for (const std::int64_t near : {HighestBelow(slot), LowestAbove(slot)}) {
-        if (near >= 0) {
-            __builtin_prefetch(&pages_[static_cast<std::size_t>(near / kPageSlots)][near % kPageSlots]);
-        }
-    }
-}
-
 bool LongSetIndex::Reach(std::int32_t key, std::int32_t count) {
     if (!on_) {
         return false;
@@ -222,34 +212,8 @@ std::int64_t LongSetIndex::LowestAbove(std::int64_t slot) const {
     return -1;
 }
 
-LongSetIndex::NodesInOrder::NodesInOrder(const LongSetIndex& index) : index_(index) {
-    while (queued_ < kAhead) {
-        LongSetNode* node = ScanOn();
-        if (node == nullptr) {
-            break;
-        }
-        PrefetchNode(node);
-        ring_[queued_++] = node;
-    }
-}
-
-LongSetNode* LongSetIndex::NodesInOrder::Next() {
-    if (queued_ == 0) {
-        return nullptr;
-    }
-    LongSetNode* node = ring_[head_];
-    if (LongSetNode* more = ScanOn()) {
-        PrefetchNode(more);
-        ring_[head_] = more;
-    } else {
-        --queued_;
-    }
-    head_ = (head_ + 1) % kAhead;
-    return node;
-}
-
 // Pages where no key ever fell are passed over whole.
-LongSetNode* LongSetIndex::NodesInOrder::ScanOn() {
+LongSetNode* LongSetIndex::NodesInOrder::Next() {
     const auto span = static_cast<std::size_t>(index_.span_);
     constexpr auto kSlotsPerPage = static_cast<std::size_t>(kPageSlots);
     while (slot_ < span) {

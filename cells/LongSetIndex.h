@@ -29,13 +29,6 @@ struct LongSetNode;
 
 namespace cells {
 
-/// Asks for a node's memory ahead of its use. The nodes of a large set lie scattered
-/// over the heap, and a wait for one that nothing else overlaps stalls the whole step;
-/// asking for several at once lets their waits run side by side.
-inline void PrefetchNode(const LongSetNode* node) {
-    __builtin_prefetch(node);
-}
-
 class LongSetIndex {
 public:
     struct Neighbours {
@@ -71,10 +64,6 @@ public:
     LongSetNode* NodeOf(std::int32_t key) const { return NodeAt(Slot(key)); }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
     Neighbours NeighboursOf(std::int32_t key) const;
-    /// Asks ahead for the table entries that NeighboursOf(key) will read; `key` must be
-    /// covered. The bitmap that finds them is small enough to stay cached; the table, a
-    /// pointer per number, is not, and a sparse set's neighbours lie far from the key.
-    void PrefetchNeighbours(std::int32_t key) const;
 
     /// Widens the window, when it must, so that it covers `key`, for a set that holds
     /// `count` keys, and makes room in the table for `key`'s node. False, with the index
@@ -86,24 +75,16 @@ public:
     /// Records that no node holds `key`, which must be covered.
     void Forget(std::int32_t key);
 
-    /// The nodes the index holds, in key order, each asked for a few nodes ahead of its
-    /// turn: a walk of a million scattered nodes by their tree links waits for each
-    /// node in turn before it knows where the next one is.
+    /// The nodes the index holds, in key order.
     class NodesInOrder {
     public:
-        explicit NodesInOrder(const LongSetIndex& index);
+        explicit NodesInOrder(const LongSetIndex& index) : index_(index) {}
         /// The next node, or null after the last.
         LongSetNode* Next();
 
     private:
-        static constexpr int kAhead = 8;
-        LongSetNode* ScanOn();
-
         const LongSetIndex& index_;
-        std::size_t slot_ = 0;          // the next slot to scan
-        LongSetNode* ring_[kAhead] = {}; // asked for, waiting their turn, oldest at head_
-        int head_ = 0;
-        int queued_ = 0;
+        std::size_t slot_ = 0; // the next slot to scan
     };
 
     /// Starts again for an empty set: on, with an empty window.

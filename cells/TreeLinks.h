@@ -273,19 +273,6 @@ BOOL RebuildBalanced(Node*& root, std::int32_t count, FirstFn first, StepFn step
     return TRUE;
 }
 
-/// How many links ahead a rebuild asks for the nodes it will touch, and the asking:
-/// the node of `rank` and its two neighbours at distance `e`. The ranks of one level
-/// are visited 2e apart, so their nodes lie anywhere on the heap, and a rebuild that
-/// waited for each in turn would spend most of its time waiting.
-constexpr std::int64_t kLinkAhead = 8;
-template <class Node> void PrefetchLinkAhead(Node* const* byRank, std::int64_t rank, std::int64_t e, std::int64_t n) {
-    for (const std::int64_t near : {rank - e, rank, rank + e}) {
-        if (near >= 1 && near <= n) {
-            __builtin_prefetch(byRank[near]);
-        }
-    }
-}
-
 /// The tree RebuildBalanced builds, for a tree whose entries are all distinct, without
 /// a walk from the root per node. When the node of rank i is linked (at step e), the
 /// nodes already linked nearest to it are those of ranks i - e and i + e, linked at
@@ -321,7 +308,6 @@ BOOL RebuildBalancedDistinct(Node*& root, std::int32_t& count, FirstFn first, St
         }
         Node* below = rank - e >= 1 ? byRank[rank - e] : nullptr;
         Node* above = rank + e <= n ? byRank[rank + e] : nullptr;
-        PrefetchLinkAhead(byRank, rank - kLinkAhead * 2 * e, e, n);
         LinkCounted(root, count, WalkEndBetween(below, above), node);
     });
     delete[] byRank;

@@ -1,10 +1,8 @@
-// JsonText.cpp - the one-line JSON writer and the text-map conversion.
+// JsonText.cpp - the one-line JSON writer.
 #include "json/JsonText.h"
 
 #include "json/PlainAscii.h"
-#include "platform/CMapStringToString.h"
 
-#include <span>
 
 namespace host {
 namespace {
@@ -63,26 +61,6 @@ std::string ToJsonLine(const OrderedJson& value) {
     std::string out;
     AppendJson(value, out);
     return out;
-}
-
-std::vector<MapEntryText> SortedMapEntries(const CMapStringToString& map) {
-    // The sorter's entries are seen in its own copies, which go with it.
-    MapEntrySorter sorter;
-    const std::span<const KeyOrderedEntry> sorted = sorter.Sort(map);
-    std::vector<MapEntryText> entries;
-    entries.reserve(sorted.size());
-    for (const KeyOrderedEntry& item : sorted) {
-        entries.push_back({std::string(item.entry.key), std::string(item.entry.value)});
-    }
-    return entries;
-}
-
-OrderedJson MapToJson(const CMapStringToString& map) {
-    OrderedJson object = OrderedJson::object();
-    for (MapEntryText& entry : SortedMapEntries(map)) {
-        object[std::move(entry.key)] = std::move(entry.value);
-    }
-    return object;
 }
 
 } // namespace host

@@ -8,8 +8,8 @@
 // Callers serialise KeepRequest and Record; the trace takes no lock of its own.
 #pragma once
 
-#include "json/JsonLineBuffer.h"
-#include "json/MapEntrySorter.h"
+#include "session/JsonLineBuffer.h"
+#include "session/MapEntries.h"
 
 #include <iosfwd>
 #include <string>

@@ -2,6 +2,7 @@
 #include "session/PluginSession.h"
 
 #include "session/DesktopObserver.h"
+#include "session/MapEntries.h"
 #include "session/TerminalView.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"

@@ -391,12 +391,12 @@ TEST(LongSetTest, OverridesAreReachedThroughTheVirtualTable) {
 
 } // namespace
 
-// AddKey links a key through its index, or from near where the previous one ended once the
-// keys spread too far apart; the tree it builds must be the one a walk from the root builds.
+// AddKey links a key through its index, or by a walk of its own once the keys spread too far
+// apart; the tree it builds must be the one a walk from the root builds.
 // The reference set takes each new key through InsertKey, which always walks from the root;
 // both sets then go through the same removals, duplicates and rebalancing, and their shapes
 // are compared after every step.
-class AddKeyFingerTest : public ::testing::Test {
+class AddKeyTreeTest : public ::testing::Test {
 protected:
     // One step of a script: a positive number is AddKey, a negative one InsertKey of its
     // magnitude (a key stored twice); kRebalance rebalances both sets, and kRemoveNext
@@ -405,37 +405,37 @@ protected:
     static constexpr std::int32_t kRemoveNext = -2000000;
 
     void Run(const std::vector<std::int32_t>& script, const std::string& row) {
-        LongSet fingered;
+        LongSet added;
         LongSet reference;
         for (std::size_t i = 0; i < script.size(); ++i) {
             const std::int32_t step = script[i];
             if (step == kRebalance) {
-                ASSERT_EQ(TRUE, fingered.Rebalance()) << row;
+                ASSERT_EQ(TRUE, added.Rebalance()) << row;
                 ASSERT_EQ(TRUE, reference.Rebalance()) << row;
             } else if (step == kRemoveNext) {
                 const std::int32_t key = script[++i];
-                LongSetNode* a = fingered.Find(key);
+                LongSetNode* a = added.Find(key);
                 LongSetNode* b = reference.Find(key);
                 ASSERT_EQ(b != nullptr, a != nullptr) << row << " step " << i;
                 if (a != nullptr) {
-                    fingered.Remove('n', a);
+                    added.Remove('n', a);
                     reference.Remove('n', b);
                 }
             } else if (step < 0) {
-                fingered.InsertKey(-step);
+                added.InsertKey(-step);
                 reference.InsertKey(-step);
             } else {
-                LongSetNode* added = fingered.AddKey(step);
-                ASSERT_NE(nullptr, added) << row << " step " << i;
-                EXPECT_EQ(step, added->key) << row << " step " << i;
+                const LongSetNode* node = added.AddKey(step);
+                ASSERT_NE(nullptr, node) << row << " step " << i;
+                EXPECT_EQ(step, node->key) << row << " step " << i;
                 if (reference.Find(step) == nullptr) {
                     reference.InsertKey(step);
                 }
             }
-            ASSERT_EQ(ShapeOf(reference), ShapeOf(fingered)) << row << " after step " << i;
-            ASSERT_EQ(reference.GetCount(), fingered.GetCount()) << row << " step " << i;
+            ASSERT_EQ(ShapeOf(reference), ShapeOf(added)) << row << " after step " << i;
+            ASSERT_EQ(reference.GetCount(), added.GetCount()) << row << " step " << i;
         }
-        EXPECT_TRUE(Valid(fingered)) << row;
+        EXPECT_TRUE(Valid(added)) << row;
     }
 
     // Twenty-four lists of thirty planets out of three thousand, each walked from its last entry,
@@ -468,7 +468,7 @@ protected:
     }
 };
 
-TEST_F(AddKeyFingerTest, BuildsTheTreeAWalkFromTheRootBuilds) {
+TEST_F(AddKeyTreeTest, BuildsTheTreeAWalkFromTheRootBuilds) {
     std::vector<std::int32_t> shuffled(300);
     std::iota(shuffled.begin(), shuffled.end(), -150);
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
@@ -516,7 +516,7 @@ TEST_F(AddKeyFingerTest, BuildsTheTreeAWalkFromTheRootBuilds) {
 }
 
 // The scripts above take negative numbers for InsertKey; these rows add any key.
-TEST_F(AddKeyFingerTest, AddsKeysOfEverySignWhereAWalkFromTheRootWould) {
+TEST_F(AddKeyTreeTest, AddsKeysOfEverySignWhereAWalkFromTheRootWould) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
     const struct {
@@ -540,7 +540,7 @@ TEST_F(AddKeyFingerTest, AddsKeysOfEverySignWhereAWalkFromTheRootWould) {
     }
 }
 
-TEST_F(AddKeyFingerTest, RemoveAllForgetsWhereTheLastAdditionEnded) {
+TEST_F(AddKeyTreeTest, AddsAfreshAfterRemoveAll) {
     LongSet set;
     AddAll(set, {3, 2, 1});
     set.RemoveAll();

@@ -1,5 +1,5 @@
 // JsonLineBuffer.cpp - the line buffer's growth and its way for texts that need escaping.
-#include "json/JsonLineBuffer.h"
+#include "session/JsonLineBuffer.h"
 
 #include "json/JsonText.h"
 

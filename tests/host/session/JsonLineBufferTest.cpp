@@ -1,5 +1,5 @@
 // JsonLineBufferTest.cpp - members written in place read as the JSON writer writes them.
-#include "json/JsonLineBuffer.h"
+#include "session/JsonLineBuffer.h"
 
 #include "json/JsonText.h"
 

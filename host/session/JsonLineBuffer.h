@@ -1,5 +1,5 @@
-// JsonLineBuffer.h - a line of JSON text put together in place, for outputs written a member at a
-// time.
+// JsonLineBuffer.h - a line of JSON text put together in place, for the trace, written a member at
+// a time.
 //
 // The trace writes a member for every entry of every answer: hundreds of
 // thousands of short keys and values, nearly all of them plain ASCII. A member is
@@ -10,9 +10,7 @@
 
 #include "json/PlainAscii.h"
 
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -97,7 +95,8 @@ private:
     }
 
     /// Whether the `size` bytes at `text`, which kReadPast more bytes follow, need escaping:
-    /// read sixteen (or eight) at a time, the marks of the bytes past the end dropped.
+    /// read sixteen at a time, the marks of the bytes past the end dropped. Both targets
+    /// compute in SSE2; any other reads byte by byte.
     static bool NeedsEscapingFollowedByRoom(const char* text, std::size_t size) {
 #if defined(__SSE2__)
         for (;; text += 16, size -= 16) {
@@ -110,21 +109,7 @@ private:
             }
         }
 #else
-        if constexpr (std::endian::native != std::endian::little) {
-            return !IsPlainAscii(std::string_view(text, size));
-        }
-        for (;; text += 8, size -= 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text, sizeof word);
-            // Marks past the end can only follow a true mark, so dropping them loses none.
-            const std::uint64_t marks = NonPlainAsciiMarks(word);
-            if (size <= 8) {
-                return (size == 8 ? marks : marks & ((std::uint64_t{1} << (8 * size)) - 1)) != 0;
-            }
-            if (marks != 0) {
-                return true;
-            }
-        }
+        return !IsPlainAscii(std::string_view(text, size));
 #endif
     }
 

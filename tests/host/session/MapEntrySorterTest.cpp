@@ -1,7 +1,6 @@
 // MapEntrySorterTest.cpp - map entries in the byte order of their keys, however the map was filled.
-#include "json/MapEntrySorter.h"
+#include "session/MapEntries.h"
 
-#include "json/JsonText.h"
 #include "platform/CMapStringToString.h"
 
 #include <gtest/gtest.h>
@@ -80,20 +79,19 @@ std::vector<std::string> RangeAnswer(int count) {
     return keys;
 }
 
-// `piles` runs of three keys, each run below every key before it: one pile each.
-std::vector<std::string> FallingRuns(int piles) {
+// `runs` runs of three keys, each run below every key before it.
+std::vector<std::string> FallingRuns(int runs) {
     std::vector<std::string> keys;
-    for (int pile = 0; pile < piles; ++pile) {
-        const std::string prefix(1, static_cast<char>('z' - pile));
+    for (int n = 0; n < runs; ++n) {
+        const std::string prefix(1, static_cast<char>('z' - n));
         const std::vector<std::string> run = KeyRun(prefix, 0, 3);
         keys.insert(keys.end(), run.begin(), run.end());
     }
     return keys;
 }
 
-// Maps filled as a few interleaved ascending sequences are dealt onto piles and merged,
-// others sorted; a sorter reused from map to map must not carry anything over. Each row is
-// the order the map is filled in.
+// However a map was filled, its entries come in key order, and a sorter reused from map
+// to map carries nothing over. Each row is the order the map is filled in.
 TEST(MapEntrySorterTest, MapsFilledInAnyRunsComeInKeyOrder) {
     std::vector<std::string> descending = KeyRun("k", 0, 40);
     std::reverse(descending.begin(), descending.end());
@@ -107,7 +105,7 @@ TEST(MapEntrySorterTest, MapsFilledInAnyRunsComeInKeyOrder) {
         // Answers of numbered keys whose numbers grow a digit, or two.
         RangeAnswer(40),
         RangeAnswer(150),
-        // Sixteen piles, the most that are merged, and seventeen, which are sorted.
+        // Runs each below every key before it.
         FallingRuns(16),
         FallingRuns(17),
         // Runs that take turns, block by block.

@@ -1,15 +1,16 @@
-// MapEntrySorter.h - a text map's entries in byte order of their keys, for the host's JSON outputs.
+// MapEntries.h - a text map's entries in byte order of their keys, for the trace and the report.
 //
-// The framework's map walks its entries in an order of its own. The trace writes
-// every answer's entries in key order, so the order is made here, from copies that
-// the map's own walk gives, as cheaply as the answers allow.
+// The framework's map walks its entries in an order of its own; the host's
+// outputs list them in byte order of the keys, whatever order the map was
+// filled in.
 #pragma once
 
+#include "json/JsonText.h"
 #include "platform/CString.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,13 +56,20 @@ private:
         CString value;
     };
 
-    std::span<const KeyOrderedEntry> InKeyOrder();
-
-    std::vector<EntryCopy> copies_;        // the map's texts, kept with their room from map to map
-    std::vector<KeyOrderedEntry> entries_;            // as the map walks them
-    std::vector<std::vector<KeyOrderedEntry>> piles_; // each in key order, dealt from entries_
-    std::vector<KeyOrderedEntry> merged_;             // piles merged so far
-    std::vector<KeyOrderedEntry> spare_;              // the next merge's output
+    std::vector<EntryCopy> copies_; // the map's texts, kept with their room from map to map
+    std::vector<KeyOrderedEntry> entries_;
 };
+
+/// A map's entry, copied out.
+struct MapEntryText {
+    std::string key;
+    std::string value;
+};
+
+/// Every entry of `map`, in byte order of the keys.
+std::vector<MapEntryText> SortedMapEntries(const CMapStringToString& map);
+
+/// Every entry of `map`, in byte order of the keys, as a JSON object of strings.
+OrderedJson MapToJson(const CMapStringToString& map);
 
 } // namespace host
