@@ -77,12 +77,25 @@ void ScanOrParse(GalaxyJsonReader& reader, JsonWindows& windows, NlohmannPass nl
     }
 }
 
+/// Refuses a document with a key given twice in one object, naming the lines of both, which
+/// `findKeyLines` finds by reading the document again; a rare path, so the first reading counts no lines.
+template <typename FindKeyLinesAgain>
+void RefuseAnyRepeatedKey(const GalaxyJsonReader& reader, FindKeyLinesAgain findKeyLines) {
+    if (const auto numbers = reader.RepeatedKeyNumbers()) {
+        const auto [firstLine, secondLine] = findKeyLines(numbers->first, numbers->second);
+        reader.RefuseRepeatedKey(firstLine, secondLine);
+    }
+}
+
 } // namespace
 
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName) {
     return ReadGalaxy(sourceName, [jsonText](GalaxyJsonReader& reader) {
         JsonTextWindows windows(jsonText);
         ScanOrParse(reader, windows, [&] { ParseJsonDocument(jsonText.begin(), jsonText.end(), reader); });
+        RefuseAnyRepeatedKey(reader, [&](std::uint64_t first, std::uint64_t second) {
+            return FindKeyLines(jsonText.begin(), jsonText.end(), first, second);
+        });
     });
 }
 
@@ -93,6 +106,10 @@ Galaxy LoadGalaxyFile(const std::filesystem::path& path) {
         ScanOrParse(reader, windows, [&] {
             file.Rewind();
             ParseJsonDocument(file.begin(), InputFile::end(), reader);
+        });
+        RefuseAnyRepeatedKey(reader, [&](std::uint64_t first, std::uint64_t second) {
+            file.Rewind();
+            return FindKeyLines(file.begin(), InputFile::end(), first, second);
         });
     });
 }

@@ -288,7 +288,7 @@ TEST(HostRunTest, GroupsRefusesAMisspeltGalaxyKeyNamingWhatWasMeant) {
     std::ofstream(path) << text;
     const HostRun run = RunHost(folder, {"groups", "--galaxy", path.string()});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0]: unknown key \"ownr\"; "
+    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0] (planet #1): unknown key \"ownr\"; "
                             "did you mean \"owner\"?\n",
                             0),
               0U)
