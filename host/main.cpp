@@ -1,6 +1,7 @@
 // main.cpp - tarvenix-host: the standard streams made safe to use, the command line run, its output written out.
 #include "cli/CommandRuns.h"
 #include "cli/ProgramRun.h"
+#include "files/HiddenFiles.h"
 #include "files/OutputFile.h"
 #include "text/SafeText.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
         std::cerr << "tarvenix-host: a standard stream is closed and the null device cannot take its place\n";
         return host::kExitBadInput;
     }
+    // An output's hidden files go with the process when a signal ends it, as they do on every other path.
+    host::RemoveHiddenFilesOnEndingSignals();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     // Whatever the command printed is written out even after an error, and a failed write
     // of it is an error of its own.

@@ -2,6 +2,7 @@
 #include "files/OutputFile.h"
 
 #include "files/FileIdentity.h"
+#include "files/HiddenFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,24 +24,6 @@ namespace {
 
 /// Large enough that a trace line or a picture's element never costs a system call of its own.
 constexpr std::size_t kBufferSize = std::size_t{1} << 16;
-
-/// A name that no other run or output of this run uses, hidden beside the target and ending
-/// in `suffix`: ".tmp" for a temporary, ".old" for a replaced file kept until the run's end.
-std::filesystem::path HiddenName(const std::filesystem::path& location, int attempt, const char* suffix) {
-    static int made = 0;
-#if defined(_WIN32)
-    const int process = ::_getpid();
-#else
-    const int process = static_cast<int>(::getpid());
-#endif
-    std::string name(1, '.');
-    name.append(location.filename().string())
-        .append(".tarvenix-").append(std::to_string(process))
-        .append("-").append(std::to_string(++made))
-        .append("-").append(std::to_string(attempt))
-        .append(suffix);
-    return location.parent_path() / name;
-}
 
 #if defined(_WIN32)
 int OpenForWriting(const std::filesystem::path& path, int flags) {
@@ -83,6 +66,7 @@ public:
             std::error_code ignored;
             std::filesystem::remove(temporary_, ignored);
         }
+        temporaryListing_.Unlist();
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -117,6 +101,7 @@ public:
     /// Creates the temporary that will become `location`.
     std::error_code OpenTemporary(const std::filesystem::path& location) {
         location_ = location;
+        nameLimit_ = FileNameLimit(location);
 #if defined(O_TMPFILE)
         // An unnamed file vanishes with the process however it ends; it is given a name in Finish.
         fd_ = OpenForWriting(location.parent_path(), O_TMPFILE);
@@ -128,12 +113,14 @@ public:
         }
 #endif
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location, attempt, ".tmp");
+            const std::filesystem::path name = HiddenName(location, attempt, ".tmp", nameLimit_);
+            temporaryListing_.List(name); // before it exists, so that it is never there unlisted
             fd_ = OpenForWriting(name, kCreateNew);
             if (fd_ >= 0) {
                 temporary_ = name;
                 return {};
             }
+            temporaryListing_.Unlist();
             if (errno != EEXIST) {
                 break;
             }
@@ -178,6 +165,8 @@ public:
             return error;
         }
         temporary_.clear();
+        temporaryListing_.Unlist();
+        previousListing_.MarkReplaced();
         replaced_ = true;
         SyncFolder();
         return {};
@@ -196,20 +185,26 @@ public:
         }
         if (!error) {
             previous_.clear();
+            previousListing_.Unlist();
             replaced_ = false;
             SyncFolder();
         }
         return error;
     }
 
-    /// Every output of the run is in place: the previous file is no longer needed.
-    void DropPrevious() {
-        if (!previous_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(previous_, ignored);
-            previous_.clear();
-        }
+    /// Every output of the run is in place: the previous file is no longer needed. An error
+    /// leaves it where Previous() says.
+    std::error_code DropPrevious() {
         replaced_ = false;
+        std::error_code error;
+        if (!previous_.empty()) {
+            std::filesystem::remove(previous_, error);
+            if (!error) {
+                previous_.clear();
+            }
+        }
+        previousListing_.Unlist(); // a copy that stays is the user's to keep, not the handler's to remove
+        return error;
     }
 
     /// Where the target's previous file is kept while it is; empty when there is none.
@@ -289,16 +284,20 @@ private:
             return {};
         }
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location_, attempt, ".old");
+            const std::filesystem::path name = HiddenName(location_, attempt, ".old", nameLimit_);
             if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
                 continue;
             }
+            previousListing_.List(name, location_);
             std::filesystem::create_hard_link(location_, name, error);
             previousMoved_ = static_cast<bool>(error);
             if (previousMoved_) {
+                previousListing_.MarkMovedAside();
                 std::filesystem::rename(location_, name, error);
             }
-            if (!error) {
+            if (error) {
+                previousListing_.Unlist();
+            } else {
                 previous_ = name;
             }
             return error;
@@ -318,6 +317,7 @@ private:
             std::filesystem::remove(previous_, ignored);
         }
         previous_.clear();
+        previousListing_.Unlist();
     }
 
     std::error_code NameTemporary() {
@@ -327,11 +327,13 @@ private:
 #if defined(O_TMPFILE)
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location_, attempt, ".tmp");
+            const std::filesystem::path name = HiddenName(location_, attempt, ".tmp", nameLimit_);
+            temporaryListing_.List(name);
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 temporary_ = name;
                 return {};
             }
+            temporaryListing_.Unlist();
             if (errno != EEXIST) {
                 break;
             }
@@ -367,6 +369,9 @@ private:
     std::filesystem::path previous_;      // the target's previous file, kept while the run's outputs are replaced
     bool previousMoved_ = false;          // previous_ is the file moved aside, not a second link to it
     bool replaced_ = false;               // the temporary is in the target's place, previous_ not yet dropped
+    std::size_t nameLimit_ = 255;         // the longest file name the target's folder takes
+    HiddenFile temporaryListing_;         // temporary_, for the signal handler
+    HiddenFile previousListing_;          // previous_, likewise
     std::error_code error_;               // the first write error
 };
 
@@ -378,6 +383,10 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
         Fail(std::make_error_code(std::errc::is_a_directory));
     }
     const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    if (!special) {
+        RefuseNameTooLong(target);
+        RemoveLeftoversOfEndedRuns(target); // a killed run's hidden files, before this run adds its own
+    }
     error = special ? file_->OpenInPlace(target) : file_->OpenTemporary(OutputLocation(target));
     if (error) {
         Fail(error);
@@ -422,8 +431,26 @@ void OutputFile::ReplaceTogether(std::span<OutputFile* const> files) {
         }
         files[failed]->Fail(error, aftermath);
     }
+    // Every target holds its new file; a previous copy that cannot go is said, not left silently.
+    std::string kept;
     for (OutputFile* file : files) {
-        file->file_->DropPrevious();
+        if (const std::error_code error = file->file_->DropPrevious()) {
+            kept += (kept.empty() ? "" : "; ") + file->Name() + "'s previous file stays as '" +
+                    file->file_->Previous().string() + "' (" + error.message() + ")";
+        }
+    }
+    if (!kept.empty()) {
+        throw OutputError("every output was written, but " + kept + "; remove it by hand");
+    }
+}
+
+void OutputFile::RefuseNameTooLong(const std::filesystem::path& target) const {
+    const std::size_t limit = FileNameLimit(target);
+    const std::size_t length = target.filename().u8string().size();
+    if (length > limit) {
+        throw OutputError("cannot write " + Name() + ": its name is " + std::to_string(length) +
+                          " bytes long, and the file system takes names of at most " + std::to_string(limit) +
+                          " bytes");
     }
 }
 
