@@ -61,7 +61,7 @@ Galaxy ReadGalaxy(std::string_view sourceName, Parse parse) {
 class InputFileWindows final : public JsonWindows {
 public:
     explicit InputFileWindows(InputFile& file) : file_(file) {}
-    std::string_view Next() override { return file_.NextWindow(); }
+    std::string_view Next(std::size_t keep) override { return file_.NextWindow(keep); }
 
 private:
     InputFile& file_;

@@ -6,10 +6,9 @@
 // planet 99". Unknown keys are ignored; `owner` is the only field that may be
 // absent. Saving writes the same format, so a saved galaxy loads again as it was.
 //
-// A load streams: the file is read in windows of a chunk or so that end at a
-// line break, and each entry is checked and kept as the parser reaches its end,
-// so memory follows the galaxy, not the text (a file written on one line is
-// the one exception: its window is that line). The load's own scanner reads
+// A load streams: the file is read in windows of a chunk or so, and each entry
+// is checked and kept as the parser reaches its end, so memory follows the
+// galaxy, not the text, wherever (or whether) its lines break. The load's own scanner reads
 // plain JSON; anything it does not take, a bad file above all, is read again
 // by nlohmann's parser, so every message about bad JSON is nlohmann's own --
 // but for a NUL byte after the document, which that parser takes for the end
