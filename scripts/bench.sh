@@ -4,6 +4,7 @@
 #
 #   scripts/bench.sh [RUNS]        RUNS: timed runs of each whole-process figure (default 5)
 #   BENCH_SCALE_ONLY=1 scripts/bench.sh [RUNS]    only the scale rows (no baseline, no callgrind)
+#   BENCH_DENSE_ONLY=1 scripts/bench.sh            only the dense galaxy's groups-against-plan row
 #
 # The scale rows take generated galaxies of 10^3 to 10^6 planets with two groups a planet and
 # plan each from the file's own selection: generating, loading, planning and peak memory per
@@ -119,6 +120,49 @@ scale_rows() {
     rm -f "$work"/scale*.json "$work"/oneline*.json
 }
 
+# dense_galaxy FILE: 4 000 planets packed close, an idle one-ship group on every planet, all of
+# one race within one another's reach: the galaxy where every group reaches every planet and
+# every planet holds a relay, which `groups` once took minutes over.
+dense_galaxy() {
+    python3 - "$1" <<'PY'
+import json, sys
+n = 4000
+planets = [{"name": f"P{i}", "x": (i % 64) * 0.1, "y": (i // 64) * 0.1, "owner": "Vexari"} for i in range(n)]
+groups = [{"number": i + 1, "race": "Vexari", "type": "Scout", "planet": i + 1, "count": 1, "speed": 10,
+           "from": 0, "fleet": ""} for i in range(n)]
+groups.append({"number": n + 1, "race": "Vexari", "type": "Scout", "planet": 1, "count": 12, "speed": 10,
+               "from": 0, "fleet": ""})
+galaxy = {"game": "Dense", "turn": 1, "races": [{"name": "Vexari", "drivesTech": 1}], "planets": planets,
+          "shipTypes": [{"race": "Vexari", "name": "Scout", "drives": 1, "weapons": 0, "ammo": 0, "cargo": 0,
+                         "shields": 0}], "groups": groups, "selection": n + 1}
+with open(sys.argv[1], "w") as out:
+    json.dump(galaxy, out, indent=1)
+PY
+}
+
+# dense_rows: `groups --limit 0` of the dense galaxy against one plan of it, alternating runs.
+dense_rows() {
+    local runs=${BENCH_DENSE_RUNS:-3}
+    say "== the dense 4 000-planet galaxy: groups against one plan, $runs alternating runs"
+    dense_galaxy "$work/dense.json"
+    : >"$work/dense.groups"
+    : >"$work/dense.plan"
+    for _ in $(seq "$runs"); do
+        /usr/bin/time -f '%e' -o "$work/time.txt" "$host" groups --galaxy "$work/dense.json" --limit 0 >/dev/null
+        cat "$work/time.txt" >>"$work/dense.groups"
+        /usr/bin/time -f '%e' -o "$work/time.txt" "$host" plan --galaxy "$work/dense.json" --lang en >/dev/null
+        cat "$work/time.txt" >>"$work/dense.plan"
+    done
+    printf '\nfigure | now | goal\n---|---|---\n'
+    printf 'dense 4 000 planets: groups --limit 0 over one plan (%.2f s over %.2f s) | %sx | at most 1x\n' \
+        "$(median <"$work/dense.groups")" "$(median <"$work/dense.plan")" \
+        "$(paired_ratio "$work/dense.groups" "$work/dense.plan")"
+}
+
+if [ -n "${BENCH_DENSE_ONLY:-}" ]; then
+    dense_rows
+    exit 0
+fi
 if [ -n "${BENCH_SCALE_ONLY:-}" ]; then
     scale_rows
     exit 0
@@ -261,3 +305,4 @@ else
     printf 'tarvenix-host.exe under Wine | not built (scripts/test-windows.sh) | fixed cost found and ours removed\n'
 fi
 scale_rows
+dense_rows

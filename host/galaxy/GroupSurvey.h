@@ -8,8 +8,16 @@
 // range of a planet the race owns. It plans nothing: what it says is an
 // estimate from the galaxy alone, and the plug-in's own plan may send fewer
 // ships or take other routes. Reads the galaxy only, and what it gives points
-// into it: valid while the galaxy is unchanged. Each survey costs what the
-// planets near the surveyed group cost, not the galaxy's size.
+// into it: valid while the galaxy is unchanged.
+//
+// What every survey of a race asks -- which planets lie within its drive
+// range, and which of those hold no group of a class of equivalent types -- is
+// worked out once for the whole galaxy, the first time a group of that race
+// (and class) is surveyed. A survey then costs the planets in its group's
+// reach, and the search for a relay's planet beyond that reach walks whichever
+// is fewer: the relays' reaches or the class's uncovered planets. So a dense
+// galaxy, where every group reaches every planet and each holds a relay,
+// costs no more per group than the planets in reach.
 #pragma once
 
 #include "galaxy/Galaxy.h"
@@ -50,21 +58,28 @@ public:
     std::optional<GroupProspect> GroupWorthPlanning(std::size_t tries);
 
 private:
-    /// Whether `planet` lies within `race`'s drive range of a planet the race owns; remembered.
-    bool WithinDriveRange(const std::string& race, std::int32_t planet);
+    /// For one race and one class of its equivalent ship types, by planet number.
+    struct ClassCoverage {
+        std::vector<const std::string*> types;       // the class: the race's types that read the same
+        std::vector<bool> uncovered;                 // within drive range and holding no group of the class
+        std::vector<std::int32_t> uncoveredPlanets;  // the same, as ascending planet numbers
+        std::vector<const Group*> idleRelay;         // the lowest-numbered idle one-ship group of the class there
+    };
+
+    /// Planets within the race's drive range of a planet it owns, by planet number.
+    const std::vector<bool>& DriveRange(const std::string& race);
+    /// The coverage of `group`'s class of types.
+    const ClassCoverage& CoverageOf(const Group& group);
     /// The race's type names that read the same as `group`'s type.
     std::vector<const std::string*> EquivalentTypes(const Group& group) const;
-    /// A group of `race` at `planet` of one of `types` (any, or only an idle one-ship one); null when none.
-    const Group* FindGroupOfType(std::int32_t planet, const std::string& race,
-                                 const std::vector<const std::string*>& types, bool idleOnly) const;
-    /// In the race's reach, not `source`, and holding no group of `types`.
-    bool IsUncovered(std::int32_t planet, std::int32_t source, const Group& group,
-                     const std::vector<const std::string*>& types);
+    /// Whether one of `relays` can pass a ship on to an uncovered planet outside `reach` (ascending) and not `source`.
+    bool RelayReachesBeyond(const std::vector<const Group*>& relays, const std::vector<std::int32_t>& reach,
+                            std::int32_t source, const ClassCoverage& coverage) const;
 
     const Galaxy& galaxy_;
     std::unordered_set<std::string_view> racesWithPlanets_; // views of the galaxy's own names
-    // race -> planet -> judged; only planets near surveyed groups are ever judged
-    std::unordered_map<std::string_view, std::unordered_map<std::int32_t, bool>> withinDriveRange_;
+    std::unordered_map<std::string_view, std::vector<bool>> driveRange_;   // by race
+    std::unordered_map<const ShipType*, ClassCoverage> coverage_;          // by the class's first type
 };
 
 } // namespace host
