@@ -119,6 +119,7 @@ InputFile::InputFile(const std::filesystem::path& path, std::uint64_t maxBytes)
         if (size > maxBytes_) {
             RefuseAsTooLarge(maxBytes_);
         }
+        size_ = size;
         buffer_ = std::make_unique<char[]>(kChunkBytes);
         capacity_ = kChunkBytes;
     } catch (...) {

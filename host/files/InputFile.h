@@ -75,6 +75,10 @@ public:
     /// only the kept bytes at the end of the file. Throws as advancing does.
     std::string_view NextWindow(std::size_t keep = 0);
 
+    /// The file's size when it was opened, and how much of it has been read so far.
+    std::uint64_t Size() const { return size_; }
+    std::uint64_t BytesRead() const { return bytesRead_; }
+
     /// Back to the first byte, for reading the content again (either way).
     void Rewind();
 
@@ -88,6 +92,7 @@ private:
 
     int descriptor_ = -1;
     std::uint64_t maxBytes_ = 0;
+    std::uint64_t size_ = 0;      // as the open file said, for progress
     std::uint64_t bytesRead_ = 0; // checked against maxBytes_ as chunks arrive
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;

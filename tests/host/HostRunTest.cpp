@@ -191,6 +191,9 @@ TEST(HostRunTest, HelpVersionAndNextSteps) {
         {{"--jsn"}, 2, "", "did you mean '--json'? 'tarvenix-host plan --help' explains every option of 'plan'\n"},
         {{"--select", "999", "--plugin", kPlugin}, 2, "",
          "correct what is named above and run again; 'tarvenix-host --help' explains the options\n"},
+        {{"--galaxy", "/missing.json", "--plugin", kPlugin}, 2, "",
+         "correct the galaxy file and run again; the file's format: docs/galaxy.schema.json, and the README's "
+         "section \"The galaxy file\"\n"},
         {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, 1, "",
          "check that --plugin names a Tarvenix2 module built for this system\n"},
         {{"--plugin", "/missing.so"}, 1, "",
