@@ -51,14 +51,80 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
+/// The buffer in front of an open descriptor. The first error of any write is kept; later
+/// text is dropped, since the output is lost anyway.
+class DescriptorBuffer : public std::streambuf {
+public:
+    DescriptorBuffer() : buffer_(kBufferSize) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (!Drain()) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        const auto size = static_cast<std::size_t>(count);
+        if (size > static_cast<std::size_t>(epptr() - pptr())) {
+            if (!Drain()) {
+                return 0;
+            }
+            if (size >= buffer_.size()) {
+                return WriteAll(text, size) ? count : 0;
+            }
+        }
+        std::copy(text, text + size, pptr());
+        pbump(static_cast<int>(size));
+        if (writeThrough_ && !Drain()) {
+            return 0;
+        }
+        return count;
+    }
+
+    int sync() override { return Drain() ? 0 : -1; }
+
+    bool Drain() {
+        const bool written = WriteAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return written;
+    }
+
+    bool WriteAll(const char* data, std::size_t size) {
+        while (!error_ && size > 0) {
+            const int written = WriteSome(fd_, data, size);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                error_ = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
+                break;
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return !error_;
+    }
+
+    std::vector<char> buffer_;
+    int fd_ = -1;
+    bool writeThrough_ = false; // a terminal: nothing waits in the buffer
+    std::error_code error_;     // the first write error
+};
+
 } // namespace
 
-/// The open file behind an OutputFile and the buffer in front of it. The first error of
-/// any write is kept; later text is dropped, since the output is lost anyway.
-class OutputFile::Descriptor : public std::streambuf {
+/// The file behind an OutputFile: written through its buffer, and, unless it is a special file
+/// written in place, staged beside its target and renamed over it.
+class OutputFile::StagedFile : public DescriptorBuffer {
 public:
-    Descriptor() : buffer_(kBufferSize) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
-    ~Descriptor() override {
+    StagedFile() = default;
+    ~StagedFile() override {
         if (owned_) {
             Close();
         }
@@ -68,8 +134,8 @@ public:
         }
         temporaryListing_.Unlist();
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
 
     /// Opens an existing special file to write into it in place.
     std::error_code OpenInPlace(const std::filesystem::path& target) {
@@ -210,61 +276,7 @@ public:
     /// Where the target's previous file is kept while it is; empty when there is none.
     const std::filesystem::path& Previous() const { return previous_; }
 
-protected:
-    int_type overflow(int_type ch) override {
-        if (!Drain()) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
-    }
-
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        const auto size = static_cast<std::size_t>(count);
-        if (size > static_cast<std::size_t>(epptr() - pptr())) {
-            if (!Drain()) {
-                return 0;
-            }
-            if (size >= buffer_.size()) {
-                return WriteAll(text, size) ? count : 0;
-            }
-        }
-        std::copy(text, text + size, pptr());
-        pbump(static_cast<int>(size));
-        if (writeThrough_ && !Drain()) {
-            return 0;
-        }
-        return count;
-    }
-
-    int sync() override { return Drain() ? 0 : -1; }
-
 private:
-    bool Drain() {
-        const bool written = WriteAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return written;
-    }
-
-    bool WriteAll(const char* data, std::size_t size) {
-        while (!error_ && size > 0) {
-            const int written = WriteSome(fd_, data, size);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                error_ = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
-                break;
-            }
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        }
-        return !error_;
-    }
-
     /// A replaced file keeps its permissions; a new one gets the usual ones for the user.
     void KeepModeOfTarget() const {
 #if !defined(_WIN32)
@@ -359,11 +371,8 @@ private:
         }
     }
 
-    std::vector<char> buffer_;
-    int fd_ = -1;
     bool inPlace_ = false;               // a special file, written directly
     bool owned_ = true;                  // false for a descriptor the process had before
-    bool writeThrough_ = false;          // a terminal: nothing waits in the buffer
     std::filesystem::path location_;      // the file the temporary replaces
     std::filesystem::path temporary_;     // the temporary's name while it has one
     std::filesystem::path previous_;      // the target's previous file, kept while the run's outputs are replaced
@@ -372,11 +381,10 @@ private:
     std::size_t nameLimit_ = 255;         // the longest file name the target's folder takes
     HiddenFile temporaryListing_;         // temporary_, for the signal handler
     HiddenFile previousListing_;          // previous_, likewise
-    std::error_code error_;               // the first write error
 };
 
 OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
-    : target_(target), what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(nullptr) {
+    : target_(target), what_(std::move(what)), file_(std::make_unique<StagedFile>()), stream_(nullptr) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(target, error);
     if (std::filesystem::is_directory(status)) {
@@ -395,7 +403,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
 }
 
 OutputFile::OutputFile(int descriptor, std::string what)
-    : what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(file_.get()) {
+    : what_(std::move(what)), file_(std::make_unique<StagedFile>()), stream_(file_.get()) {
     file_->Adopt(descriptor);
 }
 

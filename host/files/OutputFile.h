@@ -72,7 +72,7 @@ public:
     static void ReplaceTogether(std::span<OutputFile* const> files);
 
 private:
-    class Descriptor;
+    class StagedFile;
 
     /// The output as messages name it: "picture file 'plan.svg'".
     std::string Name() const;
@@ -83,7 +83,7 @@ private:
 
     std::filesystem::path target_;  // as the user named it, for messages
     std::string what_;
-    std::unique_ptr<Descriptor> file_;
+    std::unique_ptr<StagedFile> file_;
     std::ostream stream_;
 };
 
