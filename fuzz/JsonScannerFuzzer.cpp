@@ -50,6 +50,11 @@ std::string LoadedThroughNlohmannAlone(std::string_view text) {
         host::GalaxyJsonReader reader;
         host::ParseJsonDocument(text.begin(), text.end(), reader);
         try {
+            // A repeated key is found by counting keys, its lines by reading the text again.
+            if (const auto numbers = reader.RepeatedKeyNumbers()) {
+                const auto [first, second] = host::FindKeyLines(text.begin(), text.end(), numbers->first, numbers->second);
+                reader.RefuseRepeatedKey(first, second);
+            }
             return host::Galaxy(reader.TakeContent());
         } catch (const host::GalaxyError& error) {
             throw host::GalaxyError(std::string("fuzz.json: ") + error.what());
