@@ -388,6 +388,28 @@ bool GalaxyJsonReader::parse_error(std::size_t, const std::string&, const nlohma
     return false;
 }
 
+void GalaxyJsonReader::WordEditorMistake(const galaxy_json_detail::ReadPosition& position) {
+    if (!syntaxError_) {
+        return;
+    }
+    const auto [first, second] = position.firstBytes;
+    const std::string line = "line " + std::to_string(position.line) + ": ";
+    // 0xFF and 0xFE never begin UTF-8: they are a UTF-16 byte-order mark; without one, ASCII
+    // written as UTF-16 has a NUL for its second byte.
+    if (first == 0xFF || first == 0xFE || (position.bytesRead >= 2 && first != 0 && second == 0)) {
+        syntaxError_ = "the file is UTF-16 text; save it as UTF-8";
+    } else if (position.lastMark == 0 && !position.nul &&
+               (syntaxError_->find("empty input") != std::string::npos ||
+                syntaxError_->find("end of input") != std::string::npos)) {
+        syntaxError_ = "the file is empty; a galaxy file is one JSON object";
+    } else if (position.lastMark == '/') {
+        syntaxError_ = line + "a comment; JSON has none, remove it";
+    } else if ((position.lastMark == ']' || position.lastMark == '}') && position.markBefore == ',') {
+        syntaxError_ = "line " + std::to_string(position.commaLine) + ": a comma after the last entry before '" +
+                       position.lastMark + "'; remove it";
+    }
+}
+
 void GalaxyJsonReader::NulAfterDocument(std::size_t line, std::size_t column) {
     // Worded as the parser words anything else after the document.
     syntaxError_ = "parse error at line " + std::to_string(line) + ", column " + std::to_string(column) +

@@ -48,6 +48,10 @@ struct JsonFieldValue {
     std::uint64_t keyNumber = 0; // which key of the document gave it, counted from 1; 0 when not given
 };
 
+namespace galaxy_json_detail {
+struct ReadPosition;
+} // namespace galaxy_json_detail
+
 /// An event handler for nlohmann::json::sax_parse; afterwards TakeContent gives the result.
 class GalaxyJsonReader {
 public:
@@ -68,6 +72,10 @@ public:
     bool start_array(std::size_t elements);
     bool end_array();
     bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
+
+    /// After a syntax error: the usual mistakes of an editor (an empty file, UTF-16 text, a
+    /// comment, a comma after the last entry) in plain words, at the line where they are.
+    void WordEditorMistake(const galaxy_json_detail::ReadPosition& position);
 
     /// The document's value was complete when a NUL byte came, at `line` and `column` as
     /// nlohmann's messages count them: a syntax error, since only whitespace may follow it.
@@ -166,6 +174,19 @@ struct ReadPosition {
     std::size_t line = 1;
     std::size_t lineStart = 0; // bytes read before the current line began
     std::optional<std::pair<std::size_t, std::size_t>> nul; // its line and column
+    std::array<unsigned char, 2> firstBytes{}; // to tell a UTF-16 file
+    char lastMark = 0;       // the last byte read that is not whitespace
+    char markBefore = 0;     // the one before it
+    std::size_t commaLine = 0; // the line of the last comma read
+
+    /// A byte above blank: kept for telling an editor's usual mistakes after a syntax error.
+    void NoteMark(char byte) {
+        markBefore = lastMark;
+        lastMark = byte;
+        if (byte == ',') {
+            commaLine = line;
+        }
+    }
 
     /// A byte up to '\n' has been read: a line break or a control character.
     void NoteLowByte(char byte) {
@@ -194,9 +215,14 @@ public:
     CountingIterator& operator++() {
         const char read = *at_;
         ++at_;
+        if (position_->bytesRead < 2) {
+            position_->firstBytes[position_->bytesRead] = static_cast<unsigned char>(read);
+        }
         ++position_->bytesRead;
         if (static_cast<unsigned char>(read) <= '\n') {
             position_->NoteLowByte(read);
+        } else if (read != ' ' && read != '\r') {
+            position_->NoteMark(read);
         }
         return *this;
     }
@@ -267,9 +293,10 @@ template <typename Iterator>
 void ParseJsonDocument(Iterator first, Iterator last, GalaxyJsonReader& reader) {
     using Counting = galaxy_json_detail::CountingIterator<Iterator>;
     galaxy_json_detail::ReadPosition position;
-    if (nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
-                                  &reader) &&
-        position.nul) {
+    if (!nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
+                                   &reader)) {
+        reader.WordEditorMistake(position);
+    } else if (position.nul) {
         reader.NulAfterDocument(position.nul->first, position.nul->second);
     }
 }

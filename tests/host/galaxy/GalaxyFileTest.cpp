@@ -388,7 +388,25 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              return path;
          },
          "cannot read the file: it is larger than the limit of 1024 MiB"},
-        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); }, "malformed JSON: parse error at line 1"},
+        // An editor's usual mistakes, in plain words at the line where they are.
+        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); },
+         "malformed JSON: the file is empty; a galaxy file is one JSON object"},
+        {"blanks only", [](const auto& f) { return Written(f / "blank.json", " \n\t\n"); },
+         "malformed JSON: the file is empty; a galaxy file is one JSON object"},
+        {"trailing comma in an array", [](const auto& f) { return Written(f / "comma.json", SmallWith("\"fleet\": \"\" }\n  ]", "\"fleet\": \"\" },\n  ]")); },
+         "malformed JSON: line 33: a comma after the last entry before ']'; remove it"},
+        {"trailing comma in an object", [](const auto& f) { return Written(f / "comma2.json", SmallWith("\"selection\": 7", "\"selection\": 7,")); },
+         "malformed JSON: line 35: a comma after the last entry before '}'; remove it"},
+        {"comment", [](const auto& f) { return Written(f / "comment.json", SmallWith("  \"turn\"", "  // the turn\n  \"turn\"")); },
+         "malformed JSON: line 3: a comment; JSON has none, remove it"},
+        {"UTF-16", [](const auto& f) {
+             std::string wide = "\xFF\xFE";
+             for (const char c : std::string(test::kSmallGalaxyJson)) {
+                 wide += c;
+                 wide += '\0';
+             }
+             return Written(f / "utf16.json", wide); },
+         "malformed JSON: the file is UTF-16 text; save it as UTF-8"},
         {"binary",
          [](const auto& f) {
              std::string bytes;
@@ -397,7 +415,8 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              }
              return Written(f / "binary.json", bytes);
          },
-         "malformed JSON: parse error at line 1, column 1"},
+         // Its first two bytes, 0xFF 0xFE, are how UTF-16 text begins.
+         "malformed JSON: the file is UTF-16 text; save it as UTF-8"},
         {"deeply nested, unterminated", [&deep](const auto& f) { return Written(f / "deep.json", deep); },
          "malformed JSON: parse error"},
         {"deeply nested galaxy", [&deep](const auto& f) { return Written(f / "deep2.json", deep + std::string(deep.size(), ']')); },
