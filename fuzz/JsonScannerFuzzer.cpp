@@ -11,6 +11,7 @@
 
 #include "galaxy/GalaxyFile.h"
 #include "galaxy/GalaxyJsonReader.h"
+#include "host/json/CutWindows.h"
 #include "host/json/JsonEventLog.h"
 #include "json/JsonScanner.h"
 
@@ -22,23 +23,6 @@
 #include <string_view>
 
 namespace {
-
-/// The text in windows that each end just after a tab, newline or carriage return: as many
-/// windows as a source may make.
-class LineWindows final : public host::JsonWindows {
-public:
-    explicit LineWindows(std::string_view text) : rest_(text) {}
-    std::string_view Next() override {
-        const std::size_t lineEnd = rest_.find_first_of("\t\n\r");
-        const std::size_t size = lineEnd == std::string_view::npos ? rest_.size() : lineEnd + 1;
-        const std::string_view window = rest_.substr(0, size);
-        rest_.remove_prefix(size);
-        return window;
-    }
-
-private:
-    std::string_view rest_;
-};
 
 struct Scan {
     bool taken = false;
@@ -66,6 +50,11 @@ std::string LoadedThroughNlohmannAlone(std::string_view text) {
         host::GalaxyJsonReader reader;
         host::ParseJsonDocument(text.begin(), text.end(), reader);
         try {
+            // A repeated key is found by counting keys, its lines by reading the text again.
+            if (const auto numbers = reader.RepeatedKeyNumbers()) {
+                const auto [first, second] = host::FindKeyLines(text.begin(), text.end(), numbers->first, numbers->second);
+                reader.RefuseRepeatedKey(first, second);
+            }
             return host::Galaxy(reader.TakeContent());
         } catch (const host::GalaxyError& error) {
             throw host::GalaxyError(std::string("fuzz.json: ") + error.what());
@@ -80,10 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     host::JsonTextWindows whole(text);
     const Scan scan = Scanned(whole);
-    LineWindows lines(text);
-    const Scan scanByLines = Scanned(lines);
-    if (scan.taken != scanByLines.taken || (scan.taken && scan.log != scanByLines.log)) {
-        fuzz::Fail("the scanner reads the text in line windows differently from the whole text");
+    // Windows of 1 to 16 bytes, as the text's length picks: every token cut somewhere.
+    host::CutWindows cut(text, 1 + size % 16);
+    const Scan scanCut = Scanned(cut);
+    if (scan.taken != scanCut.taken || (scan.taken && scan.log != scanCut.log)) {
+        fuzz::Fail("the scanner reads the text in cut windows differently from the whole text");
     }
     if (scan.taken) {
         host::JsonEventLog nlohmann;

@@ -1,6 +1,7 @@
 // main.cpp - tarvenix-host: the standard streams made safe to use, the command line run, its output written out.
 #include "cli/CommandRuns.h"
 #include "cli/ProgramRun.h"
+#include "files/HiddenFiles.h"
 #include "files/OutputFile.h"
 #include "text/SafeText.h"
 #include "text/ShellText.h"
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
         return host::kExitBadInput;
     }
     [[maybe_unused]] const Utf8Console console;
+    // An output's hidden files go with the process when a signal ends it, as they do on every other path.
+    host::RemoveHiddenFilesOnEndingSignals();
     // The hints name the host as the player ran it, so that they run as written.
     host::RememberHostAsRun(argc > 0 && argv[0] != nullptr ? argv[0] : "");
     const std::vector<std::string> arguments(argc > 0 ? argv + 1 : argv, argv + argc);

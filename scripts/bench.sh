@@ -4,11 +4,13 @@
 #
 #   scripts/bench.sh [RUNS]        RUNS: timed runs of each whole-process figure (default 5)
 #   BENCH_SCALE_ONLY=1 scripts/bench.sh [RUNS]    only the scale rows (no baseline, no callgrind)
+#   BENCH_DENSE_ONLY=1 scripts/bench.sh            only the dense galaxy's groups-against-plan row
 #
 # The scale rows take generated galaxies of 10^3 to 10^6 planets with two groups a planet and
 # plan each from the file's own selection: generating, loading, planning and peak memory per
 # size, each planning time against the size ten times smaller (the exponent per decade: 1.0
-# is linear), and the plug-in's share from PlannerBench. A 10^6-planet galaxy is a 296 MB file
+# is linear), the plug-in's share from PlannerBench, and the peak memory of loading the 10^5 and
+# 10^6 galaxies written on one line against the same pretty-printed. A 10^6-planet galaxy is a 296 MB file
 # and a plan of it takes seconds, so those rows take BENCH_SCALE_RUNS runs (default 3).
 #
 # The whole-run, memory and load figures are compared with the tree at $BENCH_BASELINE
@@ -58,6 +60,13 @@ scale_rows() {
             "$host" generate --planets "$n" --groups $((2 * n)) --seed 1 --out "$work/scale$n.json" >/dev/null
         for file in load plan peak; do : >"$work/scale$n.$file"; done
     done
+    # The same galaxies on one line, as common JSON writers write them: the load's peak memory
+    # must not depend on where the lines break.
+    for n in 100000 1000000; do
+        tr -d '\n' <"$work/scale$n.json" >"$work/oneline$n.json"
+        : >"$work/oneline$n.peak"
+        : >"$work/pretty$n.peak"
+    done
     for _ in $(seq "$runs"); do
         for n in "${sizes[@]}"; do
             # Loading: a run whose Cancel is pressed before the planner's first step.
@@ -68,6 +77,15 @@ scale_rows() {
                 "$host" plan --galaxy "$work/scale$n.json" --lang en --json >"$work/scale.json"
             grep -o '"plan_ms": *[0-9.]*' "$work/scale.json" | grep -o '[0-9.]*$' >>"$work/scale$n.plan"
             cat "$work/time.txt" >>"$work/scale$n.peak"
+        done
+        for n in 100000 1000000; do
+            for shape in pretty oneline; do
+                file="$work/scale$n.json"
+                [ "$shape" = oneline ] && file="$work/oneline$n.json"
+                /usr/bin/time -f '%M' -o "$work/time.txt" \
+                    "$host" plan --galaxy "$file" --lang en --cancel-after-steps 0 >/dev/null
+                cat "$work/time.txt" >>"$work/$shape$n.peak"
+            done
         done
     done
     printf '\nplanets | generate | load | plan | per decade | peak memory | plug-in share\n---|---|---|---|---|---|---\n'
@@ -91,12 +109,60 @@ scale_rows() {
     printf 'exponent per decade, 10^3 to 10^6 planets (the largest) | %.2f | at most 1.1\n' "$largest"
     printf 'peak memory, 10^6 planets over 10^5 | %sx | at most 8x\n' \
         "$(paired_ratio "$work/scale1000000.peak" "$work/scale100000.peak")"
+    for n in 100000 1000000; do
+        printf 'peak memory loading %s planets, one line over pretty-printed (%d over %d MiB) | %sx | at most 1.10x\n' \
+            "$n" $(($(median <"$work/oneline$n.peak") / 1024)) $(($(median <"$work/pretty$n.peak") / 1024)) \
+            "$(paired_ratio "$work/oneline$n.peak" "$work/pretty$n.peak")"
+    done
     printf "plug-in's share of planning time, 10^6 planets (PlannerBench) | %.1f%% | at most 25%%\n" \
         "$(awk -v s="$(echo "$shares" | grep 'planets:1000000/' | grep -o 'plugin_share=[0-9.]*' | cut -d= -f2)" \
             'BEGIN {print 100 * s}')"
-    rm -f "$work"/scale*.json
+    rm -f "$work"/scale*.json "$work"/oneline*.json
 }
 
+# dense_galaxy FILE: 4 000 planets packed close, an idle one-ship group on every planet, all of
+# one race within one another's reach: the galaxy where every group reaches every planet and
+# every planet holds a relay, which `groups` once took minutes over.
+dense_galaxy() {
+    python3 - "$1" <<'PY'
+import json, sys
+n = 4000
+planets = [{"name": f"P{i}", "x": (i % 64) * 0.1, "y": (i // 64) * 0.1, "owner": "Vexari"} for i in range(n)]
+groups = [{"number": i + 1, "race": "Vexari", "type": "Scout", "planet": i + 1, "count": 1, "speed": 10,
+           "from": 0, "fleet": ""} for i in range(n)]
+groups.append({"number": n + 1, "race": "Vexari", "type": "Scout", "planet": 1, "count": 12, "speed": 10,
+               "from": 0, "fleet": ""})
+galaxy = {"game": "Dense", "turn": 1, "races": [{"name": "Vexari", "drivesTech": 1}], "planets": planets,
+          "shipTypes": [{"race": "Vexari", "name": "Scout", "drives": 1, "weapons": 0, "ammo": 0, "cargo": 0,
+                         "shields": 0}], "groups": groups, "selection": n + 1}
+with open(sys.argv[1], "w") as out:
+    json.dump(galaxy, out, indent=1)
+PY
+}
+
+# dense_rows: `groups --limit 0` of the dense galaxy against one plan of it, alternating runs.
+dense_rows() {
+    local runs=${BENCH_DENSE_RUNS:-3}
+    say "== the dense 4 000-planet galaxy: groups against one plan, $runs alternating runs"
+    dense_galaxy "$work/dense.json"
+    : >"$work/dense.groups"
+    : >"$work/dense.plan"
+    for _ in $(seq "$runs"); do
+        /usr/bin/time -f '%e' -o "$work/time.txt" "$host" groups --galaxy "$work/dense.json" --limit 0 >/dev/null
+        cat "$work/time.txt" >>"$work/dense.groups"
+        /usr/bin/time -f '%e' -o "$work/time.txt" "$host" plan --galaxy "$work/dense.json" --lang en >/dev/null
+        cat "$work/time.txt" >>"$work/dense.plan"
+    done
+    printf '\nfigure | now | goal\n---|---|---\n'
+    printf 'dense 4 000 planets: groups --limit 0 over one plan (%.2f s over %.2f s) | %sx | at most 1x\n' \
+        "$(median <"$work/dense.groups")" "$(median <"$work/dense.plan")" \
+        "$(paired_ratio "$work/dense.groups" "$work/dense.plan")"
+}
+
+if [ -n "${BENCH_DENSE_ONLY:-}" ]; then
+    dense_rows
+    exit 0
+fi
 if [ -n "${BENCH_SCALE_ONLY:-}" ]; then
     scale_rows
     exit 0
@@ -239,3 +305,4 @@ else
     printf 'tarvenix-host.exe under Wine | not built (scripts/test-windows.sh) | fixed cost found and ours removed\n'
 fi
 scale_rows
+dense_rows

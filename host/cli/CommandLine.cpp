@@ -16,6 +16,7 @@
 #include <charconv>
 #include <functional>
 #include <limits>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -30,11 +31,19 @@ namespace {
 const std::vector<std::string> kCommandNames = {"plan", "generate", "groups", "about"};
 const std::vector<std::string> kHelpFlags = {"-h", "--help"};
 
+bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
+    return std::find(names.begin(), names.end(), word) != names.end();
+}
+
 template <typename Number>
 Number ParseNumber(const std::string& option, const std::string& text, Number lowest) {
     Number value{};
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error == std::errc::result_out_of_range && stop == end) {
+        throw UsageError("option '" + option + "' is out of range: at most " +
+                         std::to_string(std::numeric_limits<Number>::max()) + ", got '" + text + "'");
+    }
     if (error != std::errc() || stop != end || text.empty()) {
         throw UsageError("option '" + option + "' needs a whole number, got '" + text + "'");
     }
@@ -47,6 +56,31 @@ Number ParseNumber(const std::string& option, const std::string& text, Number lo
 
 std::int32_t ParseCount(const std::string& option, const std::string& text, std::int32_t lowest) {
     return ParseNumber<std::int32_t>(option, text, lowest);
+}
+
+/// A file's name; an option where one was expected is refused (`--out --json` means a missing
+/// value far more often than a file named "--json", which "./--json" still names).
+std::filesystem::path ParseFileName(const std::string& option, const std::string& text) {
+    if (text.starts_with("--") || IsOneOf(text, kHelpFlags)) {
+        throw UsageError("option '" + option + "' needs a file name, got the option '" + text +
+                         "'; a file whose name begins with '-' is given as ./" + text);
+    }
+    return text;
+}
+
+/// A repeated option is refused: which of its values was meant cannot be told.
+void RefuseRepeatedOptions(const std::vector<std::string>& words) {
+    std::set<std::string> seen;
+    for (const std::string& word : words) {
+        const bool isOption = word.size() >= 2 && word[0] == '-' && (word[1] < '0' || word[1] > '9');
+        if (!isOption || word == "--") {
+            continue; // a value, a negative number among them
+        }
+        const std::string name = word.substr(0, word.find('='));
+        if (!seen.insert(name).second) {
+            throw UsageError("option '" + name + "' is given twice; give it once");
+        }
+    }
 }
 
 Language ParseLanguage(const std::string& option, const std::string& text) {
@@ -70,10 +104,6 @@ std::string GroupedNumber(std::int32_t value) {
 
 std::string HelpHint(const std::string& command) {
     return "'" + HostAsRun() + " " + command + " --help' explains every option of '" + command + "'";
-}
-
-bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
-    return std::find(names.begin(), names.end(), word) != names.end();
 }
 
 /// The help's first column is kept narrow enough for the descriptions to fit 80 columns.
@@ -162,7 +192,8 @@ private:
         command->group("Commands");
         // Unknown words are kept, not refused: RefuseLeftOverWords names what was meant.
         command->allow_extras();
-        // A repeated option counts once, the last one given, as a shell alias plus an edit expects.
+        // A repeated option is refused before CLI11 sees it (RefuseRepeatedOptions); should one
+        // reach it, the last counts.
         command->option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         AddVersionFlag(*command);
         return command;
@@ -172,7 +203,7 @@ private:
                               std::optional<Language>& language) {
         AddValue(command, "--plugin", "PATH",
                  "The plug-in module to load.\nDefault: the Tarvenix2 module built with the host.",
-                 [&plugin](const std::string& text) { plugin = text; });
+                 [&plugin](const std::string& text) { plugin = ParseFileName("--plugin", text); });
         AddValue(command, "--lang", "en|ru",
                  "The plug-in's language (menu text, messages).\nDefault: the system's.",
                  [&language](const std::string& text) { language = ParseLanguage("--lang", text); });
@@ -191,14 +222,14 @@ private:
             ->disable_flag_override();
         AddValue(command, "--out,--save", "FILE",
                  "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
-                 [&o](const std::string& text) { o.save = text; });
+                 [&o](const std::string& text) { o.save = ParseFileName("--out", text); });
         AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: up to about 1 KB a "
                  "planet, near a\ngigabyte at 1 000 000 planets.\nDefault: none.",
-                 [&o](const std::string& text) { o.trace = text; });
+                 [&o](const std::string& text) { o.trace = ParseFileName("--trace", text); });
         AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
-                 [&o](const std::string& text) { o.svg = text; });
+                 [&o](const std::string& text) { o.svg = ParseFileName("--svg", text); });
         AddValue(command, "--html", "FILE", "Write the plan as one interactive web page.\nDefault: none.",
-                 [&o](const std::string& text) { o.html = text; });
+                 [&o](const std::string& text) { o.html = ParseFileName("--html", text); });
         AddValue(command, "--cancel-after-steps", "N", "Press Cancel after N planning steps (for tests).\nDefault: never.",
                  [&o](const std::string& text) { o.cancelAfterSteps = ParseCount("--cancel-after-steps", text, 0); });
         AddValue(command, "--answer-delay-ms", "MS", "Make each answer take MS ms, to watch the window.\nDefault: 0.",
@@ -230,13 +261,13 @@ private:
         AddValue(command, "--seed", "S", "The random seed; the same seed, the same galaxy.\nDefault: " + std::to_string(defaults.seed) + ".",
                  [&o](const std::string& text) { o.seed = ParseNumber<std::uint64_t>("--seed", text, 0); });
         AddValue(command, "--out", "FILE", "Write the galaxy to FILE and name a group to plan.\nDefault: standard output.",
-                 [&o](const std::string& text) { o.out = text; });
+                 [&o](const std::string& text) { o.out = ParseFileName("--out", text); });
         command.footer(std::string("Example:\n") + "  " + HostAsRun() + " generate --planets 2000 --seed 7 --out big.json");
     }
 
     void AddGalaxy(CLI::App& command, std::optional<std::filesystem::path>& galaxy, const std::string& what) {
         AddValue(command, "--galaxy", "FILE", "The galaxy file to " + what + ".\nDefault: the built-in demo galaxy.",
-                 [&galaxy](const std::string& text) { galaxy = text; });
+                 [&galaxy](const std::string& text) { galaxy = ParseFileName("--galaxy", text); });
     }
 
     void AddGroups() {
@@ -321,6 +352,12 @@ private:
 std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
     if (!words.empty() && words.front() == "help") {
         words.erase(words.begin());
+        if (!words.empty() && !IsOneOf(words.front(), kCommandNames)) {
+            const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
+            throw UsageError("no help on '" + words.front() + "'",
+                             (meant ? "did you mean '" + *meant + "'? " : std::string()) +
+                                 "help is there for plan, generate, groups and about; '" + HostAsRun() + " --help' explains them");
+        }
         words.push_back("--help");
         return words;
     }
@@ -346,6 +383,13 @@ HostCommand ParseCommandLine(const std::vector<std::string>& arguments) {
         throw UsageError("unknown command ''", "'" + HostAsRun() + " --help' explains the commands");
     }
     words = WithCommandWord(std::move(words));
+    if (IsOneOf(words.front(), kCommandNames)) {
+        try {
+            RefuseRepeatedOptions(words);
+        } catch (const UsageError& error) {
+            throw UsageError(error.what(), HelpHint(words.front()));
+        }
+    }
     CommandTree tree;
     try {
         return tree.Parse(std::move(words));

@@ -11,6 +11,7 @@
 #include "views/GroupTable.h"
 #include "json/JsonText.h"
 #include "files/OutputFile.h"
+#include "session/TerminalProgress.h"
 #include "views/PlanPage.h"
 #include "views/PlanPicture.h"
 #include "session/PluginModule.h"
@@ -81,7 +82,17 @@ void ApplyLanguage(const std::optional<Language>& language) {
 
 /// The galaxy file the command line names, else the built-in demo galaxy.
 Galaxy LoadNamedGalaxy(const std::optional<std::filesystem::path>& file) {
-    return file ? LoadGalaxyFile(*file) : ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    if (!file) {
+        return ParseGalaxyJson(DemoGalaxyJson(), kDemoGalaxyName);
+    }
+    // Only a large file takes long enough to be worth a progress line.
+    constexpr std::uint64_t kShownFrom = 8 * 1024 * 1024;
+    TerminalProgress progress("loading " + EscapeControls(file->filename().string()));
+    return LoadGalaxyFile(*file, [&progress](std::uint64_t read, std::uint64_t size) {
+        if (size >= kShownFrom) {
+            progress.Show(read, size);
+        }
+    });
 }
 
 Galaxy LoadPlanGalaxy(const PlanOptions& options) {
@@ -421,8 +432,12 @@ int RunGroups(const GroupsOptions& options, std::ostream& out) {
                                                  : std::min(selectable.size(), static_cast<std::size_t>(options.limit));
     std::vector<GroupProspect> shown;
     shown.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        shown.push_back(survey.Survey(*selectable[i]));
+    {
+        TerminalProgress progress("surveying " + std::to_string(count) + " groups");
+        for (std::size_t i = 0; i < count; ++i) {
+            progress.Show(i, count);
+            shown.push_back(survey.Survey(*selectable[i]));
+        }
     }
     if (options.json) {
         out << ToJsonLine(GroupsJson(galaxy, shown, selectable.size())) << '\n';

@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandRuns.h"
+#include "galaxy/GalaxyFile.h"
 #include "session/PluginModule.h"
 #include "session/PluginSession.h"
 #include "text/SafeText.h"
@@ -56,6 +57,9 @@ std::string NextStep(const std::exception& error) {
     }
     if (dynamic_cast<const PluginMisbehaved*>(&error) != nullptr) {
         return "the plug-in broke the host's contract; --trace FILE records every call it made";
+    }
+    if (dynamic_cast<const GalaxyFileError*>(&error) != nullptr) {
+        return std::string("correct the galaxy file and run again; ") + kGalaxyFormatPointer;
     }
     if (const auto* refused = dynamic_cast<const BadInput*>(&error); refused != nullptr && !refused->NextStep().empty()) {
         return refused->NextStep();

@@ -2,6 +2,7 @@
 #include "files/InputFile.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -118,6 +119,7 @@ InputFile::InputFile(const std::filesystem::path& path, std::uint64_t maxBytes)
         if (size > maxBytes_) {
             RefuseAsTooLarge(maxBytes_);
         }
+        size_ = size;
         buffer_ = std::make_unique<char[]>(kChunkBytes);
         capacity_ = kChunkBytes;
     } catch (...) {
@@ -149,42 +151,37 @@ std::size_t InputFile::ReadInto(char* at, std::size_t size) {
     return static_cast<std::size_t>(count);
 }
 
-std::string_view InputFile::NextWindow() {
-    // What followed the last window moves to the front (it holds no line end), and
-    // chunks are read behind it until one brings a line end or the file ends.
+std::string_view InputFile::NextWindow(std::size_t keep) {
+    assert((keep == 0 || keep <= static_cast<std::size_t>(end_ - buffer_.get())) &&
+           "NextWindow keeps bytes of the window before");
+    // The kept bytes move to the front, and behind them at least as many new bytes are read as
+    // are kept, a chunk at the least: a token that keeps asking for more doubles its window each
+    // time, so reading it costs time in proportion to its length.
+    const std::size_t wanted = std::max(keep, kChunkBytes);
+    if (keep + wanted > capacity_) {
+        GrowBuffer(keep, keep + wanted);
+    } else if (keep > 0) {
+        std::memmove(buffer_.get(), end_ - keep, keep);
+    }
     char* buffer = buffer_.get();
-    std::size_t filled = next_ == nullptr ? 0 : static_cast<std::size_t>(end_ - next_);
-    if (filled > 0) {
-        std::memmove(buffer, next_, filled);
-    }
-    for (;;) {
-        if (filled == capacity_) {
-            GrowBuffer(filled);
-            buffer = buffer_.get();
+    std::size_t filled = keep;
+    while (filled < keep + wanted) {
+        const std::size_t count = ReadInto(buffer + filled, keep + wanted - filled);
+        if (count == 0) {
+            break;
         }
-        const std::size_t count = ReadInto(buffer + filled, capacity_ - filled);
-        const std::size_t searchedUpTo = filled;
         filled += count;
-        std::size_t windowEnd = count == 0 ? filled : 0;
-        for (std::size_t i = filled; windowEnd == 0 && i > searchedUpTo; --i) {
-            const char byte = buffer[i - 1];
-            if (byte == '\n' || byte == '\r' || byte == '\t') {
-                windowEnd = i;
-            }
-        }
-        if (windowEnd > 0 || count == 0) {
-            next_ = buffer + windowEnd;
-            end_ = buffer + filled;
-            return {buffer, windowEnd};
-        }
     }
+    next_ = buffer + filled; // the window is handed out whole
+    end_ = buffer + filled;
+    return {buffer, filled};
 }
 
-void InputFile::GrowBuffer(std::size_t filled) {
-    auto grown = std::make_unique<char[]>(capacity_ * 2);
-    std::memcpy(grown.get(), buffer_.get(), filled);
+void InputFile::GrowBuffer(std::size_t keep, std::size_t capacity) {
+    auto grown = std::make_unique<char[]>(capacity);
+    std::memcpy(grown.get(), end_ - keep, keep);
     buffer_ = std::move(grown);
-    capacity_ *= 2;
+    capacity_ = capacity;
 }
 
 void InputFile::Rewind() {

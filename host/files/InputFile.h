@@ -7,9 +7,10 @@
 // both by its size before reading and by what reading really yields, so a file
 // that grows while it is read cannot exhaust memory. Reading holds one chunk
 // at a time: begin() gives an input iterator over the whole content for a
-// parser that streams, and NextWindow() hands out the content in windows that
-// end where a line does (a window holds a chunk or so, more only when a line
-// is longer). Rewind() starts a second reading from the first byte.
+// parser that streams, and NextWindow() hands out the content in windows of a
+// chunk, each beginning with as much of the window before as the reader asks
+// to keep (a token it has not finished). Where the text breaks its lines
+// makes no difference. Rewind() starts a second reading from the first byte.
 #pragma once
 
 #include <cstddef>
@@ -69,10 +70,14 @@ public:
     ByteIterator begin() { return ByteIterator(this); }
     static ByteIterator end() { return ByteIterator(); }
 
-    /// The next stretch of the content, valid until the next call; empty at the end. Every
-    /// window but the last ends just after a tab, newline or carriage return, so a JSON
-    /// token of a well-formed file never spans two windows. Throws as advancing does.
-    std::string_view NextWindow();
+    /// The next stretch of the content, valid until the next call: the last `keep` bytes of
+    /// the window before, then at least a chunk, or as many bytes as are kept if that is more;
+    /// only the kept bytes at the end of the file. Throws as advancing does.
+    std::string_view NextWindow(std::size_t keep = 0);
+
+    /// The file's size when it was opened, and how much of it has been read so far.
+    std::uint64_t Size() const { return size_; }
+    std::uint64_t BytesRead() const { return bytesRead_; }
 
     /// Back to the first byte, for reading the content again (either way).
     void Rewind();
@@ -82,11 +87,12 @@ private:
     bool ReadChunk();
     /// Reads at most `size` bytes to `at`, counting them against the limit; 0 at the end.
     std::size_t ReadInto(char* at, std::size_t size);
-    /// Doubles the buffer, keeping its first `filled` bytes.
-    void GrowBuffer(std::size_t filled);
+    /// A buffer of `capacity` bytes, beginning with the last `keep` bytes read.
+    void GrowBuffer(std::size_t keep, std::size_t capacity);
 
     int descriptor_ = -1;
     std::uint64_t maxBytes_ = 0;
+    std::uint64_t size_ = 0;      // as the open file said, for progress
     std::uint64_t bytesRead_ = 0; // checked against maxBytes_ as chunks arrive
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;

@@ -2,6 +2,7 @@
 #include "files/OutputFile.h"
 
 #include "files/FileIdentity.h"
+#include "files/HiddenFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,24 +24,6 @@ namespace {
 
 /// Large enough that a trace line or a picture's element never costs a system call of its own.
 constexpr std::size_t kBufferSize = std::size_t{1} << 16;
-
-/// A name that no other run or output of this run uses, hidden beside the target and ending
-/// in `suffix`: ".tmp" for a temporary, ".old" for a replaced file kept until the run's end.
-std::filesystem::path HiddenName(const std::filesystem::path& location, int attempt, const char* suffix) {
-    static int made = 0;
-#if defined(_WIN32)
-    const int process = ::_getpid();
-#else
-    const int process = static_cast<int>(::getpid());
-#endif
-    std::string name(1, '.');
-    name.append(location.filename().string())
-        .append(".tarvenix-").append(std::to_string(process))
-        .append("-").append(std::to_string(++made))
-        .append("-").append(std::to_string(attempt))
-        .append(suffix);
-    return location.parent_path() / name;
-}
 
 #if defined(_WIN32)
 int OpenForWriting(const std::filesystem::path& path, int flags) {
@@ -68,14 +51,80 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
+/// The buffer in front of an open descriptor. The first error of any write is kept; later
+/// text is dropped, since the output is lost anyway.
+class DescriptorBuffer : public std::streambuf {
+public:
+    DescriptorBuffer() : buffer_(kBufferSize) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+protected:
+    int_type overflow(int_type ch) override {
+        if (!Drain()) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        const auto size = static_cast<std::size_t>(count);
+        if (size > static_cast<std::size_t>(epptr() - pptr())) {
+            if (!Drain()) {
+                return 0;
+            }
+            if (size >= buffer_.size()) {
+                return WriteAll(text, size) ? count : 0;
+            }
+        }
+        std::copy(text, text + size, pptr());
+        pbump(static_cast<int>(size));
+        if (writeThrough_ && !Drain()) {
+            return 0;
+        }
+        return count;
+    }
+
+    int sync() override { return Drain() ? 0 : -1; }
+
+    bool Drain() {
+        const bool written = WriteAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        return written;
+    }
+
+    bool WriteAll(const char* data, std::size_t size) {
+        while (!error_ && size > 0) {
+            const int written = WriteSome(fd_, data, size);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                error_ = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
+                break;
+            }
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return !error_;
+    }
+
+    std::vector<char> buffer_;
+    int fd_ = -1;
+    bool writeThrough_ = false; // a terminal: nothing waits in the buffer
+    std::error_code error_;     // the first write error
+};
+
 } // namespace
 
-/// The open file behind an OutputFile and the buffer in front of it. The first error of
-/// any write is kept; later text is dropped, since the output is lost anyway.
-class OutputFile::Descriptor : public std::streambuf {
+/// The file behind an OutputFile: written through its buffer, and, unless it is a special file
+/// written in place, staged beside its target and renamed over it.
+class OutputFile::StagedFile : public DescriptorBuffer {
 public:
-    Descriptor() : buffer_(kBufferSize) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
-    ~Descriptor() override {
+    StagedFile() = default;
+    ~StagedFile() override {
         if (owned_) {
             Close();
         }
@@ -83,9 +132,10 @@ public:
             std::error_code ignored;
             std::filesystem::remove(temporary_, ignored);
         }
+        temporaryListing_.Unlist();
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
 
     /// Opens an existing special file to write into it in place.
     std::error_code OpenInPlace(const std::filesystem::path& target) {
@@ -117,6 +167,7 @@ public:
     /// Creates the temporary that will become `location`.
     std::error_code OpenTemporary(const std::filesystem::path& location) {
         location_ = location;
+        nameLimit_ = FileNameLimit(location);
 #if defined(O_TMPFILE)
         // An unnamed file vanishes with the process however it ends; it is given a name in Finish.
         fd_ = OpenForWriting(location.parent_path(), O_TMPFILE);
@@ -128,12 +179,14 @@ public:
         }
 #endif
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location, attempt, ".tmp");
+            const std::filesystem::path name = HiddenName(location, attempt, ".tmp", nameLimit_);
+            temporaryListing_.List(name); // before it exists, so that it is never there unlisted
             fd_ = OpenForWriting(name, kCreateNew);
             if (fd_ >= 0) {
                 temporary_ = name;
                 return {};
             }
+            temporaryListing_.Unlist();
             if (errno != EEXIST) {
                 break;
             }
@@ -178,6 +231,8 @@ public:
             return error;
         }
         temporary_.clear();
+        temporaryListing_.Unlist();
+        previousListing_.MarkReplaced();
         replaced_ = true;
         SyncFolder();
         return {};
@@ -196,80 +251,32 @@ public:
         }
         if (!error) {
             previous_.clear();
+            previousListing_.Unlist();
             replaced_ = false;
             SyncFolder();
         }
         return error;
     }
 
-    /// Every output of the run is in place: the previous file is no longer needed.
-    void DropPrevious() {
-        if (!previous_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(previous_, ignored);
-            previous_.clear();
-        }
+    /// Every output of the run is in place: the previous file is no longer needed. An error
+    /// leaves it where Previous() says.
+    std::error_code DropPrevious() {
         replaced_ = false;
+        std::error_code error;
+        if (!previous_.empty()) {
+            std::filesystem::remove(previous_, error);
+            if (!error) {
+                previous_.clear();
+            }
+        }
+        previousListing_.Unlist(); // a copy that stays is the user's to keep, not the handler's to remove
+        return error;
     }
 
     /// Where the target's previous file is kept while it is; empty when there is none.
     const std::filesystem::path& Previous() const { return previous_; }
 
-protected:
-    int_type overflow(int_type ch) override {
-        if (!Drain()) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
-    }
-
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        const auto size = static_cast<std::size_t>(count);
-        if (size > static_cast<std::size_t>(epptr() - pptr())) {
-            if (!Drain()) {
-                return 0;
-            }
-            if (size >= buffer_.size()) {
-                return WriteAll(text, size) ? count : 0;
-            }
-        }
-        std::copy(text, text + size, pptr());
-        pbump(static_cast<int>(size));
-        if (writeThrough_ && !Drain()) {
-            return 0;
-        }
-        return count;
-    }
-
-    int sync() override { return Drain() ? 0 : -1; }
-
 private:
-    bool Drain() {
-        const bool written = WriteAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        return written;
-    }
-
-    bool WriteAll(const char* data, std::size_t size) {
-        while (!error_ && size > 0) {
-            const int written = WriteSome(fd_, data, size);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                error_ = written < 0 ? LastError() : std::make_error_code(std::errc::io_error);
-                break;
-            }
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        }
-        return !error_;
-    }
-
     /// A replaced file keeps its permissions; a new one gets the usual ones for the user.
     void KeepModeOfTarget() const {
 #if !defined(_WIN32)
@@ -289,16 +296,20 @@ private:
             return {};
         }
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location_, attempt, ".old");
+            const std::filesystem::path name = HiddenName(location_, attempt, ".old", nameLimit_);
             if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
                 continue;
             }
+            previousListing_.List(name, location_);
             std::filesystem::create_hard_link(location_, name, error);
             previousMoved_ = static_cast<bool>(error);
             if (previousMoved_) {
+                previousListing_.MarkMovedAside();
                 std::filesystem::rename(location_, name, error);
             }
-            if (!error) {
+            if (error) {
+                previousListing_.Unlist();
+            } else {
                 previous_ = name;
             }
             return error;
@@ -318,6 +329,7 @@ private:
             std::filesystem::remove(previous_, ignored);
         }
         previous_.clear();
+        previousListing_.Unlist();
     }
 
     std::error_code NameTemporary() {
@@ -327,11 +339,13 @@ private:
 #if defined(O_TMPFILE)
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path name = HiddenName(location_, attempt, ".tmp");
+            const std::filesystem::path name = HiddenName(location_, attempt, ".tmp", nameLimit_);
+            temporaryListing_.List(name);
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 temporary_ = name;
                 return {};
             }
+            temporaryListing_.Unlist();
             if (errno != EEXIST) {
                 break;
             }
@@ -357,27 +371,30 @@ private:
         }
     }
 
-    std::vector<char> buffer_;
-    int fd_ = -1;
     bool inPlace_ = false;               // a special file, written directly
     bool owned_ = true;                  // false for a descriptor the process had before
-    bool writeThrough_ = false;          // a terminal: nothing waits in the buffer
     std::filesystem::path location_;      // the file the temporary replaces
     std::filesystem::path temporary_;     // the temporary's name while it has one
     std::filesystem::path previous_;      // the target's previous file, kept while the run's outputs are replaced
     bool previousMoved_ = false;          // previous_ is the file moved aside, not a second link to it
     bool replaced_ = false;               // the temporary is in the target's place, previous_ not yet dropped
-    std::error_code error_;               // the first write error
+    std::size_t nameLimit_ = 255;         // the longest file name the target's folder takes
+    HiddenFile temporaryListing_;         // temporary_, for the signal handler
+    HiddenFile previousListing_;          // previous_, likewise
 };
 
 OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
-    : target_(target), what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(nullptr) {
+    : target_(target), what_(std::move(what)), file_(std::make_unique<StagedFile>()), stream_(nullptr) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(target, error);
     if (std::filesystem::is_directory(status)) {
         Fail(std::make_error_code(std::errc::is_a_directory));
     }
     const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+    if (!special) {
+        RefuseNameTooLong(target);
+        RemoveLeftoversOfEndedRuns(target); // a killed run's hidden files, before this run adds its own
+    }
     error = special ? file_->OpenInPlace(target) : file_->OpenTemporary(OutputLocation(target));
     if (error) {
         Fail(error);
@@ -386,7 +403,7 @@ OutputFile::OutputFile(const std::filesystem::path& target, std::string what)
 }
 
 OutputFile::OutputFile(int descriptor, std::string what)
-    : what_(std::move(what)), file_(std::make_unique<Descriptor>()), stream_(file_.get()) {
+    : what_(std::move(what)), file_(std::make_unique<StagedFile>()), stream_(file_.get()) {
     file_->Adopt(descriptor);
 }
 
@@ -422,8 +439,26 @@ void OutputFile::ReplaceTogether(std::span<OutputFile* const> files) {
         }
         files[failed]->Fail(error, aftermath);
     }
+    // Every target holds its new file; a previous copy that cannot go is said, not left silently.
+    std::string kept;
     for (OutputFile* file : files) {
-        file->file_->DropPrevious();
+        if (const std::error_code error = file->file_->DropPrevious()) {
+            kept += (kept.empty() ? "" : "; ") + file->Name() + "'s previous file stays as '" +
+                    file->file_->Previous().string() + "' (" + error.message() + ")";
+        }
+    }
+    if (!kept.empty()) {
+        throw OutputError("every output was written, but " + kept + "; remove it by hand");
+    }
+}
+
+void OutputFile::RefuseNameTooLong(const std::filesystem::path& target) const {
+    const std::size_t limit = FileNameLimit(target);
+    const std::size_t length = target.filename().u8string().size();
+    if (length > limit) {
+        throw OutputError("cannot write " + Name() + ": its name is " + std::to_string(length) +
+                          " bytes long, and the file system takes names of at most " + std::to_string(limit) +
+                          " bytes");
     }
 }
 

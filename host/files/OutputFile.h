@@ -6,9 +6,11 @@
 // target's folder, and only Replace, after Finish has flushed, synced and
 // closed it without an error, renames it over the target. An OutputFile
 // destroyed before that removes its temporary and leaves the target as it
-// was. On Linux the temporary has no name until Finish, so even a killed
-// process leaves nothing behind; elsewhere it is a hidden file beside the
-// target, removed on every path the process survives.
+// was. On Linux the temporary has no name until Finish; elsewhere, and after
+// Finish, it is a hidden file beside the target (see HiddenFiles.h for how it
+// goes when a signal or a kill ends the run). A target name longer than the
+// folder takes is refused at once; a hidden name that would pass that limit is
+// shortened.
 //
 // The outputs of one run are replaced together (ReplaceTogether): each
 // target's previous file is kept under a hidden name beside it until every
@@ -65,19 +67,23 @@ public:
     /// Puts the finished texts of `files` in their targets' places, all or none: when a rename
     /// fails, the targets already replaced get their previous files back, and the OutputError
     /// names the file that failed (and any that could not be put back, with where its previous
-    /// file is kept).
+    /// file is kept). When all are in place but a previous file cannot be removed, the
+    /// OutputError says where it stays.
     static void ReplaceTogether(std::span<OutputFile* const> files);
 
 private:
-    class Descriptor;
+    class StagedFile;
 
     /// The output as messages name it: "picture file 'plan.svg'".
     std::string Name() const;
+    /// Throws OutputError when the target's own name is longer than its folder takes: found
+    /// before the run, not at the rename after it.
+    void RefuseNameTooLong(const std::filesystem::path& target) const;
     [[noreturn]] void Fail(const std::error_code& error, const std::string& aftermath = {}) const;
 
     std::filesystem::path target_;  // as the user named it, for messages
     std::string what_;
-    std::unique_ptr<Descriptor> file_;
+    std::unique_ptr<StagedFile> file_;
     std::ostream stream_;
 };
 

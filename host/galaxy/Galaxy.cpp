@@ -1,6 +1,7 @@
 // Galaxy.cpp - checking a galaxy's content, its indexes, range queries and the ship split of an order.
 #include "galaxy/Galaxy.h"
 
+#include "galaxy/GalaxyFault.h"
 #include "text/SafeText.h"
 
 #include <algorithm>
@@ -13,41 +14,32 @@ namespace host {
 
 namespace {
 
-/// Throws one message made of the parts in order (appended, never concatenated with `+`,
-/// which GCC 12 misreads at -O2 as an overlapping copy).
-template <typename... Parts>
-[[noreturn]] void Refuse(const Parts&... parts) {
-    std::string message;
-    (message += ... += parts);
-    throw GalaxyError(message);
-}
-
 /// Where an entry sits, e.g. groups[3]. Its text is made only when there is a complaint,
 /// so checking a few hundred thousand good entries costs no strings.
-struct EntryPlace {
+struct EntryAt {
     const char* array;
     std::size_t index;
 
     template <typename... Parts>
     [[noreturn]] void Refuse(const Parts&... parts) const {
-        host::Refuse(array, "[", std::to_string(index), "]: ", parts...);
+        RefuseGalaxy(EntryPlace(array, index), parts...);
     }
 };
 
-void RequireName(const std::string& name, const EntryPlace& where, const char* what) {
+void RequireName(const std::string& name, const EntryAt& where, const char* what) {
     if (name.empty()) {
         where.Refuse(what, " name is empty");
     }
 }
 
-void RequireFinite(double value, const EntryPlace& where, const char* field) {
+void RequireFinite(double value, const EntryAt& where, const char* field) {
     if (!std::isfinite(value)) {
         where.Refuse(field, " is not a finite number");
     }
 }
 
 // Tech levels, ship-type values and speeds are amounts: a negative one means nothing.
-void RequireAmount(double value, const EntryPlace& where, const char* field) {
+void RequireAmount(double value, const EntryAt& where, const char* field) {
     RequireFinite(value, where, field);
     if (value < 0.0) {
         where.Refuse(field, " is negative");
@@ -70,7 +62,7 @@ Galaxy::Galaxy(GalaxyContent content) : content_(std::move(content)) {
     IndexShipTypes();
     IndexGroups();
     if (FindGroup(content_.selection) == nullptr) {
-        Refuse("selection: unknown group ", std::to_string(content_.selection));
+        RefuseGalaxy("selection: unknown group ", std::to_string(content_.selection));
     }
     BuildGrid();
 }
@@ -79,7 +71,7 @@ void Galaxy::IndexRaces() {
     raceByName_.reserve(content_.races.size());
     for (std::size_t i = 0; i < content_.races.size(); ++i) {
         const Race& race = content_.races[i];
-        const EntryPlace where{"races", i};
+        const EntryAt where{"races", i};
         RequireName(race.name, where, "race");
         RequireAmount(race.drivesTech, where, "drivesTech");
         if (!raceByName_.emplace(race.name, i).second) {
@@ -90,12 +82,12 @@ void Galaxy::IndexRaces() {
 
 void Galaxy::IndexPlanets() {
     if (content_.planets.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        Refuse("planets: too many planets");
+        RefuseGalaxy("planets: too many planets");
     }
     planetByName_.Reserve(content_.planets.size());
     for (std::size_t i = 0; i < content_.planets.size(); ++i) {
         const Planet& planet = content_.planets[i];
-        const EntryPlace where{"planets", i};
+        const EntryAt where{"planets", i};
         RequireName(planet.name, where, "planet");
         RequireFinite(planet.x, where, "x");
         RequireFinite(planet.y, where, "y");
@@ -111,7 +103,7 @@ void Galaxy::IndexPlanets() {
 void Galaxy::IndexShipTypes() {
     for (std::size_t i = 0; i < content_.shipTypes.size(); ++i) {
         const ShipType& type = content_.shipTypes[i];
-        const EntryPlace where{"shipTypes", i};
+        const EntryAt where{"shipTypes", i};
         if (FindRace(type.race) == nullptr) {
             where.Refuse("unknown race ", Quoted(type.race));
         }
@@ -133,7 +125,7 @@ void Galaxy::IndexGroups() {
     ReserveGroupsByPlanet();
     for (std::size_t i = 0; i < content_.groups.size(); ++i) {
         const Group& group = content_.groups[i];
-        const EntryPlace where{"groups", i};
+        const EntryAt where{"groups", i};
         if (group.number < 1) {
             where.Refuse("group number ", std::to_string(group.number), " is not positive");
         }

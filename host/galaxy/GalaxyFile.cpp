@@ -48,23 +48,30 @@ Galaxy ReadGalaxy(std::string_view sourceName, Parse parse) {
         parse(reader);
         return Galaxy(reader.TakeContent());
     } catch (const GalaxyError& error) {
-        throw GalaxyError(prefix + error.what());
+        throw GalaxyFileError(prefix + error.what());
     } catch (const InputFileError& error) {
-        throw GalaxyError(prefix + "cannot read the file: " + error.what());
+        throw GalaxyFileError(prefix + "cannot read the file: " + error.what());
     } catch (const std::bad_alloc&) {
         // The input asked for more than this machine has: that is bad input, not a host failure.
-        throw GalaxyError(prefix + "out of memory while loading the galaxy");
+        throw GalaxyFileError(prefix + "out of memory while loading the galaxy");
     }
 }
 
 /// The file's windows for the scanner.
 class InputFileWindows final : public JsonWindows {
 public:
-    explicit InputFileWindows(InputFile& file) : file_(file) {}
-    std::string_view Next() override { return file_.NextWindow(); }
+    InputFileWindows(InputFile& file, const LoadProgress& progress) : file_(file), progress_(progress) {}
+    std::string_view Next(std::size_t keep) override {
+        const std::string_view window = file_.NextWindow(keep);
+        if (progress_) {
+            progress_(file_.BytesRead(), file_.Size());
+        }
+        return window;
+    }
 
 private:
     InputFile& file_;
+    const LoadProgress& progress_;
 };
 
 /// The fast scanner's pass over `windows`; when it leaves the document to nlohmann, a fresh
@@ -77,22 +84,39 @@ void ScanOrParse(GalaxyJsonReader& reader, JsonWindows& windows, NlohmannPass nl
     }
 }
 
+/// Refuses a document with a key given twice in one object, naming the lines of both, which
+/// `findKeyLines` finds by reading the document again; a rare path, so the first reading counts no lines.
+template <typename FindKeyLinesAgain>
+void RefuseAnyRepeatedKey(const GalaxyJsonReader& reader, FindKeyLinesAgain findKeyLines) {
+    if (const auto numbers = reader.RepeatedKeyNumbers()) {
+        const auto [firstLine, secondLine] = findKeyLines(numbers->first, numbers->second);
+        reader.RefuseRepeatedKey(firstLine, secondLine);
+    }
+}
+
 } // namespace
 
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName) {
     return ReadGalaxy(sourceName, [jsonText](GalaxyJsonReader& reader) {
         JsonTextWindows windows(jsonText);
         ScanOrParse(reader, windows, [&] { ParseJsonDocument(jsonText.begin(), jsonText.end(), reader); });
+        RefuseAnyRepeatedKey(reader, [&](std::uint64_t first, std::uint64_t second) {
+            return FindKeyLines(jsonText.begin(), jsonText.end(), first, second);
+        });
     });
 }
 
-Galaxy LoadGalaxyFile(const std::filesystem::path& path) {
-    return ReadGalaxy(path.string(), [&path](GalaxyJsonReader& reader) {
+Galaxy LoadGalaxyFile(const std::filesystem::path& path, const LoadProgress& progress) {
+    return ReadGalaxy(path.string(), [&path, &progress](GalaxyJsonReader& reader) {
         InputFile file(path, kMaxGalaxyFileBytes);
-        InputFileWindows windows(file);
+        InputFileWindows windows(file, progress);
         ScanOrParse(reader, windows, [&] {
             file.Rewind();
             ParseJsonDocument(file.begin(), InputFile::end(), reader);
+        });
+        RefuseAnyRepeatedKey(reader, [&](std::uint64_t first, std::uint64_t second) {
+            file.Rewind();
+            return FindKeyLines(file.begin(), InputFile::end(), first, second);
         });
     });
 }

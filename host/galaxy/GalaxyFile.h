@@ -6,10 +6,9 @@
 // planet 99". Unknown keys are ignored; `owner` is the only field that may be
 // absent. Saving writes the same format, so a saved galaxy loads again as it was.
 //
-// A load streams: the file is read in windows of a chunk or so that end at a
-// line break, and each entry is checked and kept as the parser reaches its end,
-// so memory follows the galaxy, not the text (a file written on one line is
-// the one exception: its window is that line). The load's own scanner reads
+// A load streams: the file is read in windows of a chunk or so, and each entry
+// is checked and kept as the parser reaches its end, so memory follows the
+// galaxy, not the text, wherever (or whether) its lines break. The load's own scanner reads
 // plain JSON; anything it does not take, a bad file above all, is read again
 // by nlohmann's parser, so every message about bad JSON is nlohmann's own --
 // but for a NUL byte after the document, which that parser takes for the end
@@ -22,6 +21,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,10 +32,23 @@ namespace host {
 /// (such a galaxy takes about as much memory again as its text).
 inline constexpr std::uint64_t kMaxGalaxyFileBytes = 1024ULL * 1024 * 1024;
 
-/// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
-Galaxy LoadGalaxyFile(const std::filesystem::path& path);
+/// A galaxy file (or text) that is not a valid galaxy: its message names the file first.
+class GalaxyFileError : public GalaxyError {
+public:
+    using GalaxyError::GalaxyError;
+};
 
-/// Checks and builds a galaxy from JSON text; `sourceName` stands for the file in messages.
+/// Where a player reads what a galaxy file holds, for the next step after a GalaxyFileError.
+inline constexpr const char* kGalaxyFormatPointer =
+    "the file's format: docs/galaxy.schema.json, and the README's section \"The galaxy file\"";
+
+/// Told, window by window, how many of the file's bytes have been read and how many it has.
+using LoadProgress = std::function<void(std::uint64_t read, std::uint64_t size)>;
+
+/// Reads and checks the galaxy file at `path`; messages name the file as `path` was given.
+Galaxy LoadGalaxyFile(const std::filesystem::path& path, const LoadProgress& progress = {});
+
+/// Checks and builds a galaxy from JSON text (throws GalaxyFileError); `sourceName` stands for the file in messages.
 Galaxy ParseGalaxyJson(std::string_view jsonText, std::string_view sourceName);
 
 /// The galaxy as JSON text in the file format, groups created by orders included:

@@ -1,10 +1,12 @@
 // GalaxyJsonReader.cpp - following the parse through the galaxy's fields and arrays, and checking each entry as it ends.
 #include "galaxy/GalaxyJsonReader.h"
 
+#include "galaxy/GalaxyFault.h"
 #include "text/NameSuggestion.h"
 #include "text/SafeText.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <span>
@@ -67,15 +69,6 @@ bool SameText(std::string_view a, std::string_view b) {
 int FieldIndex(std::span<const std::string_view> fields, std::string_view name) {
     const auto it = std::find_if(fields.begin(), fields.end(), [name](std::string_view field) { return SameText(field, name); });
     return it == fields.end() ? -1 : static_cast<int>(it - fields.begin());
-}
-
-/// "planets[3]: ", as every complaint about an entry begins.
-std::string EntryPlace(const char* array, std::size_t index) {
-    std::string where = array;
-    where += '[';
-    where += std::to_string(index);
-    where += "]: ";
-    return where;
 }
 
 /// Reads the checked values of one object's known fields; every complaint starts with
@@ -154,7 +147,7 @@ public:
             Missing(field);
         }
         if (!isArray) {
-            Refuse(Where(), "field \"", field, "\" must be an array");
+            RefuseGalaxy(Where(), "field \"", field, "\" must be an array");
         }
     }
 
@@ -167,21 +160,14 @@ private:
         return value;
     }
 
-    [[noreturn]] void Missing(std::string_view field) const { Refuse(Where(), "missing field \"", field, "\""); }
+    [[noreturn]] void Missing(std::string_view field) const { RefuseGalaxy(Where(), "missing field \"", field, "\""); }
 
     [[noreturn]] void Mistyped(std::size_t field, const char* expected) const {
-        Refuse(Where(), "field \"", names_[field], "\" must be ", expected);
+        RefuseGalaxy(Where(), "field \"", names_[field], "\" must be ", expected);
     }
 
     [[noreturn]] void OutOfRange(std::size_t field) const {
-        Refuse(Where(), "field \"", names_[field], "\" is out of range");
-    }
-
-    template <typename... Parts>
-    [[noreturn]] static void Refuse(const Parts&... parts) {
-        std::string message;
-        (message += ... += parts);
-        throw GalaxyError(message);
+        RefuseGalaxy(Where(), "field \"", names_[field], "\" is out of range");
     }
 
     /// "planets[3]: " for an entry, nothing for the galaxy object.
@@ -285,6 +271,7 @@ bool GalaxyJsonReader::start_object(std::size_t) {
         level_ = Level::Entry;
         for (JsonFieldValue& field : entryFields_) {
             field.kind = Kind::Absent;
+            field.keyNumber = 0;
         }
         entryField_ = -1;
         unknownEntryKey_.reset();
@@ -340,6 +327,7 @@ bool GalaxyJsonReader::end_array() {
 }
 
 bool GalaxyJsonReader::key(std::string_view name) {
+    ++keysRead_; // every key counts, so that a second reading can find one by its number
     if (skipDepth_ > 0) {
         return true;
     }
@@ -351,6 +339,8 @@ bool GalaxyJsonReader::key(std::string_view name) {
         entryField_ = asExpected ? static_cast<int>(expected) : FieldIndex(format.Fields(), name);
         if (entryField_ < 0) {
             NoteUnknownKey(name);
+        } else {
+            NoteKey(entryFields_[static_cast<std::size_t>(entryField_)].keyNumber, name);
         }
         return true;
     }
@@ -360,17 +350,30 @@ bool GalaxyJsonReader::key(std::string_view name) {
     const int field = FieldIndex(kGalaxyFields, name);
     if (field >= 0) {
         galaxyField_ = &galaxyFields_[static_cast<std::size_t>(field)];
+        NoteKey(galaxyField_->keyNumber, name);
         return true;
     }
     for (std::size_t a = 0; a < kArrayFormats.size(); ++a) {
         if (name == kArrayFormats[a].name) {
             keyArray_ = static_cast<ArrayName>(a);
+            NoteKey(arrays_[a].keyNumber, name);
         }
     }
     if (!keyArray_) {
         NoteUnknownKey(name);
     }
     return true;
+}
+
+void GalaxyJsonReader::NoteKey(std::uint64_t& keyNumber, std::string_view name) {
+    if (keyNumber != 0 && !repeatedKey_) {
+        // Where the object sits is spelled out now: this happens once a document at most.
+        const std::string place = level_ == Level::Entry
+                                      ? EntryPlace(FormatOf(array_).name, arrays_[static_cast<std::size_t>(array_)].nextIndex)
+                                      : std::string("the galaxy object: ");
+        repeatedKey_ = RepeatedKey{place + "key " + Quoted(ShownKey(name)), keyNumber, keysRead_};
+    }
+    keyNumber = keysRead_;
 }
 
 void GalaxyJsonReader::NoteUnknownKey(std::string_view name) {
@@ -383,6 +386,28 @@ void GalaxyJsonReader::NoteUnknownKey(std::string_view name) {
 bool GalaxyJsonReader::parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) {
     syntaxError_ = WithoutExceptionTag(error.what());
     return false;
+}
+
+void GalaxyJsonReader::WordEditorMistake(const galaxy_json_detail::ReadPosition& position) {
+    if (!syntaxError_) {
+        return;
+    }
+    const auto [first, second] = position.firstBytes;
+    const std::string line = "line " + std::to_string(position.line) + ": ";
+    // 0xFF and 0xFE never begin UTF-8: they are a UTF-16 byte-order mark; without one, ASCII
+    // written as UTF-16 has a NUL for its second byte.
+    if (first == 0xFF || first == 0xFE || (position.bytesRead >= 2 && first != 0 && second == 0)) {
+        syntaxError_ = "the file is UTF-16 text; save it as UTF-8";
+    } else if (position.lastMark == 0 && !position.nul &&
+               (syntaxError_->find("empty input") != std::string::npos ||
+                syntaxError_->find("end of input") != std::string::npos)) {
+        syntaxError_ = "the file is empty; a galaxy file is one JSON object";
+    } else if (position.lastMark == '/') {
+        syntaxError_ = line + "a comment; JSON has none, remove it";
+    } else if ((position.lastMark == ']' || position.lastMark == '}') && position.markBefore == ',') {
+        syntaxError_ = "line " + std::to_string(position.commaLine) + ": a comma after the last entry before '" +
+                       position.lastMark + "'; remove it";
+    }
 }
 
 void GalaxyJsonReader::NulAfterDocument(std::size_t line, std::size_t column) {
@@ -398,7 +423,7 @@ bool GalaxyJsonReader::Skip() {
 
 bool GalaxyJsonReader::SkipFieldValue() {
     // An object or array where a field wants a scalar: the field holds something else.
-    if (JsonFieldValue* field = CurrentField()) {
+    if (JsonFieldValue* field = FieldOfValueNow()) {
         field->kind = Kind::Other;
     }
     return Skip();
@@ -425,7 +450,7 @@ bool GalaxyJsonReader::Scalar(Store store) {
         EntryIsNotAnObject();
         break;
     default:
-        if (JsonFieldValue* field = CurrentField()) {
+        if (JsonFieldValue* field = FieldOfValueNow()) {
             store(*field);
         }
         break;
@@ -433,22 +458,24 @@ bool GalaxyJsonReader::Scalar(Store store) {
     return true;
 }
 
-JsonFieldValue* GalaxyJsonReader::CurrentField() {
-    if (level_ == Level::Entry) {
-        return entryField_ < 0 ? nullptr : &entryFields_[static_cast<std::size_t>(entryField_)];
-    }
-    if (level_ != Level::Galaxy) {
-        return nullptr;
-    }
-    if (keyArray_) {
+JsonFieldValue* GalaxyJsonReader::FieldOfValueNow() {
+    if (level_ == Level::Galaxy && keyArray_) {
         RestartArray(*keyArray_, false); // an array's key holding anything but an array
         return nullptr;
     }
-    return galaxyField_;
+    return FieldOfCurrentKey();
+}
+
+JsonFieldValue* GalaxyJsonReader::FieldOfCurrentKey() {
+    if (level_ == Level::Entry) {
+        return entryField_ < 0 ? nullptr : &entryFields_[static_cast<std::size_t>(entryField_)];
+    }
+    return level_ == Level::Galaxy ? galaxyField_ : nullptr;
 }
 
 void GalaxyJsonReader::RestartArray(ArrayName array, bool isArray) {
-    arrays_[static_cast<std::size_t>(array)] = ArrayState{true, isArray, 0, std::nullopt};
+    ArrayState& state = arrays_[static_cast<std::size_t>(array)];
+    state = ArrayState{true, isArray, 0, std::nullopt, state.keyNumber};
     switch (array) {
     case ArrayName::Races:
         content_.races.clear();
@@ -513,6 +540,19 @@ void GalaxyJsonReader::FinishEntry() {
     } catch (const GalaxyError& fault) {
         NoteFault(array, fault.what());
     }
+}
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> GalaxyJsonReader::RepeatedKeyNumbers() const {
+    if (syntaxError_ || !repeatedKey_) {
+        return std::nullopt; // a syntax error outranks every other fault
+    }
+    return std::pair(repeatedKey_->firstNumber, repeatedKey_->secondNumber);
+}
+
+void GalaxyJsonReader::RefuseRepeatedKey(std::size_t firstLine, std::size_t secondLine) const {
+    assert(repeatedKey_ && "RefuseRepeatedKey needs a repeated key");
+    RefuseGalaxy(repeatedKey_->what, " is given twice, on lines ", std::to_string(firstLine), " and ",
+                 std::to_string(secondLine), "; keep one of them");
 }
 
 GalaxyContent GalaxyJsonReader::TakeContent() {

@@ -6,8 +6,12 @@
 // judged, so a bad file gets the same one message wherever its faults sit: a
 // syntax error anywhere comes first; then the galaxy object itself, "game",
 // "turn", each array in turn (the array, then its entries in order) and
-// "selection". As in a parsed object, a key given twice counts with its last
-// value. A key the format does not have is a fault, named with the known key it
+// "selection". A key given twice in one object is a fault that outranks all
+// but a syntax error: which of the two values was meant cannot be told, and
+// taking either silently would change the galaxy. The reader counts keys as
+// they come; the lines of the two are found by a second reading
+// (FindKeyLines), since counting lines on every pass would cost every load.
+// A key the format does not have is a fault, named with the known key it
 // was most likely meant to be; it ranks before every other fault of its object,
 // since a misspelt key would otherwise read as a missing field. Until the parse
 // ends, a fault is only noted (the first of each array) and reading goes on.
@@ -41,7 +45,12 @@ struct JsonFieldValue {
     std::int64_t integer = 0;   // Kind::Integer (negative whole numbers)
     std::uint64_t unsignedValue = 0; // Kind::Unsigned (non-negative whole numbers)
     double number = 0.0;        // Kind::Float
+    std::uint64_t keyNumber = 0; // which key of the document gave it, counted from 1; 0 when not given
 };
+
+namespace galaxy_json_detail {
+struct ReadPosition;
+} // namespace galaxy_json_detail
 
 /// An event handler for nlohmann::json::sax_parse; afterwards TakeContent gives the result.
 class GalaxyJsonReader {
@@ -64,9 +73,19 @@ public:
     bool end_array();
     bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
 
+    /// After a syntax error: the usual mistakes of an editor (an empty file, UTF-16 text, a
+    /// comment, a comma after the last entry) in plain words, at the line where they are.
+    void WordEditorMistake(const galaxy_json_detail::ReadPosition& position);
+
     /// The document's value was complete when a NUL byte came, at `line` and `column` as
     /// nlohmann's messages count them: a syntax error, since only whitespace may follow it.
     void NulAfterDocument(std::size_t line, std::size_t column);
+
+    /// The numbers (in document order, from 1) of the first key given twice in one object and
+    /// of its earlier twin, when the document has one and no syntax error.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> RepeatedKeyNumbers() const;
+    /// Throws the repeated key's GalaxyError, with the lines a second reading found for the two keys.
+    [[noreturn]] void RefuseRepeatedKey(std::size_t firstLine, std::size_t secondLine) const;
 
     /// The checked content once the parse has ended. Throws GalaxyError with the first
     /// fault's message (no file name), "malformed JSON: ..." for a syntax error.
@@ -87,6 +106,14 @@ private:
         bool isArray = false; // and holds an array
         std::size_t nextIndex = 0;
         std::optional<std::string> firstFault; // with its entry's place; later entries are not built
+        std::uint64_t keyNumber = 0; // the key that gave the array, as JsonFieldValue::keyNumber
+    };
+
+    /// The first key given twice in one object.
+    struct RepeatedKey {
+        std::string what; // the object's place and the key: "groups[3] (the 4th group): key \"count\""
+        std::uint64_t firstNumber = 0;
+        std::uint64_t secondNumber = 0;
     };
 
     /// Passes over the value that starts now (an object or array), wherever it sits.
@@ -101,8 +128,14 @@ private:
     bool Scalar(Store store);
     /// Keeps the first key of the current entry, or of the galaxy object, that the format does not have.
     void NoteUnknownKey(std::string_view name);
-    /// Where a scalar of the current key goes, or null when nothing keeps it.
-    JsonFieldValue* CurrentField();
+    /// A known key has come; a second one in the same object is noted as the repeated key.
+    /// `keyNumber` is the field's record of the key that gave it.
+    void NoteKey(std::uint64_t& keyNumber, std::string_view name);
+    /// A value has come for the current key: where a scalar of it goes, or null when nothing
+    /// keeps it. For a galaxy array's key, the value is no array: the array restarts as such.
+    JsonFieldValue* FieldOfValueNow();
+    /// Where a scalar of the current key goes, or null when nothing keeps it; changes nothing.
+    JsonFieldValue* FieldOfCurrentKey();
     /// The array's key has come (again): what an earlier one gave no longer counts.
     void RestartArray(ArrayName array, bool isArray);
     /// An array entry that is not an object.
@@ -115,6 +148,8 @@ private:
     std::size_t skipDepth_ = 0; // > 0 while inside a value nobody reads
     bool galaxyIsObject_ = false;
     std::optional<std::string> syntaxError_;
+    std::uint64_t keysRead_ = 0;            // every key of the document so far, skipped ones included
+    std::optional<RepeatedKey> repeatedKey_;
 
     // The galaxy's own scalar fields and, for the key being read, where its value goes.
     std::array<JsonFieldValue, 4> galaxyFields_; // game, turn, selection, $schema
@@ -139,6 +174,19 @@ struct ReadPosition {
     std::size_t line = 1;
     std::size_t lineStart = 0; // bytes read before the current line began
     std::optional<std::pair<std::size_t, std::size_t>> nul; // its line and column
+    std::array<unsigned char, 2> firstBytes{}; // to tell a UTF-16 file
+    char lastMark = 0;       // the last byte read that is not whitespace
+    char markBefore = 0;     // the one before it
+    std::size_t commaLine = 0; // the line of the last comma read
+
+    /// A byte above blank: kept for telling an editor's usual mistakes after a syntax error.
+    void NoteMark(char byte) {
+        markBefore = lastMark;
+        lastMark = byte;
+        if (byte == ',') {
+            commaLine = line;
+        }
+    }
 
     /// A byte up to '\n' has been read: a line break or a control character.
     void NoteLowByte(char byte) {
@@ -167,9 +215,14 @@ public:
     CountingIterator& operator++() {
         const char read = *at_;
         ++at_;
+        if (position_->bytesRead < 2) {
+            position_->firstBytes[position_->bytesRead] = static_cast<unsigned char>(read);
+        }
         ++position_->bytesRead;
         if (static_cast<unsigned char>(read) <= '\n') {
             position_->NoteLowByte(read);
+        } else if (read != ' ' && read != '\r') {
+            position_->NoteMark(read);
         }
         return *this;
     }
@@ -181,7 +234,55 @@ private:
     ReadPosition* position_;
 };
 
+/// Events of a second reading that note the lines of two keys, found by their numbers.
+class KeyLineFinder : public nlohmann::json_sax<nlohmann::json> {
+public:
+    KeyLineFinder(const ReadPosition& position, std::uint64_t first, std::uint64_t second)
+        : position_(position), wanted_{first, second} {}
+
+    bool key(string_t&) override {
+        ++keys_;
+        for (std::size_t i = 0; i < 2; ++i) {
+            if (keys_ == wanted_[i]) {
+                lines_[i] = position_.line; // the parser has just read the key's closing quote
+            }
+        }
+        return keys_ < wanted_[1];
+    }
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+    std::pair<std::size_t, std::size_t> Lines() const { return {lines_[0], lines_[1]}; }
+
+private:
+    const ReadPosition& position_;
+    std::uint64_t keys_ = 0;
+    std::array<std::uint64_t, 2> wanted_;
+    std::array<std::size_t, 2> lines_{};
+};
+
 } // namespace galaxy_json_detail
+
+/// The lines of the document's keys numbered `first` and `second` (from 1, in document order),
+/// read again from [begin, end): 0 for a key the reading did not reach.
+template <typename Iterator>
+std::pair<std::size_t, std::size_t> FindKeyLines(Iterator begin, Iterator end, std::uint64_t first, std::uint64_t second) {
+    using Counting = galaxy_json_detail::CountingIterator<Iterator>;
+    galaxy_json_detail::ReadPosition position;
+    galaxy_json_detail::KeyLineFinder finder(position, first, second);
+    nlohmann::json::sax_parse(Counting(std::move(begin), &position), Counting(std::move(end), &position), &finder);
+    return finder.Lines();
+}
 
 /// nlohmann's parse of the document in [first, last) into `reader`. Its lexer takes a NUL byte
 /// for the end of the input, so a document followed by a NUL and anything at all would pass;
@@ -192,9 +293,10 @@ template <typename Iterator>
 void ParseJsonDocument(Iterator first, Iterator last, GalaxyJsonReader& reader) {
     using Counting = galaxy_json_detail::CountingIterator<Iterator>;
     galaxy_json_detail::ReadPosition position;
-    if (nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
-                                  &reader) &&
-        position.nul) {
+    if (!nlohmann::json::sax_parse(Counting(std::move(first), &position), Counting(std::move(last), &position),
+                                   &reader)) {
+        reader.WordEditorMistake(position);
+    } else if (position.nul) {
         reader.NulAfterDocument(position.nul->first, position.nul->second);
     }
 }

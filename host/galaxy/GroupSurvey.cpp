@@ -74,81 +74,128 @@ std::vector<const Group*> GroupSurvey::SelectableGroups() const {
     return groups;
 }
 
-bool GroupSurvey::WithinDriveRange(const std::string& race, std::int32_t planet) {
-    auto& judged = withinDriveRange_[race];
-    if (const auto found = judged.find(planet); found != judged.end()) {
-        return found->second;
+const std::vector<bool>& GroupSurvey::PlanetsInDriveRange(const std::string& race) {
+    const auto [entry, added] = driveRange_.try_emplace(race);
+    std::vector<bool>& within = entry->second;
+    if (!added) {
+        return within;
+    }
+    within.assign(static_cast<std::size_t>(galaxy_.PlanetCount()) + 1, false);
+    const Race* facts = galaxy_.FindRace(race);
+    if (facts == nullptr) {
+        return within;
     }
     std::vector<std::int32_t> near;
-    if (galaxy_.FindRace(race) != nullptr) {
-        galaxy_.PlanetsWithinRange(planet, DriveRange(race), near);
+    for (std::int32_t owned = 1; owned <= galaxy_.PlanetCount(); ++owned) {
+        if (galaxy_.PlanetAt(owned).owner != race) {
+            continue;
+        }
+        near.clear();
+        galaxy_.PlanetsWithinRange(owned, facts->drivesTech * kDriveRangePerTech, near);
+        for (const std::int32_t planet : near) {
+            within[static_cast<std::size_t>(planet)] = true;
+        }
     }
-    const bool within = std::any_of(near.begin(), near.end(),
-                                    [&](std::int32_t owned) { return galaxy_.PlanetAt(owned).owner == race; });
-    judged.emplace(planet, within);
     return within;
 }
 
-const Group* GroupSurvey::FindGroupOfType(std::int32_t planet, const std::string& race,
-                                          const std::vector<const std::string*>& types, bool idleOnly) const {
-    std::vector<std::int32_t> numbers;
-    galaxy_.GroupsAtPlanet(planet, race, numbers);
-    for (const std::int32_t number : numbers) {
-        const Group* group = galaxy_.FindGroup(number);
-        const bool ofType = std::any_of(types.begin(), types.end(), [&](const std::string* name) { return *name == group->type; });
-        if (ofType && (!idleOnly || IsIdleSingleShip(*group))) {
-            return group;
+const GroupSurvey::ClassCoverage& GroupSurvey::CoverageOf(const Group& group) {
+    std::vector<const std::string*> types = EquivalentTypeNames(galaxy_, group);
+    const ShipType* first = types.empty() ? nullptr : galaxy_.FindShipType(group.race, *types.front());
+    const auto [entry, added] = coverage_.try_emplace(first);
+    ClassCoverage& coverage = entry->second;
+    if (!added) {
+        return coverage;
+    }
+    coverage.types = std::move(types);
+    coverage.uncovered = PlanetsInDriveRange(group.race);
+    coverage.idleRelay.assign(coverage.uncovered.size(), nullptr);
+    for (const Group& other : galaxy_.Groups()) {
+        const bool ofClass = other.race == group.race &&
+                             std::any_of(coverage.types.begin(), coverage.types.end(),
+                                         [&](const std::string* name) { return *name == other.type; });
+        if (!ofClass) {
+            continue;
+        }
+        const auto at = static_cast<std::size_t>(other.planet);
+        coverage.uncovered[at] = false; // in orbit or on its way there
+        const Group*& relay = coverage.idleRelay[at];
+        if (IsIdleSingleShip(other) && (relay == nullptr || other.number < relay->number)) {
+            relay = &other;
         }
     }
-    return nullptr;
-}
-
-bool GroupSurvey::IsUncovered(std::int32_t planet, std::int32_t source, const Group& group,
-                              const std::vector<const std::string*>& types) {
-    return planet != source && WithinDriveRange(group.race, planet) &&
-           FindGroupOfType(planet, group.race, types, false) == nullptr;
+    for (std::int32_t planet = 1; planet <= galaxy_.PlanetCount(); ++planet) {
+        if (coverage.uncovered[static_cast<std::size_t>(planet)]) {
+            coverage.uncoveredPlanets.push_back(planet);
+        }
+    }
+    return coverage;
 }
 
 GroupProspect GroupSurvey::Survey(const Group& group) {
     GroupProspect prospect;
     prospect.group = &group;
-    const std::vector<const std::string*> types = EquivalentTypeNames(galaxy_, group);
+    const ClassCoverage& coverage = CoverageOf(group);
+    const std::vector<bool>& driveRange = PlanetsInDriveRange(group.race);
     std::vector<std::int32_t> reach;
     galaxy_.PlanetsWithinRange(group.planet, group.speed, reach);
     std::vector<const Group*> relays;
     for (const std::int32_t planet : reach) {
+        const auto at = static_cast<std::size_t>(planet);
         if (planet == group.planet) {
             continue;
         }
         ++prospect.othersInSpeed;
-        if (!WithinDriveRange(group.race, planet)) {
+        if (!driveRange[at]) {
             continue;
         }
         ++prospect.othersReachable;
-        if (FindGroupOfType(planet, group.race, types, false) == nullptr) {
+        if (coverage.uncovered[at]) {
             ++prospect.uncoveredInReach;
-        } else if (const Group* relay = FindGroupOfType(planet, group.race, types, true)) {
-            relays.push_back(relay);
+        } else if (coverage.idleRelay[at] != nullptr) {
+            relays.push_back(coverage.idleRelay[at]);
         }
     }
     prospect.relaysInReach = static_cast<std::int32_t>(relays.size());
     // The plug-in sends a relay a ship only once the direct sends have covered the reach, and
     // the relay passes it on only to an uncovered planet beyond that reach.
-    if (group.count <= prospect.uncoveredInReach) {
-        return prospect;
-    }
-    std::vector<std::int32_t> beyond;
-    for (const Group* relay : relays) {
-        beyond.clear();
-        galaxy_.PlanetsWithinRange(relay->planet, relay->speed, beyond);
-        for (const std::int32_t planet : beyond) {
-            if (!std::binary_search(reach.begin(), reach.end(), planet) && IsUncovered(planet, group.planet, group, types)) {
-                prospect.likelyRelays = true;
-                return prospect;
+    prospect.likelyRelays = group.count > prospect.uncoveredInReach && !relays.empty() &&
+                            RelayReachesBeyond(relays, reach, group.planet, coverage);
+    return prospect;
+}
+
+bool GroupSurvey::RelayReachesBeyond(const std::vector<const Group*>& relays, const std::vector<std::int32_t>& reach,
+                                     std::int32_t source, const ClassCoverage& coverage) const {
+    const auto beyondReach = [&](std::int32_t planet) {
+        return planet != source && coverage.uncovered[static_cast<std::size_t>(planet)] &&
+               !std::binary_search(reach.begin(), reach.end(), planet);
+    };
+    std::vector<std::int32_t> near;
+    if (relays.size() <= coverage.uncoveredPlanets.size()) {
+        // Few relays: each one's reach.
+        for (const Group* relay : relays) {
+            near.clear();
+            galaxy_.PlanetsWithinRange(relay->planet, relay->speed, near);
+            if (std::any_of(near.begin(), near.end(), beyondReach)) {
+                return true;
             }
         }
+        return false;
     }
-    return prospect;
+    // Few uncovered planets (none at all where every planet holds the class): each one, asked
+    // whether a relay lies within that relay's own speed of it.
+    for (const std::int32_t planet : coverage.uncoveredPlanets) {
+        if (!beyondReach(planet)) {
+            continue;
+        }
+        const bool reached = std::any_of(relays.begin(), relays.end(), [&](const Group* relay) {
+            return galaxy_.Distance(relay->planet, planet) <= relay->speed;
+        });
+        if (reached) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<GroupProspect> GroupSurvey::GroupWorthPlanning(std::size_t tries) {

@@ -54,7 +54,7 @@ public:
     /// Whether `group` is one of SelectableGroups.
     bool IsSelectable(const Group& group) const;
 
-    /// What `group` could do.
+    /// What `group` (one of SelectableGroups) could do.
     GroupProspect Survey(const Group& group);
 
     /// A group worth planning: of the first `tries` selectable groups, the first whose plan
@@ -63,19 +63,26 @@ public:
     std::optional<GroupProspect> GroupWorthPlanning(std::size_t tries);
 
 private:
-    /// Whether `planet` lies within `race`'s drive range of a planet the race owns; remembered.
-    bool WithinDriveRange(const std::string& race, std::int32_t planet);
-    /// A group of `race` at `planet` of one of `types` (any, or only an idle one-ship one); null when none.
-    const Group* FindGroupOfType(std::int32_t planet, const std::string& race,
-                                 const std::vector<const std::string*>& types, bool idleOnly) const;
-    /// In the race's reach, not `source`, and holding no group of `types`.
-    bool IsUncovered(std::int32_t planet, std::int32_t source, const Group& group,
-                     const std::vector<const std::string*>& types);
+    /// For one race and one class of its equivalent ship types, by planet number.
+    struct ClassCoverage {
+        std::vector<const std::string*> types;       // the class: the race's types that read the same
+        std::vector<bool> uncovered;                 // within drive range and holding no group of the class
+        std::vector<std::int32_t> uncoveredPlanets;  // the same, as ascending planet numbers
+        std::vector<const Group*> idleRelay;         // the lowest-numbered idle one-ship group of the class there
+    };
+
+    /// Planets within the race's drive range of a planet it owns, by planet number.
+    const std::vector<bool>& PlanetsInDriveRange(const std::string& race);
+    /// The coverage of `group`'s class of types.
+    const ClassCoverage& CoverageOf(const Group& group);
+    /// Whether one of `relays` can pass a ship on to an uncovered planet outside `reach` (ascending) and not `source`.
+    bool RelayReachesBeyond(const std::vector<const Group*>& relays, const std::vector<std::int32_t>& reach,
+                            std::int32_t source, const ClassCoverage& coverage) const;
 
     const Galaxy& galaxy_;
     std::unordered_set<std::string_view> racesWithPlanets_; // views of the galaxy's own names
-    // race -> planet -> judged; only planets near surveyed groups are ever judged
-    std::unordered_map<std::string_view, std::unordered_map<std::int32_t, bool>> withinDriveRange_;
+    std::unordered_map<std::string_view, std::vector<bool>> driveRange_;   // by race
+    std::unordered_map<const ShipType*, ClassCoverage> coverage_;          // by the class's first type
 };
 
 } // namespace host

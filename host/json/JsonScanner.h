@@ -5,20 +5,24 @@
 // convert without overflow or underflow, and the three literals. Whatever it
 // accepts, nlohmann's parser accepts too, with the same events and the same
 // values bit for bit (whole numbers as signed or unsigned 64-bit integers
-// exactly as it picks them, others correctly rounded). On anything else -- a
-// syntax error, a byte-order mark, a number out of a double's range -- it stops
-// and says so, and the caller reads the document again with nlohmann's parser,
+// exactly as it picks them, others correctly rounded). A UTF-8 byte-order mark
+// at the start is passed over, as nlohmann's parser passes it over. On anything
+// else -- a syntax error, a number out of a double's range -- it stops and says so, and the caller reads the document again with nlohmann's parser,
 // whose word on a bad document is final. Strings reach the handler as views
 // into the text when they hold no escape, so good documents cost no copies.
 //
-// The text arrives in windows. No token of a well-formed document may span two
-// windows; a source guarantees that by ending every window but the last just
-// after a tab, newline or carriage return, bytes that never sit inside a
-// string, number or literal. Nesting depth costs one byte of heap per level.
+// The text arrives in windows that may end anywhere, inside a token too, so
+// that what a source holds does not depend on where (or whether) the text
+// breaks its lines. A token that reaches the end of its window is read again
+// from its first byte with the next window behind it; a token that fails more
+// than a few bytes before the end has failed for good, so a text that is wrong
+// at its start is refused after one window. Nesting depth costs one byte of
+// heap per level.
 #pragma once
 
 #include "json/PlainAscii.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -34,19 +38,25 @@ namespace host {
 class JsonWindows {
 public:
     virtual ~JsonWindows() = default;
-    /// The next window of text; empty at the end. Every window but the last ends with
-    /// '\t', '\n' or '\r'.
-    virtual std::string_view Next() = 0;
+    /// The next window of text: the last `keep` bytes of the window before (a token not yet
+    /// complete; 0 for the first), then the text that follows them. At the end of the text
+    /// it holds only the kept bytes. The window before is no longer valid.
+    virtual std::string_view Next(std::size_t keep) = 0;
 };
 
 /// A text held whole in memory: one window.
 class JsonTextWindows final : public JsonWindows {
 public:
     explicit JsonTextWindows(std::string_view text) : text_(text) {}
-    std::string_view Next() override { return std::exchange(text_, std::string_view()); }
+    std::string_view Next(std::size_t keep) override {
+        const std::string_view window = text_.substr(given_ - keep);
+        given_ = text_.size();
+        return window;
+    }
 
 private:
     std::string_view text_;
+    std::size_t given_ = 0; // bytes of text_ handed out
 };
 
 /// One number token, converted as nlohmann's lexer converts it.
@@ -113,8 +123,8 @@ public:
     Scanner(JsonWindows& windows, Handler& handler) : windows_(windows), handler_(handler) {}
 
     bool Run() {
-        if (!NextWindow() || HasByteOrderMark()) {
-            return false; // an empty document, or one left to nlohmann's handling of a mark
+        if (!NextWindow() || !SkipByteOrderMark()) {
+            return false; // an empty document, or a first window too short to judge its mark
         }
         for (;;) {
             const Step step = Value();
@@ -172,14 +182,14 @@ private:
             return Open(*p_);
         case '"': {
             std::string_view text;
-            return Done(String(text) && handler_.string(text));
+            return Done(Token([&] { return String(text); }) && handler_.string(text));
         }
         case 't':
-            return Done(JsonLexer::Literal(p_, end_, "true") && handler_.boolean(true));
+            return Done(Literal("true") && handler_.boolean(true));
         case 'f':
-            return Done(JsonLexer::Literal(p_, end_, "false") && handler_.boolean(false));
+            return Done(Literal("false") && handler_.boolean(false));
         case 'n':
-            return Done(JsonLexer::Literal(p_, end_, "null") && handler_.null());
+            return Done(Literal("null") && handler_.null());
         default:
             return Done(Number());
         }
@@ -207,7 +217,7 @@ private:
     /// The key of an object's member and its colon; the value follows.
     bool Key() {
         std::string_view name;
-        if (!SkipSpace() || *p_ != '"' || !String(name) || !handler_.key(name)) {
+        if (!SkipSpace() || *p_ != '"' || !Token([&] { return String(name); }) || !handler_.key(name)) {
             return false;
         }
         if (!SkipSpace() || *p_ != ':') {
@@ -229,10 +239,14 @@ private:
         return JsonLexer::String(p_, end_, scratch_, text);
     }
 
+    bool Literal(std::string_view word) {
+        return Token([&] { return JsonLexer::Literal(p_, end_, word); });
+    }
+
     bool Number() {
         JsonNumber number;
         std::string_view text;
-        if (!JsonLexer::Number(p_, end_, number, text)) {
+        if (!Token([&] { return JsonLexer::Number(p_, end_, number, text); })) {
             return false;
         }
         switch (number.kind) {
@@ -265,19 +279,64 @@ private:
         }
     }
 
-    bool NextWindow() {
-        const std::string_view window = windows_.Next();
-        p_ = window.data();
-        end_ = p_ + window.size();
-        return !window.empty();
+    /// Reads one token with `read`, which moves p_ past it and says whether it is one the scanner
+    /// takes. A token that reached the window's end (or failed within a cut token's reach of it)
+    /// may go on in the next window: it is read again from its first byte with more text behind it.
+    template <typename Read>
+    bool Token(Read read) {
+        for (;;) {
+            const char* start = p_;
+            const bool taken = read();
+            const bool nearEnd = taken ? p_ == end_ : end_ - p_ <= kLongestCut;
+            if (!nearEnd || textEnded_) {
+                return taken;
+            }
+            ExtendWindow(static_cast<std::size_t>(end_ - start));
+        }
     }
 
-    bool HasByteOrderMark() const { return end_ - p_ >= 1 && static_cast<unsigned char>(*p_) == 0xEF; }
+    /// The next window, beginning with the last `keep` bytes of this one.
+    void ExtendWindow(std::size_t keep) {
+        const std::string_view window = windows_.Next(keep);
+        p_ = window.data();
+        end_ = p_ + window.size();
+        textEnded_ = window.size() == keep;
+    }
+
+    bool NextWindow() {
+        ExtendWindow(0);
+        return p_ != end_;
+    }
+
+    /// Passes over a UTF-8 byte-order mark at the start; false for a text that is a cut mark alone.
+    bool SkipByteOrderMark() {
+        static constexpr std::string_view kMark = "\xEF\xBB\xBF";
+        for (;;) {
+            const auto size = static_cast<std::size_t>(end_ - p_);
+            const std::string_view start(p_, std::min(size, kMark.size()));
+            if (start != kMark.substr(0, start.size())) {
+                return true;
+            }
+            if (start.size() == kMark.size()) {
+                p_ += kMark.size();
+                return true;
+            }
+            if (textEnded_) {
+                return false;
+            }
+            ExtendWindow(size);
+        }
+    }
+
+    // The most bytes before a window's end at which a token can fail only for being cut: an
+    // escaped surrogate pair's twelve.
+    static constexpr std::ptrdiff_t kLongestCut = 12;
 
     JsonWindows& windows_;
     Handler& handler_;
     const char* p_ = nullptr;
     const char* end_ = nullptr;
+    bool textEnded_ = false; // the window holds the text's last byte
     std::vector<char> open_; // '{' or '[' for each container still open
     std::string scratch_;    // a string's decoded text when it held escapes
 };

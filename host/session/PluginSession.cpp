@@ -4,6 +4,7 @@
 #include "session/DesktopObserver.h"
 #include "session/MapEntries.h"
 #include "session/TerminalView.h"
+#include "files/HiddenFiles.h"
 #include "platform/CMapStringToString.h"
 #include "platform/MessageBox.h"
 #include "platform/RelayMessages.h"
@@ -77,8 +78,8 @@ private:
 
 extern "C" void OnInterrupt(int) {
     g_interruptPressed.store(true);
-    // A second Ctrl-C ends the host the ordinary way, should the plug-in not react.
-    std::signal(SIGINT, SIG_DFL);
+    // A second Ctrl-C ends the host, should the plug-in not react: its outputs' hidden files go with it.
+    std::signal(SIGINT, &EndOnSignal);
 }
 
 /// Ctrl-C presses Cancel while the guard lives; the previous handler comes back after.

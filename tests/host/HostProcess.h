@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,23 +123,43 @@ inline pid_t StartHost(const TestFolder& folder, const std::vector<std::string>&
     return child;
 }
 
-/// Waits, bounded, until process `pid` has a handler of its own for `signal`, or with `handled`
-/// false, until it no longer has one (the host's Ctrl-C handler is installed just before the
-/// plug-in's command runs, and gives way to the default after the first Ctrl-C). False on time-out.
-inline bool WaitUntilCatching(pid_t pid, int signal, bool handled = true) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    const std::string statusFile = "/proc/" + std::to_string(pid) + "/status";
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::istringstream status(ReadText(statusFile));
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("SigCgt:", 0) == 0 &&
-                ((std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0) == handled) {
-                return true;
-            }
+/// The bit of `signal` in the mask a line of /proc/PID/status starting with `field` gives, or
+/// nullopt when the process has no such line (it has ended).
+inline std::optional<bool> StatusBit(pid_t pid, const char* field, int signal) {
+    std::istringstream status(ReadText("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field, 0) == 0) {
+            return (std::stoull(line.substr(std::string_view(field).size()), nullptr, 16) >> (signal - 1) & 1) != 0;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return std::nullopt;
+}
+
+/// Waits, bounded, until `condition` holds; polls, as a process's state gives no event. False on time-out.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return false;
+}
+
+/// Waits, bounded, until process `pid` has a handler of its own for `signal` (the host's Ctrl-C
+/// handler is installed just before the plug-in's command runs). False on time-out.
+inline bool WaitUntilCatching(pid_t pid, int signal) {
+    return WaitUntil([&] { return StatusBit(pid, "SigCgt:", signal).value_or(false); });
+}
+
+/// Waits, bounded, until a `signal` sent to `pid` is no longer pending: its handler has begun, and
+/// a second one sent now is not merged into the first. False on time-out.
+inline bool WaitUntilDelivered(pid_t pid, int signal) {
+    return WaitUntil([&] {
+        return !StatusBit(pid, "ShdPnd:", signal).value_or(false) && !StatusBit(pid, "SigPnd:", signal).value_or(false);
+    });
 }
 
 /// The raw wait status of a host started with StartHost, once it has ended.

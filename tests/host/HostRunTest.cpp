@@ -207,6 +207,9 @@ TEST(HostRunTest, HelpVersionAndNextSteps) {
          "list the groups with: " + kHost + " groups --galaxy " + TARVENIX_DEMO_GALAXY_JSON + "\n"},
         {{"--svg", "/no/such/folder/p.svg", "--plugin", kPlugin}, 2, "",
          "correct what is named above and run again; '" + kHost + " --help' explains the options\n"},
+        {{"--galaxy", "/missing.json", "--plugin", kPlugin}, 2, "",
+         "correct the galaxy file and run again; the file's format: docs/galaxy.schema.json, and the README's "
+         "section \"The galaxy file\"\n"},
         {{"--plugin", TARVENIX_TEST_PLUGIN_WITHOUT_CLOSE}, 1, "",
          "check that --plugin names a Tarvenix2 module built for this system\n"},
         {{"--plugin", "/missing.so"}, 1, "",
@@ -355,7 +358,7 @@ TEST(HostRunTest, GroupsRefusesAMisspeltGalaxyKeyNamingWhatWasMeant) {
     std::ofstream(path) << text;
     const HostRun run = RunHost(folder, {"groups", "--galaxy", path.string()});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0]: unknown key \"ownr\"; "
+    EXPECT_EQ(run.err.rfind("tarvenix-host: " + path.string() + ": planets[0] (planet #1): unknown key \"ownr\"; "
                             "did you mean \"owner\"?\n",
                             0),
               0U)

@@ -105,9 +105,9 @@ TEST(CommandLineTest, OutIsTheMainOutputOfEveryCommandAndSaveStillWorks) {
         EXPECT_EQ(plan->save, "after.json") << name;
         EXPECT_EQ(plan->html, "plan.html") << name;
     }
-    // A repeated option counts once, the last one given.
-    const HostCommand repeated = ParseCommandLine({"--select", "1", "--select", "-3"});
-    EXPECT_EQ(std::get<PlanOptions>(repeated).select, -3);
+    // A negative number is a value, not an option given again.
+    const HostCommand negative = ParseCommandLine({"--select", "-3", "--cancel-after-steps", "-0"});
+    EXPECT_EQ(std::get<PlanOptions>(negative).select, -3);
 }
 
 /// The help of the command asked about, however it is asked for.
@@ -213,7 +213,14 @@ TEST(CommandLineTest, UsageErrorsNameTheProblem) {
         {{"generate", "--json"}, "unknown option '--json' for 'generate'"},
         {{"--select", "seven"}, "option '--select' needs a whole number, got 'seven'"},
         {{"--select", "7x"}, "option '--select' needs a whole number, got '7x'"},
-        {{"--select", "99999999999"}, "option '--select' needs a whole number, got '99999999999'"},
+        {{"--select", "99999999999"}, "option '--select' is out of range: at most 2147483647, got '99999999999'"},
+        {{"groups", "--limit", "2147483648"}, "option '--limit' is out of range: at most 2147483647, got '2147483648'"},
+        {{"help", "frobnicate"}, "no help on 'frobnicate'"},
+        {{"--select", "1", "--select", "-3"}, "option '--select' is given twice; give it once"},
+        {{"--json", "--trace", "t.jsonl", "--json"}, "option '--json' is given twice; give it once"},
+        {{"--galaxy=a.json", "--galaxy", "b.json"}, "option '--galaxy' is given twice; give it once"},
+        {{"plan", "--out", "--json"}, "option '--out' needs a file name, got the option '--json'; a file whose name begins with '-' is given as ./--json"},
+        {{"--galaxy", "-h"}, "option '--galaxy' needs a file name, got the option '-h'; a file whose name begins with '-' is given as ./-h"},
         {{"--cancel-after-steps", "-1"}, "option '--cancel-after-steps' must be at least 0, got '-1'"},
         {{"--answer-delay-ms", ""}, "option '--answer-delay-ms' needs a whole number, got ''"},
         {{"--lang", "de"}, "option '--lang' takes en or ru, got 'de'"},

@@ -1,5 +1,6 @@
 // OutputFileTest.cpp - outputs replace their target whole or not at all; which paths name one file.
 #include "files/FileIdentity.h"
+#include "files/HiddenFiles.h"
 #include "files/OutputFile.h"
 
 #include "host/HostProcess.h"
@@ -144,12 +145,60 @@ TEST_F(OutputFileTest, TargetsThatCannotBeCreatedAreRefusedAtOnce) {
         {folder / "sub", "Is a directory"},
         {folder / "missing" / "x.svg", "No such file or directory"},
         {folder / "file" / "x.svg", "Not a directory"},
+        // Found before anything runs, not at the rename after the plan.
+        {folder / std::string(256, 'n'), "its name is 256 bytes long, and the file system takes names of at most 255 bytes"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(MessageOf([&] { OutputFile(row.target, "picture file"); }),
                   "cannot write picture file '" + row.target.string() + "': " + row.reason)
             << row.target;
     }
+}
+
+TEST_F(OutputFileTest, AnyNameTheFolderTakesCanBeAnOutput) {
+    // Names near the limit leave no room for the hidden name's tail: it keeps less of the name.
+    std::string cyrillic;
+    for (int i = 0; i < 127; ++i) {
+        cyrillic += "\xD0\x96"; // 254 bytes of two-byte letters
+    }
+    for (const std::string& name : {std::string(255, 'a'), std::string(230, 'b'), cyrillic, std::string("x")}) {
+        const std::filesystem::path target = Existing(name);
+        OutputFile file(target, "picture file");
+        file.Write("new\n");
+        file.Finish();
+        file.Replace();
+        EXPECT_EQ(ReadText(target), "new\n") << name.size();
+        EXPECT_EQ(Names(), (std::set<std::string>{name})) << name.size();
+        std::filesystem::remove(target);
+    }
+    const std::filesystem::path shortened = HiddenName(folder / cyrillic, 0, ".tmp", 255);
+    EXPECT_LE(shortened.filename().string().size(), 255u);
+    EXPECT_EQ(shortened.filename().string().rfind("." + cyrillic.substr(0, 200), 0), 0u) << "cut where a letter starts";
+}
+
+TEST_F(OutputFileTest, LeftoversOfEndedRunsGoAndOthersStay) {
+    // A process that has ended, for its PID: a child that is waited for.
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ASSERT_EQ(host_test::WaitForHost(ended), 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(::getppid());
+    Existing("kept.svg", "new\n");
+    Existing(".gone.svg.tarvenix-" + dead + "-1-0.tmp");
+    Existing(".kept.svg.tarvenix-" + dead + "-2-0.old");     // its target has the new file: it goes
+    Existing(".moved.svg.tarvenix-" + dead + "-3-0.old");    // its target is missing: it goes back
+    Existing(".cut~.tarvenix-" + dead + "-4-0.old");         // a shortened name: its target is unknown
+    Existing(".running.svg.tarvenix-" + alive + "-1-0.tmp"); // a process that still runs
+    Existing(".other.svg.tarvenix-" + dead + "-x-0.tmp");    // not the program's pattern
+    Existing(".plain.tmp");
+    EXPECT_EQ(RemoveLeftoversOfEndedRuns(folder / "out.svg"), 3u);
+    EXPECT_EQ(Names(), (std::set<std::string>{"kept.svg", "moved.svg", ".cut~.tarvenix-" + dead + "-4-0.old",
+                                              ".running.svg.tarvenix-" + alive + "-1-0.tmp",
+                                              ".other.svg.tarvenix-" + dead + "-x-0.tmp", ".plain.tmp"}));
+    EXPECT_EQ(ReadText(folder / "kept.svg"), "new\n");
+    EXPECT_EQ(RemoveLeftoversOfEndedRuns(folder / "again.svg"), 0u) << "once a folder a process";
 }
 
 TEST_F(OutputFileTest, SameFileByIdentityAndByWhereANewFileWouldGo) {

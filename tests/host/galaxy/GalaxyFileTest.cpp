@@ -94,61 +94,61 @@ TEST_F(GalaxyFileTest, EachBadEntryGetsOneMessageNamingFileAndEntry) {
         {"mistyped game", [](json& d) { d["game"] = 5; }, "galaxy.json: field \"game\" must be a text"},
         {"text turn", [](json& d) { d["turn"] = "42"; }, "galaxy.json: field \"turn\" must be a whole number"},
         {"missing selection", [](json& d) { d.erase("selection"); }, "galaxy.json: missing field \"selection\""},
-        {"entry not object", [](json& d) { d["planets"][0] = 5; }, "galaxy.json: planets[0]: must be an object"},
-        {"missing x", [](json& d) { d["planets"][1].erase("x"); }, "galaxy.json: planets[1]: missing field \"x\""},
+        {"entry not object", [](json& d) { d["planets"][0] = 5; }, "galaxy.json: planets[0] (planet #1): must be an object"},
+        {"missing x", [](json& d) { d["planets"][1].erase("x"); }, "galaxy.json: planets[1] (planet #2): missing field \"x\""},
         {"text x", [](json& d) { d["planets"][1]["x"] = "3"; },
-         "galaxy.json: planets[1]: field \"x\" must be a number"},
+         "galaxy.json: planets[1] (planet #2): field \"x\" must be a number"},
         {"boolean speed", [](json& d) { d["groups"][0]["speed"] = true; },
-         "galaxy.json: groups[0]: field \"speed\" must be a number"},
+         "galaxy.json: groups[0] (the 1st group): field \"speed\" must be a number"},
         {"fractional count", [](json& d) { d["groups"][2]["count"] = 1.5; },
-         "galaxy.json: groups[2]: field \"count\" must be a whole number"},
+         "galaxy.json: groups[2] (the 3rd group): field \"count\" must be a whole number"},
         {"huge number", [](json& d) { d["groups"][1]["number"] = 3000000000LL; },
-         "galaxy.json: groups[1]: field \"number\" is out of range"},
+         "galaxy.json: groups[1] (the 2nd group): field \"number\" is out of range"},
         {"missing fleet", [](json& d) { d["groups"][6].erase("fleet"); },
-         "galaxy.json: groups[6]: missing field \"fleet\""},
+         "galaxy.json: groups[6] (the 7th group): missing field \"fleet\""},
         {"null owner", [](json& d) { d["planets"][0]["owner"] = nullptr; },
-         "galaxy.json: planets[0]: field \"owner\" must be a text"},
+         "galaxy.json: planets[0] (planet #1): field \"owner\" must be a text"},
         {"unknown owner", [](json& d) { d["planets"][2]["owner"] = "Nobody"; },
-         "galaxy.json: planets[2]: unknown owner race \"Nobody\""},
-        {"unknown planet", [](json& d) { d["groups"][3]["planet"] = 99; }, "galaxy.json: groups[3]: unknown planet 99"},
-        {"planet zero", [](json& d) { d["groups"][3]["planet"] = 0; }, "galaxy.json: groups[3]: unknown planet 0"},
-        {"unknown from", [](json& d) { d["groups"][2]["from"] = 7; }, "galaxy.json: groups[2]: unknown from planet 7"},
+         "galaxy.json: planets[2] (planet #3): unknown owner race \"Nobody\""},
+        {"unknown planet", [](json& d) { d["groups"][3]["planet"] = 99; }, "galaxy.json: groups[3] (the 4th group): unknown planet 99"},
+        {"planet zero", [](json& d) { d["groups"][3]["planet"] = 0; }, "galaxy.json: groups[3] (the 4th group): unknown planet 0"},
+        {"unknown from", [](json& d) { d["groups"][2]["from"] = 7; }, "galaxy.json: groups[2] (the 3rd group): unknown from planet 7"},
         {"negative from", [](json& d) { d["groups"][2]["from"] = -1; },
-         "galaxy.json: groups[2]: unknown from planet -1"},
+         "galaxy.json: groups[2] (the 3rd group): unknown from planet -1"},
         {"unknown group race", [](json& d) { d["groups"][0]["race"] = "Nobody"; },
-         "galaxy.json: groups[0]: unknown race \"Nobody\""},
+         "galaxy.json: groups[0] (the 1st group): unknown race \"Nobody\""},
         {"type of another race", [](json& d) { d["groups"][0]["type"] = "Drone"; },
-         "galaxy.json: groups[0]: unknown ship type \"Drone\" of race \"Vexari\""},
+         "galaxy.json: groups[0] (the 1st group): unknown ship type \"Drone\" of race \"Vexari\""},
         {"unknown type race", [](json& d) { d["shipTypes"][1]["race"] = "Nobody"; },
-         "galaxy.json: shipTypes[1]: unknown race \"Nobody\""},
+         "galaxy.json: shipTypes[1] (the 2nd ship type): unknown race \"Nobody\""},
         {"unknown selection", [](json& d) { d["selection"] = 8; }, "galaxy.json: selection: unknown group 8"},
         {"duplicate group number", [](json& d) { d["groups"][4]["number"] = 3; },
-         "galaxy.json: groups[4]: duplicate group number 3"},
+         "galaxy.json: groups[4] (the 5th group): duplicate group number 3"},
         {"duplicate race", [](json& d) { d["races"][3]["name"] = "Zorgon"; },
-         "galaxy.json: races[3]: duplicate race name \"Zorgon\""},
+         "galaxy.json: races[3] (the 4th race): duplicate race name \"Zorgon\""},
         {"duplicate planet", [](json& d) { d["planets"][5]["name"] = "Aster"; },
-         "galaxy.json: planets[5]: duplicate planet name \"Aster\""},
+         "galaxy.json: planets[5] (planet #6): duplicate planet name \"Aster\""},
         {"duplicate type in race", [](json& d) { d["shipTypes"][1]["name"] = "Courier"; },
-         "galaxy.json: shipTypes[1]: duplicate ship type \"Courier\" of race \"Vexari\""},
-        {"empty race name", [](json& d) { d["races"][3]["name"] = ""; }, "galaxy.json: races[3]: race name is empty"},
+         "galaxy.json: shipTypes[1] (the 2nd ship type): duplicate ship type \"Courier\" of race \"Vexari\""},
+        {"empty race name", [](json& d) { d["races"][3]["name"] = ""; }, "galaxy.json: races[3] (the 4th race): race name is empty"},
         {"empty planet name", [](json& d) { d["planets"][3]["name"] = ""; },
-         "galaxy.json: planets[3]: planet name is empty"},
+         "galaxy.json: planets[3] (planet #4): planet name is empty"},
         {"negative speed", [](json& d) { d["groups"][1]["speed"] = -0.5; },
-         "galaxy.json: groups[1]: speed is negative"},
+         "galaxy.json: groups[1] (the 2nd group): speed is negative"},
         {"negative count", [](json& d) { d["groups"][1]["count"] = -1; },
-         "galaxy.json: groups[1]: count is negative"},
+         "galaxy.json: groups[1] (the 2nd group): count is negative"},
         // A misspelt key is named with the key meant, before the field it leaves missing.
         {"misspelt owner", [](json& d) { d["planets"][3]["ownr"] = d["planets"][3]["owner"]; d["planets"][3].erase("owner"); },
-         "galaxy.json: planets[3]: unknown key \"ownr\"; did you mean \"owner\"?"},
+         "galaxy.json: planets[3] (planet #4): unknown key \"ownr\"; did you mean \"owner\"?"},
         {"misspelt name", [](json& d) { d["races"][1]["nmae"] = d["races"][1]["name"]; d["races"][1].erase("name"); },
-         "galaxy.json: races[1]: unknown key \"nmae\"; did you mean \"name\"?"},
+         "galaxy.json: races[1] (the 2nd race): unknown key \"nmae\"; did you mean \"name\"?"},
         {"unknown key beside every field", [](json& d) { d["groups"][2]["colour"] = "red"; },
-         "galaxy.json: groups[2]: unknown key \"colour\""},
+         "galaxy.json: groups[2] (the 3rd group): unknown key \"colour\""},
         {"unknown key before a later entry's fault",
          [](json& d) { d["shipTypes"][0]["weapon"] = 1; d["shipTypes"][1].erase("drives"); },
-         "galaxy.json: shipTypes[0]: unknown key \"weapon\"; did you mean \"weapons\"?"},
+         "galaxy.json: shipTypes[0] (the 1st ship type): unknown key \"weapon\"; did you mean \"weapons\"?"},
         {"a galaxy key where an entry key belongs", [](json& d) { d["planets"][0]["planet"] = 1; },
-         "galaxy.json: planets[0]: unknown key \"planet\""},
+         "galaxy.json: planets[0] (planet #1): unknown key \"planet\""},
         {"misspelt array", [](json& d) { d["plantes"] = d["planets"]; d.erase("planets"); },
          "galaxy.json: unknown key \"plantes\"; did you mean \"planets\"?"},
         {"misspelt game, ranked before the missing field", [](json& d) { d["gmae"] = "x"; d.erase("game"); },
@@ -156,19 +156,19 @@ TEST_F(GalaxyFileTest, EachBadEntryGetsOneMessageNamingFileAndEntry) {
         {"unknown galaxy key before an entry's fault", [](json& d) { d["extra"] = {1, 2}; d["planets"][0].erase("x"); },
          "galaxy.json: unknown key \"extra\""},
         {"long unknown key, shown cut", [](json& d) { d["planets"][0][std::string(100, 'k')] = 1; },
-         "galaxy.json: planets[0]: unknown key \"kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...\""},
+         "galaxy.json: planets[0] (planet #1): unknown key \"kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...\""},
         // A key is the file's own text: a control character in it must not break the line.
         {"unknown key holding a newline", [](json& d) { d["pl\nets"] = 1; },
          "galaxy.json: unknown key \"pl\\u000aets\"; did you mean \"planets\"?"},
         {"unknown key holding an escape and a backslash", [](json& d) { d["groups"][0]["\x1b[2J\\"] = 1; },
-         "galaxy.json: groups[0]: unknown key \"\\u001b[2J\\\\\""},
+         "galaxy.json: groups[0] (the 1st group): unknown key \"\\u001b[2J\\\\\""},
         {"mistyped $schema", [](json& d) { d["$schema"] = 1; }, "galaxy.json: field \"$schema\" must be a text"},
         {"group number zero", [](json& d) { d["groups"][1]["number"] = 0; },
-         "galaxy.json: groups[1]: group number 0 is not positive"},
+         "galaxy.json: groups[1] (the 2nd group): group number 0 is not positive"},
         {"negative tech", [](json& d) { d["races"][0]["drivesTech"] = -1; },
-         "galaxy.json: races[0]: drivesTech is negative"},
+         "galaxy.json: races[0] (the 1st race): drivesTech is negative"},
         {"negative shields", [](json& d) { d["shipTypes"][2]["shields"] = -4; },
-         "galaxy.json: shipTypes[2]: shields is negative"},
+         "galaxy.json: shipTypes[2] (the 3rd ship type): shields is negative"},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].message, LoadEdited(rows[i].edit)) << "row " << i << ": " << rows[i].what;
@@ -264,15 +264,15 @@ GalaxyContent ContentFromParsedDocument(std::string_view text) {
     return content;
 }
 
-// Numbers at the edges of what the parser turns into doubles, and keys given twice.
+// Numbers at the edges of what the parser turns into doubles.
 // The saved text shows every double bit for bit (its shortest exact form, signed zero kept).
-constexpr std::string_view kEdgeNumbersGalaxy = R"({"game": "Edges", "turn": 1, "turn": 2,
+constexpr std::string_view kEdgeNumbersGalaxy = R"({"game": "Edges", "turn": 2,
   "races": [{"name": "R", "drivesTech": 18446744073709551615},
             {"name": "S", "drivesTech": 18446744073709551616},
-            {"name": "T", "drivesTech": 1.7976931348623157e308, "drivesTech": 0.1}],
-  "planets": [{"name": "Lost", "x": 1, "y": 1}],
+            {"name": "T", "drivesTech": 1.7976931348623157e308}],
   "planets": [{"name": "A", "x": -0, "y": -0.0, "owner": "R"},
-              {"name": "B", "x": 5e-324, "y": 1e-400, "x": 2.2250738585072011e-308},
+              {"name": "B", "x": 2.2250738585072011e-308, "y": 1e-400},
+              {"name": "E", "x": 5e-324, "y": 0},
               {"name": "C", "x": -9223372036854775808, "y": 1e150},
               {"name": "D", "x": 0.30000000000000004, "y": -1e150}],
   "shipTypes": [{"race": "R", "name": "Courier", "drives": 1E2, "weapons": 0e0, "ammo": 4.9e-324,
@@ -318,23 +318,25 @@ TEST_F(GalaxyFileTest, FaultsAreJudgedAsInTheWholeDocumentWhereverTheySit) {
          "galaxy.json: missing field \"races\""},
         {"planets before groups whatever the file order",
          R"({"game": "g", "turn": 1, "races": [], "groups": [5], "planets": [{"name": "A"}], "shipTypes": []})",
-         "galaxy.json: planets[0]: missing field \"x\""},
+         "galaxy.json: planets[0] (planet #1): missing field \"x\""},
         {"first bad entry of an array", replaced("\"x\": 3,", "\"x\": [3],"),
-         "galaxy.json: planets[1]: field \"x\" must be a number"},
-        {"last of a repeated key counts", replaced("\"turn\": 42,", "\"turn\": 42, \"turn\": \"late\","),
-         "galaxy.json: field \"turn\" must be a whole number"},
-        {"repeated array replaces", replaced("\"selection\": 7", "\"selection\": 7, \"races\": 4"),
-         "galaxy.json: field \"races\" must be an array"},
+         "galaxy.json: planets[1] (planet #2): field \"x\" must be a number"},
+        {"a repeated key before the galaxy's own faults", replaced("\"turn\": 42,", "\"turn\": 42, \"turn\": \"late\","),
+         "galaxy.json: the galaxy object: key \"turn\" is given twice"},
+        {"a repeated array however its value", replaced("\"selection\": 7", "\"selection\": 7, \"races\": 4"),
+         "galaxy.json: the galaxy object: key \"races\" is given twice"},
         {"game before turn", R"({"turn": null, "game": {}})", "galaxy.json: field \"game\" must be a text"},
         {"field checks in field order", replaced("\"x\": 3, \"y\": 4,", "\"y\": true,"),
-         "galaxy.json: planets[1]: missing field \"x\""},
+         "galaxy.json: planets[1] (planet #2): missing field \"x\""},
         {"keys inside an unknown key's value are not read", replaced("\"x\": 3,", "\"x\": 3, \"moons\": {\"nmae\": 1},"),
-         "galaxy.json: planets[1]: unknown key \"moons\""},
+         "galaxy.json: planets[1] (planet #2): unknown key \"moons\""},
         {"an earlier array's fault before a later array's unknown key",
          replaced("\"from\": 0", "\"form\": 0, \"from\": 0").replace(small.find("\"x\": 3,"), 7, "\"x\": \"3\","),
-         "galaxy.json: planets[1]: field \"x\" must be a number"},
-        {"a replaced array's unknown key no longer counts", replaced("\"game\"", "\"planets\": [{\"nmae\": 1}], \"game\""),
-         "(accepted)"},
+         "galaxy.json: planets[1] (planet #2): field \"x\" must be a number"},
+        {"a repeated key before an earlier entry's unknown key", replaced("\"game\"", "\"planets\": [{\"nmae\": 1}], \"game\""),
+         "galaxy.json: the galaxy object: key \"planets\" is given twice"},
+        {"a syntax error before a repeated key", replaced("\"turn\": 42,", "\"turn\": 42, \"turn\": 4,").substr(0, 40),
+         "galaxy.json: malformed JSON: parse error"},
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string message = MessageOf([&] { ParseGalaxyJson(rows[i].text, "galaxy.json"); });
@@ -383,7 +385,25 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              return path;
          },
          "cannot read the file: it is larger than the limit of 1024 MiB"},
-        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); }, "malformed JSON: parse error at line 1"},
+        // An editor's usual mistakes, in plain words at the line where they are.
+        {"empty", [](const auto& f) { return Written(f / "empty.json", ""); },
+         "malformed JSON: the file is empty; a galaxy file is one JSON object"},
+        {"blanks only", [](const auto& f) { return Written(f / "blank.json", " \n\t\n"); },
+         "malformed JSON: the file is empty; a galaxy file is one JSON object"},
+        {"trailing comma in an array", [](const auto& f) { return Written(f / "comma.json", SmallWith("\"fleet\": \"\" }\n  ]", "\"fleet\": \"\" },\n  ]")); },
+         "malformed JSON: line 33: a comma after the last entry before ']'; remove it"},
+        {"trailing comma in an object", [](const auto& f) { return Written(f / "comma2.json", SmallWith("\"selection\": 7", "\"selection\": 7,")); },
+         "malformed JSON: line 35: a comma after the last entry before '}'; remove it"},
+        {"comment", [](const auto& f) { return Written(f / "comment.json", SmallWith("  \"turn\"", "  // the turn\n  \"turn\"")); },
+         "malformed JSON: line 3: a comment; JSON has none, remove it"},
+        {"UTF-16", [](const auto& f) {
+             std::string wide = "\xFF\xFE";
+             for (const char c : std::string(test::kSmallGalaxyJson)) {
+                 wide += c;
+                 wide += '\0';
+             }
+             return Written(f / "utf16.json", wide); },
+         "malformed JSON: the file is UTF-16 text; save it as UTF-8"},
         {"binary",
          [](const auto& f) {
              std::string bytes;
@@ -392,29 +412,30 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
              }
              return Written(f / "binary.json", bytes);
          },
-         "malformed JSON: parse error at line 1, column 1"},
+         // Its first two bytes, 0xFF 0xFE, are how UTF-16 text begins.
+         "malformed JSON: the file is UTF-16 text; save it as UTF-8"},
         {"deeply nested, unterminated", [&deep](const auto& f) { return Written(f / "deep.json", deep); },
          "malformed JSON: parse error"},
         {"deeply nested galaxy", [&deep](const auto& f) { return Written(f / "deep2.json", deep + std::string(deep.size(), ']')); },
          "the galaxy must be a JSON object"},
         {"duplicate planet name",
          [](const auto& f) { return Written(f / "dup.json", SmallWith("\"Far\"", "\"Cyne\"")); },
-         "planets[5]: duplicate planet name \"Cyne\""},
+         "planets[5] (planet #6): duplicate planet name \"Cyne\""},
         {"control characters in a name",
          [](const auto& f) {
              return Written(f / "ctl.json", SmallWith("\"owner\": \"\"", R"("owner": "Vex\n\u001b[2J\u009b\\")"));
          },
-         R"(planets[2]: unknown owner race "Vex\u000a\u001b[2J\u009b\\")"},
+         R"(planets[2] (planet #3): unknown owner race "Vex\u000a\u001b[2J\u009b\\")"},
         // A find of the galaxy file fuzzer: a line break in a group's race split the message.
         {"line break in a group's race",
          [](const auto& f) {
              return Written(f / "race.json", SmallWith(R"("number": 7, "race": "Vexari")", R"("number": 7, "race": "Vex\n")"));
          },
-         R"(groups[0]: unknown race "Vex\u000a")"},
+         R"(groups[0] (the 1st group): unknown race "Vex\u000a")"},
         {"coordinate too large", [](const auto& f) { return Written(f / "far.json", SmallWith("\"x\": 3,", "\"x\": -1.7e308,")); },
-         "planets[1]: field \"x\" is out of range"},
+         "planets[1] (planet #2): field \"x\" is out of range"},
         {"coordinate over the bound", [](const auto& f) { return Written(f / "far2.json", SmallWith("\"y\": 4,", "\"y\": 1.0000000000000001e150,")); },
-         "planets[1]: field \"y\" is out of range"},
+         "planets[1] (planet #2): field \"y\" is out of range"},
         {"infinite number", [](const auto& f) { return Written(f / "inf.json", SmallWith("\"x\": 3,", "\"x\": 1e999,")); },
          "malformed JSON: number overflow parsing '1e999'"},
         {"NaN", [](const auto& f) { return Written(f / "nan.json", SmallWith("\"x\": 3,", "\"x\": NaN,")); },
@@ -431,6 +452,40 @@ TEST_F(GalaxyFileTest, BadFilesAreRefusedAsBadInputWithOneLineNamingTheFile) {
                 << "row " << i << ": " << rows[i].what << "\n" << message;
             EXPECT_EQ(std::string::npos, message.find_first_of("\n\r\x1b")) << "row " << i << ": " << message;
         }
+    }
+}
+
+TEST_F(GalaxyFileTest, RepeatedKeyIsRefusedNamingObjectKeyAndBothLines) {
+    // The last of two keys used to win silently: a second "groups" array replaced the first,
+    // and an "x" out of range passed when a valid "x" followed it.
+    const std::string oneGroup =
+        R"("groups": [ { "number": 7, "race": "Vexari", "type": "Courier", "planet": 1, "count": 1, "speed": 1, "from": 0, "fleet": "" } ],)";
+    struct Row {
+        const char* what;
+        std::string text;
+        const char* message;
+    };
+    const std::vector<Row> rows = {
+        {"repeated array", SmallWith("  \"selection\"", "  " + oneGroup + "\n  \"selection\""),
+         R"(the galaxy object: key "groups" is given twice, on lines 26 and 35; keep one of them)"},
+        {"repeated scalar", SmallWith(R"("x": 3, "y": 4,)", R"("x": 1e300, "y": 4,)" "\n" R"(  "x": 3,)"),
+         R"(planets[1] (planet #2): key "x" is given twice, on lines 12 and 13; keep one of them)"},
+        {"repeated key of an entry",
+         SmallWith(R"("count": 4, "speed": 7.5)", R"("count": 4, "speed": 7.5, "count": 5)"),
+         R"(groups[4] (the 5th group): key "count" is given twice, on lines 31 and 31; keep one of them)"},
+        {"repeated key in a one-line file",
+         nlohmann::json::parse(test::kSmallGalaxyJson).dump().insert(1, R"("turn": 1,)"),
+         R"(the galaxy object: key "turn" is given twice, on lines 1 and 1; keep one of them)"},
+        // A scanner's fallback path (a byte-order mark) counts keys the same way.
+        {"repeated key after a byte-order mark", "\xEF\xBB\xBF" + SmallWith("\"turn\": 42,", "\"turn\": 42, \"game\": \"B\","),
+         R"(the galaxy object: key "game" is given twice, on lines 2 and 3; keep one of them)"},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string expected = std::string("galaxy.json: ") + rows[i].message;
+        EXPECT_EQ(MessageOf([&] { ParseGalaxyJson(rows[i].text, "galaxy.json"); }), expected) << "row " << i << ": " << rows[i].what;
+        const std::filesystem::path path = Written(directory / "galaxy.json", rows[i].text);
+        EXPECT_EQ(MessageOf([&] { LoadGalaxyFile(path); }), path.string() + ": " + rows[i].message)
+            << "row " << i << ": " << rows[i].what;
     }
 }
 

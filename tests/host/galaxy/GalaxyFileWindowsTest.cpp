@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,6 +20,19 @@
 
 namespace host {
 namespace {
+
+/// What this process has read so far, as the system counts it.
+std::uint64_t BytesThisProcessRead() {
+    std::ifstream io("/proc/self/io");
+    for (std::string field; io >> field;) {
+        std::uint64_t value = 0;
+        io >> value;
+        if (field == "rchar:") {
+            return value;
+        }
+    }
+    return 0;
+}
 
 class InputFileWindowsTest : public ::testing::Test {
 protected:
@@ -37,28 +52,49 @@ protected:
     std::filesystem::path directory;
 };
 
-TEST_F(InputFileWindowsTest, WindowsJoinToTheFileAndEachButTheLastEndsAtALineBreak) {
+TEST_F(InputFileWindowsTest, WindowsJoinToTheFileWhateverItsLinesAndKeepWhatIsAskedFor) {
     const std::vector<std::pair<const char*, std::string>> contents = {
         {"empty", ""},
         {"one short line", "{}"},
         {"no line break, many chunks", std::string(200 * 1024, 'x')},
         {"a line longer than a chunk between short ones", "a\n" + std::string(150 * 1024, 'y') + "\r\nb\tc"},
         {"line breaks everywhere", std::string(70 * 1024, '\n')},
-        {"ends with a break", std::string(64 * 1024 - 1, 'z') + "\t"},
     };
     for (const auto& [what, content] : contents) {
         InputFile file(Written(content), kMaxGalaxyFileBytes);
-        for (int reading = 0; reading < 2; ++reading) { // a second reading after Rewind gives the same
+        for (const std::size_t keep : {std::size_t{0}, std::size_t{7}, std::size_t{100 * 1024}}) {
+            // Each window begins with the last `keep` bytes of the one before (all of it when shorter).
             std::string joined;
-            for (std::string_view window = file.NextWindow(); !window.empty(); window = file.NextWindow()) {
-                joined += window;
-                if (joined.size() < content.size()) {
-                    EXPECT_NE(std::string_view::npos, std::string_view("\t\n\r").find(window.back())) << what;
-                }
+            std::size_t kept = 0;
+            for (std::string_view window = file.NextWindow(); window.size() > kept; window = file.NextWindow(kept)) {
+                EXPECT_EQ(joined.substr(joined.size() - kept), window.substr(0, kept)) << what;
+                EXPECT_LE(window.size(), std::max<std::size_t>(2 * kept, 64 * 1024) + kept) << what;
+                joined += window.substr(kept);
+                kept = std::min(keep, window.size());
             }
-            EXPECT_EQ(content, joined) << what;
+            EXPECT_EQ(content, joined) << what << ", keeping " << keep;
             file.Rewind();
         }
+    }
+}
+
+TEST_F(InputFileWindowsTest, FileWrongAtItsFirstBytesIsRefusedAfterOneWindow) {
+    // A gibibyte of NUL bytes, sparse: reading it whole would take seconds and the size of it.
+    const std::filesystem::path path = directory / "nul.json";
+    std::ofstream(path, std::ios::binary).put('\0');
+    std::filesystem::resize_file(path, kMaxGalaxyFileBytes);
+    for (const std::string& lead : {std::string(), std::string("{\"game\": ")}) {
+        std::fstream(path, std::ios::binary | std::ios::in | std::ios::out) << lead;
+        const std::uint64_t before = BytesThisProcessRead();
+        std::string message;
+        try {
+            LoadGalaxyFile(path);
+        } catch (const GalaxyError& error) {
+            message = error.what();
+        }
+        EXPECT_NE(message.find("malformed JSON: parse error at line 1, column " + std::to_string(lead.size() + 1)),
+                  std::string::npos) << message;
+        EXPECT_LT(BytesThisProcessRead() - before, std::uint64_t{1} << 20) << lead;
     }
 }
 

@@ -123,11 +123,11 @@ TEST(GalaxyTest, NonFiniteNumbersError) {
         double value;
         const char* message;
     } rows[] = {
-        {[](GalaxyContent& c, double v) { c.planets[0].x = v; }, nan, "planets[0]: x is not a finite number"},
-        {[](GalaxyContent& c, double v) { c.planets[1].y = v; }, -inf, "planets[1]: y is not a finite number"},
-        {[](GalaxyContent& c, double v) { c.groups[0].speed = v; }, inf, "groups[0]: speed is not a finite number"},
-        {[](GalaxyContent& c, double v) { c.races[0].drivesTech = v; }, nan, "races[0]: drivesTech is not a finite number"},
-        {[](GalaxyContent& c, double v) { c.shipTypes[0].cargo = v; }, inf, "shipTypes[0]: cargo is not a finite number"},
+        {[](GalaxyContent& c, double v) { c.planets[0].x = v; }, nan, "planets[0] (planet #1): x is not a finite number"},
+        {[](GalaxyContent& c, double v) { c.planets[1].y = v; }, -inf, "planets[1] (planet #2): y is not a finite number"},
+        {[](GalaxyContent& c, double v) { c.groups[0].speed = v; }, inf, "groups[0] (the 1st group): speed is not a finite number"},
+        {[](GalaxyContent& c, double v) { c.races[0].drivesTech = v; }, nan, "races[0] (the 1st race): drivesTech is not a finite number"},
+        {[](GalaxyContent& c, double v) { c.shipTypes[0].cargo = v; }, inf, "shipTypes[0] (the 1st ship type): cargo is not a finite number"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         GalaxyContent content = ContentWithPlanets({Planet{"A", 0, 0, ""}, Planet{"B", 1, 1, ""}});

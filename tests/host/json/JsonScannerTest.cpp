@@ -1,14 +1,16 @@
 // JsonScannerTest.cpp - the fast scanner against nlohmann's parser: the same events for every document it takes,
-// and nothing taken that nlohmann refuses.
-#include "json/JsonScanner.h"
-
+// nothing taken that nlohmann refuses, and the same events however the text is cut into windows.
+#include "host/json/CutWindows.h"
 #include "host/json/JsonEventLog.h"
+#include "json/JsonScanner.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace host {
@@ -69,7 +71,8 @@ TEST(JsonScannerTest, TakesPlainJsonWithNlohmannsEventsAndHandsOverTheRest) {
         // Left to nlohmann: what it refuses, and what the scanner does not convert itself.
         {"empty", "", Scanner::HandsOver},
         {"only whitespace", " \n", Scanner::HandsOver},
-        {"byte-order mark", "\xEF\xBB\xBF{}", Scanner::HandsOver},
+        {"byte-order mark", "\xEF\xBB\xBF{}", Scanner::Takes},
+        {"byte-order mark in the middle", "[\xEF\xBB\xBF]", Scanner::HandsOver},
         {"lone high surrogate", R"(["\uD800"])", Scanner::HandsOver},
         {"high surrogate before a letter", R"(["\uD800\u0041"])", Scanner::HandsOver},
         {"lone low surrogate", R"(["\uDC00"])", Scanner::HandsOver},
@@ -112,6 +115,15 @@ TEST(JsonScannerTest, TakesPlainJsonWithNlohmannsEventsAndHandsOverTheRest) {
         if (logs.scanned) {
             EXPECT_TRUE(logs.parsed) << document.what;
             EXPECT_EQ(logs.nlohmann, logs.scanner) << document.what;
+        }
+        // Cut anywhere, at every token's every byte, the windows read as the whole text.
+        for (std::size_t step = 1; step <= 13; ++step) {
+            CutWindows windows(document.text, step);
+            JsonEventLog cut;
+            EXPECT_EQ(logs.scanned, ScanJson(windows, cut)) << document.what << ", windows of " << step;
+            if (logs.scanned) {
+                EXPECT_EQ(logs.scanner, cut.Text()) << document.what << ", windows of " << step;
+            }
         }
     }
 }
