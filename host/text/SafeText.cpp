@@ -14,6 +14,12 @@ void AppendHex(std::string& out, const char* prefix, unsigned char value) {
     out += kHexDigits[value & 0x0f];
 }
 
+/// `point`, at most U+FFFF, as \uNNNN.
+void AppendHex4(std::string& out, char32_t point) {
+    AppendHex(out, "\\u", static_cast<unsigned char>(point >> 8U));
+    AppendHex(out, "", static_cast<unsigned char>(point & 0xFFU));
+}
+
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xc0) == 0x80;
 }
@@ -34,6 +40,23 @@ bool StartsC1Control(std::string_view text, std::size_t i) {
     }
     const auto next = static_cast<unsigned char>(text[i + 1]);
     return next >= 0x80 && next <= 0x9F;
+}
+
+/// The code point of the bidirectional formatting character (U+061C, U+200E, U+200F,
+/// U+202A..U+202E, U+2066..U+2069) that starts at `i`, or 0: such a character reorders the
+/// text shown after it, so that a crafted name could make a message read as another.
+char32_t BidiControlAt(std::string_view text, std::size_t i) {
+    const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0U; };
+    if (at(0) == 0xD8 && at(1) == 0x9C) {
+        return U'\u061C';
+    }
+    if (at(0) != 0xE2) {
+        return 0;
+    }
+    const char32_t point = 0x2000U + ((at(1) & 0x3FU) << 6U) + (at(2) & 0x3FU);
+    const bool bidi = (at(1) == 0x80 && (at(2) == 0x8E || at(2) == 0x8F || (at(2) >= 0xAA && at(2) <= 0xAE))) ||
+                      (at(1) == 0x81 && at(2) >= 0xA6 && at(2) <= 0xA9);
+    return bidi ? point : 0;
 }
 
 } // namespace
@@ -104,6 +127,11 @@ std::string Quoted(std::string_view text) {
     quoted.reserve(text.size() + 2);
     quoted += '"';
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const char32_t bidi = BidiControlAt(text, i); bidi != 0) {
+            AppendHex4(quoted, bidi);
+            i += bidi == U'\u061C' ? 1 : 2;
+            continue;
+        }
         auto byte = static_cast<unsigned char>(text[i]);
         const bool c1 = StartsC1Control(text, i);
         if (c1) {
@@ -111,8 +139,9 @@ std::string Quoted(std::string_view text) {
         }
         if (c1 || byte < 0x20 || byte == 0x7F) {
             AppendHex(quoted, "\\u00", byte);
-        } else if (byte == '\\') {
-            quoted += "\\\\";
+        } else if (byte == '\\' || byte == '"') {
+            quoted += '\\';
+            quoted += static_cast<char>(byte);
         } else {
             quoted += static_cast<char>(byte);
         }

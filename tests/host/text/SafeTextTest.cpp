@@ -50,6 +50,11 @@ TEST(SafeTextTest, QuotesNamesOnOneLine) {
         {"csi\xc2\x9b", "\"csi\\u009b\""},         // U+009B, a C1 control
         {"\xc2\xa0", "\"\xc2\xa0\""},               // U+00A0 is no control
         {"end\xc2", "\"end\xc2\""},                  // a lead byte with nothing after it
+        // A quote or a right-to-left override could make the rest of a message read as something else.
+        {"ab\"; did you mean \"x", "\"ab\\\"; did you mean \\\"x\""},
+        {"a\xe2\x80\xae" "b", "\"a\\u202eb\""},          // U+202E, right-to-left override
+        {"\xe2\x81\xa7\xe2\x80\x8f\xd8\x9c", "\"\\u2067\\u200f\\u061c\""}, // isolate, mark, Arabic mark
+        {"\xe2\x80\xa9\xe2\x81\xaa", "\"\xe2\x80\xa9\xe2\x81\xaa\""}, // U+2029, U+206A: no bidi controls
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         EXPECT_EQ(host::Quoted(rows[i].text), rows[i].expected) << "row " << i;
