@@ -114,6 +114,9 @@ private:
         if (hooks_.afterTurn) {
             hooks_.afterTurn(turn);
         }
+        if (!settings_.keepEveryTurn) {
+            result_.turns.clear();
+        }
         result_.turns.push_back(std::move(turn));
         return !sentNothing && !result_.interrupted;
     }

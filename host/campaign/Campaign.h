@@ -31,6 +31,8 @@ struct CampaignSettings {
     std::int32_t cancelOneIn = 0;                 // testing: every n-th command pressed at a random step
     std::uint64_t cancelSeed = 1;                 // the random steps' seed
     std::int64_t minimumCommands = 0;             // testing: start over from the first turn until this many ran
+    bool keepEveryTurn = true;                    // false: the result keeps the last turn only (a soak
+                                                  // measures the load, not the campaign's growing record)
     std::int32_t answerDelayMs = 0;
     CallTrace* trace = nullptr;                   // every command's calls; lines carry the turn
 };
