@@ -156,8 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSaveAndReload(*galaxy, "as loaded");
 
     const std::int32_t selected = galaxy->SelectedGroup().number;
-    host::PluginSession session(fuzz::InProcessPluginExports(), *galaxy, host::RunSettings{});
+    host::PluginLoad load(fuzz::InProcessPluginExports());
+    host::PluginSession session(load, *galaxy, host::RunSettings{});
     const host::RunOutcome outcome = session.RunCommand();
+    load.Close();
     if (!outcome.EndedAsMeant()) {
         fuzz::Fail("the run ended neither planned, cancelled nor with the plug-in's message");
     }

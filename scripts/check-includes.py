@@ -36,13 +36,15 @@ ORDER = [
     ("host/session", "TarvenixHostSession",
      "host/answer host/galaxy host/json host/files host/text platform"),
     ("host/review", "TarvenixHostReview", "host/answer host/galaxy host/json host/files host/text platform"),
-    ("host/views", "TarvenixHostViews",
+    ("host/campaign", "TarvenixHostCampaign",
      "host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
+    ("host/views", "TarvenixHostViews",
+     "host/campaign host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
     ("host/cli", "TarvenixHostCli",
-     "host/views host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
+     "host/views host/campaign host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
     # The program itself: host/main.cpp.
     ("host", "tarvenix-host",
-     "host/cli host/views host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
+     "host/cli host/views host/campaign host/review host/session host/answer host/galaxy host/json host/files host/text platform"),
 ]
 
 # (including file, included header): why the lower unit may see this upper declaration.

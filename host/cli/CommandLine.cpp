@@ -28,7 +28,7 @@
 namespace host {
 namespace {
 
-const std::vector<std::string> kCommandNames = {"plan", "generate", "groups", "about"};
+const std::vector<std::string> kCommandNames = {"plan", "campaign", "generate", "groups", "about"};
 const std::vector<std::string> kHelpFlags = {"-h", "--help"};
 
 bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
@@ -121,6 +121,7 @@ public:
         root_.require_subcommand(0, 1);
         root_.allow_extras();
         AddPlan();
+        AddCampaign();
         AddGenerate();
         AddGroups();
         AddAbout();
@@ -159,6 +160,9 @@ public:
         }
         if (command == generateCommand_) {
             return generate_;
+        }
+        if (command == campaignCommand_) {
+            return campaign_;
         }
         if (command == groupsCommand_) {
             return groups_;
@@ -209,11 +213,13 @@ private:
                  [&language](const std::string& text) { language = ParseLanguage("--lang", text); });
     }
 
-    void AddPlan() {
-        CLI::App& command = *AddCommand("plan", "Run Distribute Group on a galaxy and report the orders.");
-        PlanOptions& o = plan_;
+    /// The options `plan` and `campaign` share; `galaxyAfter` says what --out writes, `addViews`
+    /// adds the command's own view files after --trace. Returns --select.
+    CLI::Option* AddPlanningOptions(CLI::App& command, PlanOptions& o, const std::string& galaxyAfter,
+                                    const std::function<void()>& addViews) {
         AddGalaxy(command, o.galaxy, "plan on");
-        AddValue(command, "--select", "GROUP", "The group to distribute.\nDefault: the galaxy file's selection.",
+        CLI::Option* select = AddValue(command, "--select", "GROUP",
+                                       "The group to distribute.\nDefault: the galaxy file's selection.",
                  [&o](const std::string& text) {
                      o.select = ParseNumber<std::int32_t>("--select", text, std::numeric_limits<std::int32_t>::min());
                  });
@@ -221,19 +227,58 @@ private:
         command.add_flag("--json", o.json, "Print one JSON object instead of the report.\nDefault: the report.")
             ->disable_flag_override();
         AddValue(command, "--out,--save", "FILE",
-                 "Write the galaxy as the accepted orders left it.\nDefault: not written; the input file never changes.",
+                 "Write the galaxy as " + galaxyAfter + ".\nDefault: not written; the input file never changes.",
                  [&o](const std::string& text) { o.save = ParseFileName("--out", text); });
         AddValue(command, "--trace", "FILE", "Write each request and its answer as a JSON line,\nas they come: up to about 1 KB a "
                  "planet, near a\ngigabyte at 1 000 000 planets.\nDefault: none.",
                  [&o](const std::string& text) { o.trace = ParseFileName("--trace", text); });
-        AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
-                 [&o](const std::string& text) { o.svg = ParseFileName("--svg", text); });
-        AddValue(command, "--html", "FILE", "Write the plan as one interactive web page.\nDefault: none.",
-                 [&o](const std::string& text) { o.html = ParseFileName("--html", text); });
+        addViews();
         AddValue(command, "--cancel-after-steps", "N", "Press Cancel after N planning steps (for tests).\nDefault: never.",
                  [&o](const std::string& text) { o.cancelAfterSteps = ParseCount("--cancel-after-steps", text, 0); });
         AddValue(command, "--answer-delay-ms", "MS", "Make each answer take MS ms, to watch the window.\nDefault: 0.",
                  [&o](const std::string& text) { o.answerDelayMs = ParseCount("--answer-delay-ms", text, 0); });
+        return select;
+    }
+
+    void AddCampaign() {
+        CLI::App& command = *AddCommand("campaign", "Plan turn after turn in one load, the ships landing between turns.");
+        campaignCommand_ = &command;
+        CampaignOptions& o = campaign_;
+        CLI::Option* select = AddPlanningOptions(command, o.plan, "the next turn begins (ships landed)", [&] {
+            AddValue(command, "--html", "FILE", "Write the turns and a chart of coverage as a web page.\nDefault: none.",
+                     [&o](const std::string& text) { o.plan.html = ParseFileName("--html", text); });
+        });
+        AddValue(command, "--turns", "N",
+                 "Plan at most N turns; fewer when a turn sends nothing.\nDefault: " + std::to_string(o.turns) + ".",
+                 [&o](const std::string& text) { o.turns = ParseCount("--turns", text, 1); });
+        command.add_flag("--all", o.all, "Each turn, plan every group of the selection's race\nin orbit with two ships or "
+                                         "more, largest first.\nDefault: the selected group only.")
+            ->disable_flag_override()
+            ->excludes(select);
+        // For tests and the soak: kept out of the help.
+        AddValue(command, "--cancel-one-in", "N", "", [&o](const std::string& text) {
+            o.cancelOneIn = ParseCount("--cancel-one-in", text, 1);
+        })->group("");
+        AddValue(command, "--cancel-seed", "S", "", [&o](const std::string& text) {
+            o.cancelSeed = ParseNumber<std::uint64_t>("--cancel-seed", text, 0);
+        })->group("");
+        AddValue(command, "--repeat-until-commands", "N", "", [&o](const std::string& text) {
+            o.minimumCommands = ParseNumber<std::int64_t>("--repeat-until-commands", text, 0);
+        })->group("");
+        command.footer(std::string("Ctrl-C cancels the command under way and ends the campaign after it. Examples:\n") +
+                       "  " + HostAsRun() + " campaign --galaxy big.json --all --turns 5\n" +
+                       "  " + HostAsRun() + " campaign --json --out next.json");
+    }
+
+    void AddPlan() {
+        CLI::App& command = *AddCommand("plan", "Run Distribute Group on a galaxy and report the orders.");
+        PlanOptions& o = plan_;
+        AddPlanningOptions(command, o, "the accepted orders left it", [&] {
+            AddValue(command, "--svg", "FILE", "Draw the plan as an SVG picture.\nDefault: none.",
+                     [&o](const std::string& text) { o.svg = ParseFileName("--svg", text); });
+            AddValue(command, "--html", "FILE", "Write the plan as one interactive web page.\nDefault: none.",
+                     [&o](const std::string& text) { o.html = ParseFileName("--html", text); });
+        });
         command.add_flag("--wait-for-click", o.waitForClick,
                          "Windows: leave the message box for a person to close.\nDefault: the host presses OK.")
             ->disable_flag_override();
@@ -343,6 +388,8 @@ private:
     GenerateOptions generate_;
     GroupsOptions groups_;
     AboutOptions about_;
+    CampaignOptions campaign_;
+    CLI::App* campaignCommand_ = nullptr;
     CLI::App* generateCommand_ = nullptr;
     CLI::App* groupsCommand_ = nullptr;
     CLI::App* aboutCommand_ = nullptr;
@@ -356,7 +403,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
             const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
             throw UsageError("no help on '" + words.front() + "'",
                              (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                                 "help is there for plan, generate, groups and about; '" + HostAsRun() + " --help' explains them");
+                                 "help is there for plan, campaign, generate, groups and about; '" + HostAsRun() + " --help' explains them");
         }
         words.push_back("--help");
         return words;
@@ -370,7 +417,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
         const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
         throw UsageError("unknown command '" + words.front() + "'",
                          (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                             "the commands are plan, generate, groups and about; '" + HostAsRun() + " --help' explains them");
+                             "the commands are plan, campaign, generate, groups and about; '" + HostAsRun() + " --help' explains them");
     }
     return words;
 }

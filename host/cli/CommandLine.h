@@ -46,6 +46,16 @@ struct PlanOptions {
     bool waitForClick = false;  // a person closes the plug-in's message box (Windows)
 };
 
+/// The options of `campaign`: those of `plan` it shares (not --svg), and its own.
+struct CampaignOptions {
+    PlanOptions plan;                      // --out writes the galaxy as the next turn begins
+    std::int32_t turns = 10;
+    bool all = false;                      // every group of two ships or more, each its own command
+    std::int32_t cancelOneIn = 0;          // testing: every n-th command cancelled at a random step
+    std::uint64_t cancelSeed = 1;
+    std::int64_t minimumCommands = 0;      // testing: the campaign over again until this many commands ran
+};
+
 struct GenerateOptions {
     std::int32_t planets = 0;
     std::optional<std::int32_t> races;
@@ -76,7 +86,7 @@ struct HelpRequest {
 /// --version.
 struct VersionRequest {};
 
-using HostCommand = std::variant<PlanOptions, GenerateOptions, GroupsOptions, AboutOptions, HelpRequest, VersionRequest>;
+using HostCommand = std::variant<PlanOptions, CampaignOptions, GenerateOptions, GroupsOptions, AboutOptions, HelpRequest, VersionRequest>;
 
 /// Parses the arguments after the program name; throws UsageError.
 HostCommand ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,7 +1,9 @@
 // CommandRuns.cpp - plan, generate, groups and about: inputs checked first, then the plug-in, then the outputs.
 #include "cli/CommandRuns.h"
 
+#include "campaign/Campaign.h"
 #include "session/CallTrace.h"
+#include "views/CampaignReport.h"
 #include "galaxy/DemoGalaxy.h"
 #include "files/FileIdentity.h"
 #include "galaxy/Galaxy.h"
@@ -14,6 +16,7 @@
 #include "session/TerminalProgress.h"
 #include "views/PlanPage.h"
 #include "views/PlanPicture.h"
+#include "session/PluginLoad.h"
 #include "session/PluginModule.h"
 #include "session/PluginSession.h"
 #include "views/RunReport.h"
@@ -29,6 +32,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <new>
@@ -223,10 +227,16 @@ public:
     /// first, so that a write error leaves every target as it was, and a target that cannot be
     /// replaced gets the others put back.
     void Complete(const FinishedPlan& plan) {
+        Complete([&plan](const PlanOutput& output) { return output.content(plan); });
+    }
+
+    /// The same for a command whose outputs hold other content: `content` gives the text of
+    /// each output that has content after the run.
+    void Complete(const std::function<std::string(const PlanOutput&)>& content) {
         std::vector<OutputFile*> finished;
         for (const auto& [output, file] : files_) {
             if (output->content != nullptr) {
-                file->Write(output->content(plan));
+                file->Write(content(*output));
             }
             file->Finish();
             finished.push_back(file.get());
@@ -262,6 +272,17 @@ void WriteRunHeader(std::ostream& out, const Galaxy& galaxy, const std::string& 
     // Names come from the galaxy file: shown escaped, the header stays one harmless line.
     // Flushed: the progress window is drawn on the terminal below it, not above.
     out << EscapeControls(line.str()) << '\n' << std::flush;
+}
+
+/// The plug-in loaded in the language asked for, OnLoad and OnInitialize called; the report's
+/// header written unless the report is JSON.
+std::unique_ptr<PluginLoad> OpenPlugin(const PlanOptions& options, const Galaxy& galaxy, std::ostream& out) {
+    ApplyLanguage(options.language);
+    auto load = std::make_unique<PluginLoad>(LoadPlugin(options.plugin));
+    if (!options.json) {
+        WriteRunHeader(out, galaxy, load->FileName());
+    }
+    return load;
 }
 
 /// After a run that sent nothing because the selected group cannot be planned (in flight, no ship,
@@ -345,18 +366,16 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     const std::int32_t selectedGroup = galaxy.SelectedGroup().number;
     const std::int32_t highestGroupBefore = galaxy.HighestGroupNumber();
 
-    ApplyLanguage(options.language);
-    const PluginModule module = LoadPlugin(options.plugin);
-    if (!options.json) {
-        WriteRunHeader(out, galaxy, module.FileName());
-    }
+    const std::unique_ptr<PluginLoad> loaded = OpenPlugin(options, galaxy, out);
+    PluginLoad& load = *loaded;
     RunSettings settings;
     settings.answerDelayMs = options.answerDelayMs;
     settings.cancelAfterSteps = options.cancelAfterSteps;
     settings.waitForClick = options.waitForClick;
     settings.trace = trace.get();
-    PluginSession session(module.Exports(), galaxy, settings);
+    PluginSession session(load, galaxy, settings);
     const RunOutcome outcome = session.RunCommand();
+    load.Close();
     const std::optional<PlanReview> review = ReviewPlan(galaxy, selectedGroup, highestGroupBefore, outcome);
 
     if (options.json) {
@@ -380,6 +399,57 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     }
     if (!outcome.EndedAsMeant()) {
         std::cerr << "tarvenix-host: the plug-in ended the command without a plan, a cancel or a message\n";
+        return kExitPluginFailed;
+    }
+    return kExitOk;
+}
+
+int RunCampaignCommand(const CampaignOptions& options, std::ostream& out) {
+    const PlanOptions& plan = options.plan;
+    RefuseClashingPlanFiles(plan);
+    Galaxy galaxy = LoadPlanGalaxy(plan);
+    PlanOutputFiles outputs(plan);
+    OutputFile* traceFile = outputs.Find(kTraceOption);
+    std::unique_ptr<CallTrace> trace = traceFile != nullptr ? std::make_unique<CallTrace>(traceFile->Stream()) : nullptr;
+
+    const std::unique_ptr<PluginLoad> load = OpenPlugin(plan, galaxy, out);
+    const CampaignSettings settings{.turns = options.turns,
+                                    .all = options.all,
+                                    .cancelAfterSteps = plan.cancelAfterSteps,
+                                    .cancelOneIn = options.cancelOneIn,
+                                    .cancelSeed = options.cancelSeed,
+                                    .minimumCommands = options.minimumCommands,
+                                    .answerDelayMs = plan.answerDelayMs,
+                                    .trace = trace.get()};
+    CampaignHooks hooks;
+    bool allEndedAsMeant = true;
+    hooks.afterCommand = [&allEndedAsMeant](const CampaignCommand& command, std::int64_t) {
+        allEndedAsMeant = allEndedAsMeant && command.outcome.EndedAsMeant();
+    };
+    if (!plan.json) {
+        // A line as each turn ends: a long campaign shows how far it has come.
+        hooks.afterTurn = [&out](const CampaignTurn& turn) { out << CampaignTurnLine(turn) << '\n' << std::flush; };
+    }
+    const CampaignResult result = RunCampaign(*load, galaxy, settings, hooks);
+    load->Close();
+
+    if (plan.json) {
+        out << ToJsonLine(CampaignJson(result)) << '\n';
+    } else {
+        WriteCampaignTable(out, result);
+    }
+    if (!out.flush()) {
+        return kExitBadInput;
+    }
+    outputs.Complete([&](const PlanOutput& output) {
+        return std::string_view(output.option) == "--html" ? WriteCampaignPage(result, galaxy.Game())
+                                                           : GalaxyToJson(galaxy);
+    });
+    if (const std::string written = outputs.WrittenText(plan); !plan.json && !written.empty()) {
+        out << written << '\n';
+    }
+    if (!allEndedAsMeant) {
+        std::cerr << "tarvenix-host: the plug-in ended a command without a plan, a cancel or a message\n";
         return kExitPluginFailed;
     }
     return kExitOk;

@@ -43,6 +43,8 @@ std::string GroupsNextStep(const std::optional<std::filesystem::path>& galaxy);
 int ExitStatusOf(const std::exception& error);
 
 int RunPlan(const PlanOptions& options, std::ostream& out);
+/// Turn after turn in one load; a line per turn and a closing table, or one JSON object.
+int RunCampaignCommand(const CampaignOptions& options, std::ostream& out);
 /// With --out, closes by naming a group worth planning and the command that plans it.
 int RunGenerate(const GenerateOptions& options, std::ostream& out);
 /// The selectable groups, largest first, each with the host's estimate of what it could do.

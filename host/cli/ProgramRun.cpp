@@ -32,6 +32,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out) {
     const HostCommand command = ParseCommandLine(arguments);
     return std::visit(Overloaded{
                           [&](const PlanOptions& options) { return RunPlan(options, out); },
+                          [&](const CampaignOptions& options) { return RunCampaignCommand(options, out); },
                           [&](const GenerateOptions& options) { return RunGenerate(options, out); },
                           [&](const GroupsOptions& options) { return RunGroups(options, out); },
                           [&](const AboutOptions& options) { return RunAbout(options, out); },

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string>
 
 namespace host {
 namespace {
@@ -37,7 +38,13 @@ void CallTrace::Record(CallerThread thread, const CMapStringToString& answered) 
     // Written straight into one reused line: an answer may hold thousands of entries,
     // and a JSON object built for them would cost far more than the answer did.
     line_.Clear();
-    line_.AppendMember("{", "thread", CallerThreadName(thread));
+    if (turn_) {
+        line_.Append("{\"turn\": ");
+        line_.Append(std::to_string(*turn_));
+        line_.AppendMember(", ", "thread", CallerThreadName(thread));
+    } else {
+        line_.AppendMember("{", "thread", CallerThreadName(thread));
+    }
     line_.Append(", \"request\": {");
     std::string_view separator;
     for (const KeyOrderedEntry& item : request_) {

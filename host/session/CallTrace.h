@@ -11,7 +11,9 @@
 #include "session/JsonLineBuffer.h"
 #include "session/MapEntries.h"
 
+#include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,10 @@ class CallTrace {
 public:
     explicit CallTrace(std::ostream& out) : out_(out) {}
 
+    /// From now on each line begins with {"turn": T, ...}: a campaign's trace tells its turns
+    /// apart. A plan's trace never sets it, and its lines stay as they were.
+    void SetTurn(std::int32_t turn) { turn_ = turn; }
+
     /// Keeps `request` as the plug-in handed it over, before the host answers it.
     void KeepRequest(const CMapStringToString& request);
     /// Writes the line of the request kept last; `answered` is the same map after the
@@ -37,6 +43,7 @@ public:
 
 private:
     std::ostream& out_;
+    std::optional<std::int32_t> turn_;
     // Everything below is reused from call to call, so that a long trace allocates only
     // for its largest answer.
     MapEntrySorter requestSorter_;                // holds the kept request's copy until the next

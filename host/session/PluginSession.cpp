@@ -27,7 +27,6 @@ namespace {
 constexpr DWORD kLoopPollMs = 50;
 /// Cancel is due, but no worker has come to be held: a window without a worker is pressed this late.
 constexpr auto kNoWorkerBound = std::chrono::seconds(1);
-constexpr std::string_view kMenuItemPrefix = "MenuItem:";
 
 // The callback is a plain function with no user data: this is how it finds the session.
 std::atomic<PluginSession*> g_activeSession{nullptr};
@@ -82,33 +81,6 @@ extern "C" void OnInterrupt(int) {
     std::signal(SIGINT, &EndOnSignal);
 }
 
-/// Ctrl-C presses Cancel while the guard lives; the previous handler comes back after.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interruptPressed.store(false);
-        previous_ = std::signal(SIGINT, &OnInterrupt);
-    }
-    ~InterruptGuard() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    void (*previous_)(int) = SIG_DFL;
-};
-
-/// Runs one export; an exception out of the plug-in is its fault, not the host's.
-template <typename Call>
-void CallExport(const char* name, Call&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        throw PluginMisbehaved(std::string("exception out of '") + name + "': " + error.what());
-    } catch (...) {
-        throw PluginMisbehaved(std::string("exception out of '") + name + "'");
-    }
-}
-
 /// Lets every held worker go when the run leaves, however it leaves, before OnClose waits for it.
 class OpenGateAtEnd {
 public:
@@ -119,32 +91,6 @@ public:
 
 private:
     WorkerGate& gate_;
-};
-
-/// Calls OnClose when the run leaves, however it leaves, so no plug-in thread outlives the module.
-class CloseGuard {
-public:
-    explicit CloseGuard(const PluginExports& exports) : exports_(exports) {}
-    ~CloseGuard() {
-        try {
-            Close();
-        } catch (...) {
-            // already leaving on an error; the first one is the one to report
-        }
-    }
-    CloseGuard(const CloseGuard&) = delete;
-    CloseGuard& operator=(const CloseGuard&) = delete;
-
-    void Close() {
-        if (!closed_) {
-            closed_ = true;
-            CallExport("OnClose", [&] { exports_.onClose(); });
-        }
-    }
-
-private:
-    const PluginExports& exports_;
-    bool closed_ = false;
 };
 
 #if defined(_WIN32)
@@ -183,20 +129,39 @@ void DispatchQueued() {
     }
 }
 
+// Nesting depth of the interrupt guards; only the host's thread makes them.
+int g_interruptGuards = 0;
+void (*g_previousInterruptHandler)(int) = SIG_DFL;
+
 } // namespace
 
-PluginSession::PluginSession(const PluginExports& exports, Galaxy& galaxy, RunSettings settings)
-    : exports_(exports), galaxy_(galaxy), settings_(settings), answerer_(galaxy) {}
+InterruptGuard::InterruptGuard() {
+    if (g_interruptGuards++ == 0) {
+        g_interruptPressed.store(false);
+        g_previousInterruptHandler = std::signal(SIGINT, &OnInterrupt);
+    }
+}
+
+InterruptGuard::~InterruptGuard() {
+    if (--g_interruptGuards == 0) {
+        std::signal(SIGINT, g_previousInterruptHandler == SIG_ERR ? SIG_DFL : g_previousInterruptHandler);
+    }
+}
+
+bool InterruptGuard::Pressed() { return g_interruptPressed.load(); }
+
+std::intptr_t HostCallbackAddress() { return reinterpret_cast<std::intptr_t>(&HostCallback); }
+
+PluginSession::PluginSession(const PluginLoad& load, Galaxy& galaxy, RunSettings settings)
+    : load_(load), galaxy_(galaxy), settings_(settings), answerer_(galaxy) {}
 
 RunOutcome PluginSession::RunCommand() {
     outcome_ = RunOutcome{};
     stepsDispatched_ = 0;
     uiThread_ = std::this_thread::get_id();
+    outcome_.menuItemId = load_.MenuItemId();
+    outcome_.menuText = load_.MenuText();
     ActiveSessionGuard active(*this);
-
-    CallExport("OnLoad", [&] { exports_.onLoad(); });
-    CloseGuard closeAtEnd(exports_);
-    InitializePlugin();
 
     const Group& selected = galaxy_.SelectedGroup();
     answerer_.SetSelectionId(selected.number);
@@ -221,42 +186,16 @@ RunOutcome PluginSession::RunCommand() {
     gate_.emplace(settings_.cancelAfterSteps.has_value());
     OpenGateAtEnd openGate(*gate_);
     const auto started = std::chrono::steady_clock::now();
-    CallExport("OnUserCommand", [&] { exports_.onUserCommand(command); });
+    CallExport("OnUserCommand", [&] { load_.Exports().onUserCommand(command); });
     RunMessageLoop();
     outcome_.planMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-    closeAtEnd.Close();
-    DispatchQueued();
 #if defined(_WIN32)
     observer_ = nullptr;
 #endif
     outcome_.orders = answerer_.OrderResults();
     outcome_.answerFaults += answerer_.Faults();
     return outcome_;
-}
-
-void PluginSession::InitializePlugin() {
-    CMapStringToString settings;
-    // The host has no frame window of its own to offer: its numbers are 0.
-    settings["MainFrame"] = "0";
-    settings["DataManager"] = std::to_string(reinterpret_cast<std::intptr_t>(&HostCallback)).c_str();
-    settings["EventMask"] = "0";
-    settings["MainFramePtr"] = "0";
-    CallExport("OnInitialize", [&] { exports_.onInitialize(settings); });
-
-    POSITION position = settings.GetStartPosition();
-    while (position != nullptr) {
-        CString key;
-        CString text;
-        settings.GetNextAssoc(position, key, text);
-        if (key.view().substr(0, kMenuItemPrefix.size()) == kMenuItemPrefix) {
-            const std::string id(key.view().substr(kMenuItemPrefix.size()));
-            outcome_.menuItemId = static_cast<std::int32_t>(std::strtoul(id.c_str(), nullptr, 10));
-            outcome_.menuText = text.str();
-            return;
-        }
-    }
-    throw PluginMisbehaved("the plug-in registered no menu item in 'OnInitialize'");
 }
 
 bool PluginSession::CancelDue() const {
@@ -382,9 +321,17 @@ int PluginSession::PresentMessageBox(const char* text) {
 OrderedJson AskAbout(const PluginExports& exports) {
     CMapStringToString about;
     CallExport("OnLoad", [&] { exports.onLoad(); });
-    CloseGuard closeAtEnd(exports);
-    CallExport("OnAbout", [&] { exports.onAbout(about); });
-    closeAtEnd.Close();
+    try {
+        CallExport("OnAbout", [&] { exports.onAbout(about); });
+    } catch (...) {
+        try {
+            exports.onClose();
+        } catch (...) {
+            // the first fault is the one to report
+        }
+        throw;
+    }
+    CallExport("OnClose", [&] { exports.onClose(); });
     return MapToJson(about);
 }
 

@@ -1,8 +1,9 @@
-// PluginSession.h - one run of the plug-in's command against a galaxy, in the host's order of calls.
+// PluginSession.h - one command of a load against a galaxy: OnUserCommand, the message loop, the outcome.
 //
-// A session drives a loaded module: OnLoad, OnInitialize with the host's
-// settings, the registered menu item, OnUserCommand, the message loop until
-// the plug-in's window is gone, OnClose. It is the host callback's other half:
+// A session runs one command on a PluginLoad (which called OnLoad and
+// OnInitialize and calls OnClose when it goes): OnUserCommand with its own
+// command map, then the message loop until the plug-in's window is gone. A
+// load runs any number of sessions, one after the other. It is the host callback's other half:
 // while RunCommand runs, the plain-function callback and the message-box
 // presenter reach this session through one process-wide pointer, so only one
 // session may run at a time. Calls of the callback are serialised and may
@@ -14,7 +15,8 @@
 #include "session/CallTrace.h"
 #include "galaxy/Galaxy.h"
 #include "json/JsonText.h"
-#include "session/PluginModule.h"
+#include "session/ExportCall.h"
+#include "session/PluginLoad.h"
 #include "answer/RunOutcome.h"
 #include "answer/QueryAnswerer.h"
 #include "session/WorkerGate.h"
@@ -36,12 +38,6 @@ namespace host {
 class DesktopObserver;
 #endif
 
-/// The plug-in broke the host's contract (no menu item, an exception out of an export); exit 1.
-class PluginMisbehaved : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 struct RunSettings {
     std::int32_t answerDelayMs = 0;                // every answer takes at least this long
     std::optional<std::int32_t> cancelAfterSteps;  // press Cancel after this many step messages
@@ -51,11 +47,12 @@ struct RunSettings {
 
 class PluginSession {
 public:
-    PluginSession(const PluginExports& exports, Galaxy& galaxy, RunSettings settings);
+    PluginSession(const PluginLoad& load, Galaxy& galaxy, RunSettings settings);
     PluginSession(const PluginSession&) = delete;
     PluginSession& operator=(const PluginSession&) = delete;
 
-    /// The whole run; throws PluginMisbehaved. OnClose is called on every path after OnLoad.
+    /// One command, from OnUserCommand until the window is gone; throws PluginMisbehaved.
+    /// Runs once per session; the load's OnClose comes after it, whatever happens.
     RunOutcome RunCommand();
 
     /// [any thread] Answers one request of the plug-in in place.
@@ -65,7 +62,6 @@ public:
     int PresentMessageBox(const char* text);
 
 private:
-    void InitializePlugin();
     void RunMessageLoop();
     /// Handles one message the loop took; true when it pressed Cancel.
     bool TakeMessage(HWND window, const MSG& msg);
@@ -74,7 +70,7 @@ private:
     /// Cancel is due and not yet pressed.
     bool PressDue() const;
 
-    const PluginExports& exports_;
+    const PluginLoad& load_;
     Galaxy& galaxy_;
     RunSettings settings_;
     QueryAnswerer answerer_;
@@ -88,6 +84,23 @@ private:
     DesktopObserver* observer_ = nullptr; // while RunCommand runs
 #endif
 };
+
+/// Ctrl-C presses the Cancel of the command under way while a guard lives; guards nest, and
+/// only the outermost installs the handler and forgets an earlier press. A caller that runs
+/// several commands holds one across them, so that a press between two commands is kept.
+class InterruptGuard {
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    /// Ctrl-C was pressed since the outermost guard was made.
+    static bool Pressed();
+};
+
+/// The address the host gives as "DataManager": the plain function that answers the plug-in.
+std::intptr_t HostCallbackAddress();
 
 /// Calls OnLoad and OnAbout with an empty map, then OnClose; the about answer as a
 /// JSON object of texts, in the map's key order.

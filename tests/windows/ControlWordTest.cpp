@@ -111,8 +111,10 @@ std::string PlannedTrace(const std::filesystem::path& galaxyFile) {
     host::CallTrace trace(out);
     host::RunSettings settings;
     settings.trace = &trace;
-    host::PluginSession session(checkedExports, galaxy, settings);
+    host::PluginLoad load(checkedExports);
+    host::PluginSession session(load, galaxy, settings);
     const host::RunOutcome outcome = session.RunCommand();
+    load.Close();
     EXPECT_GT(outcome.addRequests, 0) << galaxyFile.string() << ": the plan did not complete";
     loaded = nullptr;
     return out.str();

@@ -5,6 +5,7 @@
 #include "galaxy/DemoGalaxy.h"
 #include "galaxy/GalaxyFile.h"
 #include "session/CallTrace.h"
+#include "session/PluginLoad.h"
 #include "session/PluginModule.h"
 
 #include <gtest/gtest.h>
@@ -23,11 +24,11 @@ protected:
 };
 
 host::RunOutcome RunTestModule(host::CallTrace* trace) {
-    const host::PluginModule module = host::PluginModule::Load(TARVENIX_TEST_PLUGIN);
+    host::PluginLoad load(host::PluginModule::Load(TARVENIX_TEST_PLUGIN));
     host::Galaxy galaxy = host::ParseGalaxyJson(host::DemoGalaxyJson(), host::kDemoGalaxyName);
     host::RunSettings settings;
     settings.trace = trace;
-    host::PluginSession session(module.Exports(), galaxy, settings);
+    host::PluginSession session(load, galaxy, settings);
     return session.RunCommand();
 }
 
