@@ -29,6 +29,15 @@ namespace host {
 namespace {
 
 const std::vector<std::string> kCommandNames = {"plan", "campaign", "generate", "groups", "about"};
+
+/// "plan, campaign, ... and about": the commands, as a sentence names them.
+std::string CommandsInWords() {
+    std::string words;
+    for (std::size_t i = 0; i < kCommandNames.size(); ++i) {
+        words += (i == 0 ? "" : i + 1 == kCommandNames.size() ? " and " : ", ") + kCommandNames[i];
+    }
+    return words;
+}
 const std::vector<std::string> kHelpFlags = {"-h", "--help"};
 
 bool IsOneOf(const std::string& word, const std::vector<std::string>& names) {
@@ -403,7 +412,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
             const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
             throw UsageError("no help on '" + words.front() + "'",
                              (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                                 "help is there for plan, campaign, generate, groups and about; '" + HostAsRun() + " --help' explains them");
+                                 "help is there for " + CommandsInWords() + "; '" + HostAsRun() + " --help' explains them");
         }
         words.push_back("--help");
         return words;
@@ -417,7 +426,7 @@ std::vector<std::string> WithCommandWord(std::vector<std::string> words) {
         const std::optional<std::string> meant = SuggestName(words.front(), kCommandNames);
         throw UsageError("unknown command '" + words.front() + "'",
                          (meant ? "did you mean '" + *meant + "'? " : std::string()) +
-                             "the commands are plan, campaign, generate, groups and about; '" + HostAsRun() + " --help' explains them");
+                             "the commands are " + CommandsInWords() + "; '" + HostAsRun() + " --help' explains them");
     }
     return words;
 }

@@ -158,9 +158,9 @@ TEST(CommandLineTest, UsageErrorsSuggestWhatWasMeant) {
         std::string hint;
     };
     const std::vector<Row> rows = {
-        {{"pln"}, "did you mean 'plan'? the commands are plan, generate, groups and about; 'tarvenix-host --help' explains them"},
+        {{"pln"}, "did you mean 'plan'? the commands are plan, campaign, generate, groups and about; 'tarvenix-host --help' explains them"},
         {{"genrate"}, "did you mean 'generate'?"},
-        {{"frobnicate"}, "the commands are plan, generate, groups and about; 'tarvenix-host --help' explains them"},
+        {{"frobnicate"}, "the commands are plan, campaign, generate, groups and about; 'tarvenix-host --help' explains them"},
         {{"--jsn"}, "did you mean '--json'? 'tarvenix-host plan --help' explains every option of 'plan'"},
         {{"-json"}, "did you mean '--json'?"},
         {{"--galxay=g.json"}, "did you mean '--galaxy'?"},
