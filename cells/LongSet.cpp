@@ -98,6 +98,19 @@ LongSetNode* LongSet::LinkBetween(std::int32_t key, const cells::LongSetIndex::N
     return node;
 }
 
+void LongSet::AddKeyOfRun(std::int32_t key,
+                          const std::optional<cells::LongSetIndex::Neighbours>& near,
+                          cells::KeyRunLookahead& ahead) {
+    if (!keyIndex.Holds(key)) {
+        LongSetNode* added = near && keyIndex.Reach(key, count) ? LinkBetween(key, *near)
+                                                                : AddAbsentKey(key);
+        if (added != nullptr) {
+            ahead.NoteAdded(key);
+        }
+    }
+    ahead.LookAhead();
+}
+
 // Only a set whose keys spread wider than the index's window, or that holds a key twice,
 // comes here; planet numbers never do.
 LongSetNode* LongSet::AddByWalk(std::int32_t key) {

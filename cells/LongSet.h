@@ -22,14 +22,17 @@
 // tree (cells/LongSetIndex.h) finds a key's node, or the neighbour to link a new key
 // to, directly; only a set whose keys spread wider, or that holds a key twice, walks
 // from the root. Either way each key is linked where a walk from the root links it,
-// so the tree is the same.
+// so the tree is the same. AddKeys adds a run of keys the same way, and into a large
+// set asks for the memory each new key needs a few new keys ahead of its turn.
 #pragma once
 
+#include "cells/KeyRunLookahead.h"
 #include "cells/LongSetIndex.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 
 struct LongSetNode {
     LongSetNode* lesser = nullptr;  // subtree of keys not greater than key
@@ -67,6 +70,27 @@ public:
 
     std::int32_t GetCount() const { return count; }
     const LongSetNode* GetRoot() const { return root; }
+    /// A set holding more keys than this no longer fits the caches a run's additions
+    /// reach; below it, looking ahead along the run is only extra work.
+    static constexpr std::int32_t kLookAheadFrom = 1 << 16;
+
+    /// Adds `keyCount` keys in order, leaving the set exactly as AddKey for each would, and
+    /// calls `proceed()` before each: when it answers false, the keys before are added and
+    /// the result is false. Into a set of more than kLookAheadFrom keys, a run of new keys
+    /// otherwise waits on scattered memory for each key in turn (the index's table for
+    /// its neighbours, then their nodes); there both are asked for a few new keys ahead.
+    template <class ProceedFn>
+    bool AddKeys(const std::int32_t* keys, std::int32_t keyCount, ProceedFn proceed) {
+        if (count <= kLookAheadFrom) {
+            return EachWhileProceeding(keyCount, proceed,
+                                       [&](std::int32_t i) { LongSet::AddKey(keys[i]); });
+        }
+        cells::KeyRunLookahead ahead(keyIndex, keys, keyCount);
+        return EachWhileProceeding(keyCount, proceed, [&](std::int32_t i) {
+            AddKeyOfRun(keys[i], ahead.TakeNeighbours(i), ahead);
+        });
+    }
+
     /// Whether the key index still answers for this set (tests and benchmarks ask).
     bool IsKeyIndexOn() const { return keyIndex.IsOn(); }
 
@@ -90,6 +114,21 @@ protected:
     LongSetNode* root = nullptr; // null when the set is empty
 
 private:
+    /// Calls `add(i)` for i = 0..n-1, each after `proceed()`; false once that answers false.
+    template <class ProceedFn, class AddFn>
+    static bool EachWhileProceeding(std::int32_t n, ProceedFn& proceed, AddFn add) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (!proceed()) {
+                return false;
+            }
+            add(i);
+        }
+        return true;
+    }
+    /// Adds a key of a run, beside the neighbours looked up for it when they still hold,
+    /// and looks ahead for the keys after it.
+    void AddKeyOfRun(std::int32_t key, const std::optional<cells::LongSetIndex::Neighbours>& near,
+                     cells::KeyRunLookahead& ahead);
     /// AddKey for a key that the index does not know to be present.
     LongSetNode* AddAbsentKey(std::int32_t key);
     /// Links a new node for `key` between the neighbours the index gave; the index has

@@ -45,6 +45,16 @@ LongSetIndex::Neighbours LongSetIndex::NeighboursOf(std::int32_t key) const {
     return near;
 }
 
+void LongSetIndex::PrefetchNeighbours(std::int32_t key) const {
+    assert(Covers(key));
+    const auto slot = static_cast<std::int64_t>(Slot(key));
+    for (const std::int64_t near : {HighestBelow(slot), LowestAbove(slot)}) {
+        if (near >= 0) {
+            __builtin_prefetch(&pages_[static_cast<std::size_t>(near / kPageSlots)][near % kPageSlots]);
+        }
+    }
+}
+
 bool LongSetIndex::Reach(std::int32_t key, std::int32_t count) {
     if (!on_) {
         return false;

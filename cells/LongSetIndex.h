@@ -64,6 +64,10 @@ public:
     LongSetNode* NodeOf(std::int32_t key) const { return NodeAt(Slot(key)); }
     /// The nodes of the stored keys nearest to `key` on either side; `key` must be covered.
     Neighbours NeighboursOf(std::int32_t key) const;
+    /// Asks ahead for the table entries that NeighboursOf(key) will read; `key` must be
+    /// covered. The bitmap that finds them is small enough to stay cached; the table, a
+    /// pointer per number, is not, and a sparse set's neighbours lie far from the key.
+    void PrefetchNeighbours(std::int32_t key) const;
 
     /// Widens the window, when it must, so that it covers `key`, for a set that holds
     /// `count` keys, and makes room in the table for `key`'s node. False, with the index

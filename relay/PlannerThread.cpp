@@ -21,6 +21,11 @@ namespace {
 // garbage and read as no planets, rather than asked about planet by planet for
 // billions of queries.
 constexpr std::int32_t kMostPlanets = 1 << 24;
+// A range answer's planets are read a batch at a time and then added as one run, rather
+// than each read and added in turn: the reading keeps to the small answer map, the adding
+// to the set, which in a large game looks ahead along the run. A batch holds a whole
+// answer of the usual size.
+constexpr std::int32_t kListBatch = 128;
 
 // One planning run. Each phase returns false when a stop check found the flag
 // set; the run then ends, and the working state goes with this object.
@@ -89,16 +94,10 @@ private:
             context_.Query(relay::RangeQuery(p, p, static_cast<double>(driveRange_)), first_);
             const std::int32_t listed = platform::atol(first_["Count"]);
             const std::int32_t walkable = relay::WalkableEntries(listed, first_);
-            for (std::int32_t k = walkable; k >= 1; --k) {
-                if (IsStopRequested()) {
+            for (std::int32_t k = walkable; k >= 1; k -= kListBatch) {
+                const std::int32_t read = ReadListedPlanets(k);
+                if (!AddReachablePlanets(read)) {
                     return false;
-                }
-                const std::int32_t v =
-                    relay::ReadPlanetEntry(first_[relay::IndexedKey("Planet.", k)]);
-                // Only planet numbers enter the set: 0 is its "absent" key and no
-                // number beyond the game's planets can ever be visited.
-                if (IsPlanetNumber(v)) {
-                    context_.reachablePlanets.AddKey(v);
                 }
             }
             if (listed == planetCount_) {
@@ -107,6 +106,27 @@ private:
         }
         context_.reachablePlanets.Rebalance();
         return true;
+    }
+
+    // Reads "Planet.k" for up to kListBatch entries from `from` down and keeps the planet
+    // numbers among them in listedBatch_, in that order; returns how many it kept. Only
+    // planet numbers enter the set: 0 is its "absent" key and no number beyond the game's
+    // planets can ever be visited.
+    std::int32_t ReadListedPlanets(std::int32_t from) {
+        std::int32_t kept = 0;
+        for (std::int32_t k = from; k >= 1 && k > from - kListBatch; --k) {
+            const std::int32_t v = relay::ReadPlanetEntry(first_[relay::IndexedKey("Planet.", k)]);
+            if (IsPlanetNumber(v)) {
+                listedBatch_[kept++] = v;
+            }
+        }
+        return kept;
+    }
+
+    // Adds the first `count` numbers of listedBatch_ in order, each after a stop check.
+    bool AddReachablePlanets(std::int32_t count) {
+        return context_.reachablePlanets.AddKeys(listedBatch_, count,
+                                                 [this] { return !IsStopRequested(); });
     }
 
     // The five values that make two ship types equivalent, as text, joined by "_".
@@ -220,6 +240,7 @@ private:
     LongSet visitedPlanets_;   // the source and every planet a hop has taken
     CellTree equivalentTypes_; // CCellString names of the types equivalent to the group's
     CellTree legs_;            // first legs by angle key; owns them and their chains
+    std::int32_t listedBatch_[kListBatch] = {}; // planet numbers read from a range answer
     float driveRange_ = 0.0f;  // the race's drive technology times 40, in single precision
 };
 

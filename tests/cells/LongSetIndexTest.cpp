@@ -15,7 +15,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <random>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -253,6 +256,180 @@ TEST(LongSetIndexTest, RebalanceAndEmptyingFromTheIndexMatchTheTreeWalk) {
     EXPECT_EQ(0, indexed.GetCount());
     EXPECT_EQ(nullptr, indexed.GetRoot());
     EXPECT_EQ(7, indexed.AddKey(7)->key);
+}
+
+// AddKeys looks each new key's neighbours up a few new keys ahead of adding it, once the set
+// holds more than LongSet::kLookAheadFrom keys; a key added in between that falls between
+// them makes them stale. These orders do that all the time: each key closing in lands
+// between the last ones, and halving keeps splitting the widest gap left. Repeats within
+// the lookahead and a key that turns the index off in the middle of a run must change
+// nothing either.
+std::vector<std::int32_t> ClosingIn(std::int32_t low, std::int32_t high) {
+    std::vector<std::int32_t> keys;
+    for (; low <= high; ++low, --high) {
+        keys.push_back(low);
+        keys.push_back(high);
+    }
+    return keys;
+}
+
+std::vector<std::int32_t> Halving(std::int32_t highest) {
+    std::vector<std::int32_t> keys;
+    for (std::int32_t step = highest; step >= 1; step /= 2) {
+        for (std::int32_t key = step; key <= highest; key += step) {
+            keys.push_back(key);
+        }
+    }
+    return keys;
+}
+
+// Like the planner's lists of planets in range: each new key comes among many that are
+// there already, so the lookahead, which counts new keys only, reaches far into a run.
+std::vector<std::int32_t> NewAmongRepeats(std::int32_t highest, std::int32_t repeats, unsigned seed) {
+    std::vector<std::int32_t> keys;
+    std::mt19937 random(seed);
+    for (std::int32_t key : Shuffled(highest, seed)) {
+        keys.push_back(key);
+        for (std::int32_t r = 0; r < repeats; ++r) {
+            keys.push_back(keys[random() % keys.size()]);
+        }
+    }
+    return keys;
+}
+
+// Each node as its key, its parent's key (0 at the root) and whether it hangs on the parent's
+// greater side, in key order.
+using Link = std::tuple<std::int32_t, std::int32_t, bool>;
+
+std::vector<Link> Links(const LongSet& set) {
+    TreeWalk<const LongSetNode> walk;
+    EXPECT_TRUE(CheckTree(set.GetRoot(), set.GetCount(), KeyOf, walk));
+    std::vector<Link> links;
+    links.reserve(walk.inOrder.size());
+    for (const LongSetNode* node : walk.inOrder) {
+        const LongSetNode* parent = node->parent;
+        links.emplace_back(node->key, parent == nullptr ? 0 : parent->key,
+                           parent != nullptr && parent->greater == node);
+    }
+    return links;
+}
+
+// What a set holds before a run is added: nothing (the run takes the plain path), or one key
+// more than the lookahead waits for, above every key of the rows below.
+struct Prefill {
+    const char* name;
+    std::vector<std::int32_t> keys;
+};
+
+std::vector<Prefill> Prefills() {
+    std::vector<std::int32_t> large = Shuffled(LongSet::kLookAheadFrom + 1, 8);
+    for (std::int32_t& key : large) {
+        key += kMillion;
+    }
+    return {{"into an empty set", {}}, {"into a large set", large}};
+}
+
+void AddEach(LongSet& set, const std::vector<std::int32_t>& keys) {
+    for (std::int32_t key : keys) {
+        set.AddKey(key);
+    }
+}
+
+TEST(LongSetIndexTest, AddingARunBuildsTheTreeOfAddingEachKey) {
+    const OrderRow rows[] = {
+        {"closing in", ClosingIn(1, 3000)},
+        {"halving", Halving(4096)},
+        {"repeats within the lookahead", {50, 90, 50, 70, 90, 70, 60, 80, 60, 80, 50, 65, 65, 75}},
+        {"the index turned off halfway", {10, 20, 15, 12, 17, -4, 11, 13, 2000000000, 14, 16, 18}},
+        {"interleaved descending runs", InterleavedRuns(3000, 70)},
+        {"shuffled", Shuffled(100000, 3)},
+        {"new keys among repeats", NewAmongRepeats(20000, 6, 5)},
+    };
+    for (const Prefill& prefill : Prefills()) {
+        for (const OrderRow& row : rows) {
+            LongSet byKey;
+            AddEach(byKey, prefill.keys);
+            AddEach(byKey, row.keys);
+            const auto size = static_cast<std::int32_t>(row.keys.size());
+            for (std::int32_t runLength : {1, 9, 64, 500}) {
+                const std::string where = std::string(row.name) + ", runs of " +
+                                          std::to_string(runLength) + ", " + prefill.name;
+                LongSet byRun;
+                AddEach(byRun, prefill.keys);
+                std::int32_t asked = 0;
+                for (std::int32_t start = 0; start < size; start += runLength) {
+                    ASSERT_TRUE(byRun.AddKeys(row.keys.data() + start,
+                                              std::min(runLength, size - start),
+                                              [&asked] { return ++asked > 0; }))
+                        << where;
+                }
+                EXPECT_EQ(size, asked) << where;
+                EXPECT_EQ(byKey.IsKeyIndexOn(), byRun.IsKeyIndexOn()) << where;
+                EXPECT_EQ(Links(byKey), Links(byRun)) << where;
+            }
+        }
+    }
+}
+
+// Neighbours looked up ahead are given only while no key added since lies between them,
+// and while the keys added since are still kept to tell (kAdded of them).
+TEST(LongSetIndexTest, LookaheadGivesNeighboursOnlyWhileTheyHold) {
+    constexpr int kKept = cells::KeyRunLookahead::kAdded;
+    struct Row {
+        const char* name;
+        std::vector<std::int32_t> added; // after the lookup, before the key's turn
+        bool given;
+    };
+    const Row rows[] = {
+        {"nothing added", {}, true},
+        {"keys outside, as many as are kept", std::vector<std::int32_t>(kKept, 100), true},
+        {"one more than are kept", std::vector<std::int32_t>(kKept + 1, 100), false},
+        {"a key between", {12}, false},
+        {"the neighbours themselves", {10, 20}, true},
+    };
+    LongSetNode below{nullptr, nullptr, nullptr, 10};
+    LongSetNode above{nullptr, nullptr, nullptr, 20};
+    cells::LongSetIndex index;
+    for (LongSetNode* node : {&below, &above}) {
+        ASSERT_TRUE(index.Reach(node->key, 1));
+        index.Note(node);
+    }
+    const std::int32_t run[] = {15};
+    for (const Row& row : rows) {
+        cells::KeyRunLookahead ahead(index, run, 1);
+        for (std::int32_t key : row.added) {
+            ahead.NoteAdded(key);
+        }
+        const std::optional<cells::LongSetIndex::Neighbours> near = ahead.TakeNeighbours(0);
+        ASSERT_EQ(row.given, near.has_value()) << row.name;
+        if (near) {
+            EXPECT_EQ(&below, near->below) << row.name;
+            EXPECT_EQ(&above, near->above) << row.name;
+        }
+    }
+}
+
+// The stop check comes before each key, repeats included, as it would before AddKey one by
+// one: the keys before the refusal are in, none after.
+TEST(LongSetIndexTest, AddingARunStopsWhereItIsToldTo) {
+    std::vector<std::int32_t> keys = Shuffled(200, 4);
+    keys.insert(keys.begin() + 5, keys.begin(), keys.begin() + 5);
+    const auto size = static_cast<std::int32_t>(keys.size());
+    for (const Prefill& prefill : Prefills()) {
+        for (std::int32_t allowed : {0, 1, 9, 10, 11, size - 1}) {
+            LongSet set;
+            AddEach(set, prefill.keys);
+            LongSet reference;
+            AddEach(reference, prefill.keys);
+            AddEach(reference, {keys.begin(), keys.begin() + allowed});
+            std::int32_t asked = 0;
+            EXPECT_FALSE(
+                set.AddKeys(keys.data(), size, [&asked, allowed] { return asked++ < allowed; }))
+                << prefill.name;
+            EXPECT_EQ(allowed + 1, asked) << prefill.name;
+            EXPECT_EQ(Links(reference), Links(set)) << prefill.name << ", " << allowed << " allowed";
+        }
+    }
 }
 
 } // namespace
