@@ -115,6 +115,9 @@ struct FinishedPlan {
     const Galaxy& galaxy;
     std::int32_t selectedGroup;
     const RunOutcome& outcome;
+    const std::optional<PlanReview>& review;
+
+    const PlanReview* Review() const { return review ? &*review : nullptr; }
 };
 
 /// One output file of the plan command. An output without `content` is written during the run.
@@ -131,9 +134,13 @@ constexpr const char* kTraceOption = "--trace";
 constexpr std::array kPlanOutputs = {
     PlanOutput{kTraceOption, "trace file", &PlanOptions::trace, nullptr},
     PlanOutput{"--svg", "picture file", &PlanOptions::svg,
-               [](const FinishedPlan& plan) { return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome); }},
+               [](const FinishedPlan& plan) {
+                   return DrawPlanSvg(plan.galaxy, plan.selectedGroup, plan.outcome, plan.Review());
+               }},
     PlanOutput{"--html", "plan page", &PlanOptions::html,
-               [](const FinishedPlan& plan) { return WritePlanPage(plan.galaxy, plan.selectedGroup, plan.outcome); }},
+               [](const FinishedPlan& plan) {
+                   return WritePlanPage(plan.galaxy, plan.selectedGroup, plan.outcome, plan.Review());
+               }},
     PlanOutput{"--out", "galaxy file", &PlanOptions::save,
                [](const FinishedPlan& plan) { return GalaxyToJson(plan.galaxy); }},
 };
@@ -392,7 +399,7 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     if (!out.flush()) {
         return kExitBadInput;
     }
-    outputs.Complete({galaxy, selectedGroup, outcome});
+    outputs.Complete({galaxy, selectedGroup, outcome, review});
     // Last, so that the files a run wrote are the last thing the player reads.
     if (const std::string written = outputs.WrittenText(options); !options.json && !written.empty()) {
         out << written << '\n';

@@ -21,7 +21,9 @@ std::string PlanetName(const Galaxy& galaxy, std::int32_t planet) {
 
 /// `#p name`, the name cut to fit beside the others on one line.
 std::string PlanetText(const Galaxy& galaxy, std::int32_t planet) {
-    std::string text = "#" + std::to_string(planet);
+    // Appended, not "#" + ...: GCC 12 at -O2 misreads that as overlapping (-Werror=restrict).
+    std::string text = "#";
+    text += std::to_string(planet);
     const std::string name = PlanetName(galaxy, planet);
     return name.empty() ? text : text + " " + std::string(CutToColumns(name, kNameColumns));
 }

@@ -14,7 +14,10 @@ namespace host {
 
 /// `text` as one word of the system's shell: as it is when it holds nothing the shell reads,
 /// else quoted (in double quotes on Windows, whose paths cannot hold one; in single quotes on
-/// a POSIX shell, a single quote inside closed, escaped and reopened).
+/// a POSIX shell, a single quote inside closed, escaped and reopened). A word with a control
+/// character or a byte that is not UTF-8 takes ANSI-C quotes ($'my\tgalaxy.json', as bash, zsh
+/// and ksh read them), so that it holds nothing a message escapes: shown through EscapeControls
+/// it is still the same word.
 std::string ShellWord(std::string_view text);
 
 /// Remembers how the host was run (main's argv[0]); an empty name keeps "tarvenix-host".

@@ -39,7 +39,8 @@ public:
         // The plan's planets and those in its reach always; the rest of its frame while they fit.
         for (const bool inFrame : {false, true}) {
             for (std::int32_t number = 1; number <= planets; ++number) {
-                const bool wanted = inFrame ? IsInFrame(scene, number) : scene.RoleOf(number) <= PlanetRole::InReach;
+                const bool wanted = inFrame ? IsInFrame(scene, number)
+                                            : scene.RoleOf(number) <= PlanetRole::InReach || scene.IsMarked(number);
                 if (wanted && !Carries(number) && (!inFrame || numbers_.size() < static_cast<std::size_t>(kPagePlanetsInFull))) {
                     numbers_.push_back(number);
                     entryOf_[static_cast<std::size_t>(number)] = static_cast<std::int32_t>(numbers_.size());
@@ -168,6 +169,30 @@ OrderedJson ArrowsJson(const PlanScene& scene, const PageEntries& entries) {
     return arrows;
 }
 
+/// The review's marks: a legend entry each, and each marked planet with its marks (indexes into
+/// the legend's list) and the sentences that say why; null when the run was not reviewed.
+OrderedJson ReviewMarksJson(const PlanScene& scene, const PageEntries& entries) {
+    if (!scene.Reviewed()) {
+        return nullptr;
+    }
+    OrderedJson legend = OrderedJson::array();
+    for (const ReviewMark mark : kAllMarks) {
+        legend.push_back({{"key", MarkKey(mark)}, {"label", MarkLabel(mark)}, {"colour", MarkColour(mark)},
+                          {"count", scene.CountMarks(mark)}});
+    }
+    OrderedJson planets = OrderedJson::array();
+    for (const std::int32_t number : scene.MarkedPlanets()) {
+        OrderedJson marks = OrderedJson::array();
+        for (std::size_t at = 0; at < std::size(kAllMarks); ++at) {
+            if (scene.HasMark(number, kAllMarks[at])) {
+                marks.push_back(at);
+            }
+        }
+        planets.push_back({{"planet", entries.EntryOf(number)}, {"marks", marks}, {"notes", scene.MarkNotes(number)}});
+    }
+    return {{"legend", legend}, {"planets", planets}};
+}
+
 OrderedJson SceneJson(const PlanScene& scene) {
     const Galaxy& galaxy = scene.GalaxyDrawn();
     const Group& group = scene.Selected();
@@ -199,7 +224,8 @@ OrderedJson SceneJson(const PlanScene& scene) {
             {"planets", planets},
             {"participants", participants},
             {"arrows", ArrowsJson(scene, entries)},
-            {"orders", OrdersJson(scene, entries)}};
+            {"orders", OrdersJson(scene, entries)},
+            {"review", ReviewMarksJson(scene, entries)}};
     if (entries.Thinned()) {
         json["density"] = DensityJson(scene, entries);
     }
@@ -236,8 +262,9 @@ std::size_t Fill(std::string& page, std::size_t from, std::string_view name, std
 
 } // namespace
 
-std::string WritePlanPage(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome) {
-    const PlanScene scene(galaxy, selectedGroup, outcome);
+std::string WritePlanPage(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome,
+                          const PlanReview* review) {
+    const PlanScene scene(galaxy, selectedGroup, outcome, review);
     std::string page(PlanPageHtml());
     std::size_t at = Fill(page, 0, "title", EscapeXml(galaxy.Game() + ", turn " + std::to_string(galaxy.Turn())));
     at = Fill(page, at, "style", PlanPageStyle());

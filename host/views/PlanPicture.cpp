@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <sstream>
 #include <unordered_set>
 
@@ -112,6 +113,7 @@ public:
         WriteTitle();
         svg_ << "  <g clip-path=\"url(#plot)\">\n";
         WritePlanets(view);
+        WriteMarks(view);
         WriteArrows(view);
         WriteLabels(view);
         svg_ << "  </g>\n";
@@ -199,6 +201,44 @@ private:
              << style.fill << "\" stroke=\"" << style.stroke << '"'
              << (role == PlanetRole::Source ? " stroke-width=\"2.5\"" : "") << "><title>#" << number << ' '
              << EscapeXml(planet.name) << OwnerText(planet) << "</title></circle>\n";
+    }
+
+    /// A ring around each planet the review marks, outside its marker: a dashed one for a planet
+    /// the plan left, a wider solid one for a planet a best plan adds; the ring's title says why.
+    void WriteMarks(const Viewport& view) {
+        if (!scene_.Reviewed()) {
+            return;
+        }
+        svg_ << "  <g id=\"review-marks\" fill=\"none\" stroke-width=\"1.6\">\n";
+        for (const std::int32_t number : scene_.MarkedPlanets()) {
+            const Planet& planet = galaxy_.PlanetAt(number);
+            if (!scene_.Frame().Contains(planet.x, planet.y)) {
+                continue;
+            }
+            const double radius = StyleOfRole(scene_.RoleOf(number)).radius * (scene_.TakesPart(number) ? 1.0 : faded_);
+            std::string title = "#";
+            title.append(std::to_string(number)).append(1, ' ').append(planet.name);
+            for (const std::string& note : scene_.MarkNotes(number)) {
+                title += "\n" + note;
+            }
+            for (const ReviewMark mark : kAllMarks) {
+                if (scene_.HasMark(number, mark)) {
+                    svg_ << "    <circle class=\"mark " << MarkKey(mark) << "\" cx=\"" << Number(view.X(planet.x))
+                         << "\" cy=\"" << Number(view.Y(planet.y)) << "\" r=\"" << Number(RingRadius(radius, mark))
+                         << "\" stroke=\"" << MarkColour(mark) << '"' << RingDashes(mark) << "><title>"
+                         << EscapeXml(title) << "</title></circle>\n";
+                }
+            }
+        }
+        svg_ << "  </g>\n";
+    }
+
+    static double RingRadius(double planetRadius, ReviewMark mark) {
+        return planetRadius + (mark == ReviewMark::Left ? 3.5 : 6.5);
+    }
+
+    static const char* RingDashes(ReviewMark mark) {
+        return mark == ReviewMark::Left ? " stroke-dasharray=\"3 2\"" : "";
     }
 
     void WriteArrows(const Viewport& view) {
@@ -299,6 +339,13 @@ private:
                  << style.stroke << "\"/>\n";
             LegendText(x, y, std::string(RoleLabel(role)) + " (" + std::to_string(CountRole(role)) + ")");
         }
+        for (const ReviewMark mark : Marks()) {
+            y += 22;
+            svg_ << "    <circle cx=\"" << Number(x + 9) << "\" cy=\"" << Number(y - 4) << "\" r=\""
+                 << Number(RingRadius(1.0, mark)) << "\" fill=\"none\" stroke-width=\"1.6\" stroke=\""
+                 << MarkColour(mark) << '"' << RingDashes(mark) << "/>\n";
+            LegendText(x, y, std::string(MarkLabel(mark)) + " (" + std::to_string(scene_.CountMarks(mark)) + ")");
+        }
         y += 22;
         svg_ << "    <circle cx=\"" << Number(x + 9) << "\" cy=\"" << Number(y - 4) << "\" r=\"8\" fill=\"#ffd166\" "
              << "fill-opacity=\"0.05\" stroke=\"#ffd166\" stroke-opacity=\"0.6\" stroke-dasharray=\"3 3\"/>\n";
@@ -322,7 +369,14 @@ private:
         svg_ << "  </g>\n";
     }
 
-    double LegendHeight() const { return 24 + 22 * 8 + 24 + 22 * 2 + 26 + 16 + 14; }
+    double LegendHeight() const {
+        return 24 + 22 * (8 + static_cast<double>(Marks().size())) + 24 + 22 * 2 + 26 + 16 + 14;
+    }
+
+    /// The review's marks in the legend: none when the run was not reviewed.
+    std::span<const ReviewMark> Marks() const {
+        return scene_.Reviewed() ? std::span<const ReviewMark>(kAllMarks) : std::span<const ReviewMark>();
+    }
 
     /// The whole galaxy small under the legend: every planet a dot, the frame as a rectangle.
     void WriteOverview() {
@@ -450,8 +504,9 @@ std::string EscapeXml(std::string_view text) {
     return out;
 }
 
-std::string DrawPlanSvg(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome) {
-    const PlanScene scene(galaxy, selectedGroup, outcome);
+std::string DrawPlanSvg(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome,
+                        const PlanReview* review) {
+    const PlanScene scene(galaxy, selectedGroup, outcome, review);
     return SvgPlan(scene).Write();
 }
 

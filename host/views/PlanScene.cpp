@@ -1,6 +1,8 @@
 // PlanScene.cpp - sorting a run's orders into arrows and chains, giving planets their roles, framing the plan.
 #include "views/PlanScene.h"
 
+#include "text/NumberText.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,6 +15,7 @@ namespace {
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max(); // a relay order already in a chain
 constexpr double kFrameMargin = 0.08;      // of the frame's longer side, so edge planets keep their labels
 constexpr double kWholeFrameShare = 0.45;  // a frame over this share of the galaxy's area shows the whole
+constexpr int kNotePlaces = 3;             // distances and speeds in a marked planet's note, as the report gives them
 
 PlanBox BoxAround(const std::vector<Planet>& planets) {
     if (planets.empty()) {
@@ -91,8 +94,17 @@ RoleStyle StyleOfRole(PlanetRole role) {
     return {"#343c50", "#4a5570", 2.0};
 }
 
-PlanScene::PlanScene(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome)
-    : galaxy_(galaxy), outcome_(outcome), roles_(galaxy.Planets().size(), PlanetRole::Other) {
+const char* MarkLabel(ReviewMark mark) {
+    return mark == ReviewMark::Left ? "Left in direct reach" : "A best plan adds";
+}
+
+const char* MarkKey(ReviewMark mark) { return mark == ReviewMark::Left ? "left" : "best-extra"; }
+
+const char* MarkColour(ReviewMark mark) { return mark == ReviewMark::Left ? "#ffb703" : "#06d6a0"; }
+
+PlanScene::PlanScene(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome,
+                     const PlanReview* review)
+    : galaxy_(galaxy), outcome_(outcome), review_(review), roles_(galaxy.Planets().size(), PlanetRole::Other) {
     if (const Group* selected = galaxy.FindGroup(selectedGroup); selected != nullptr) {
         selected_ = *selected;
         const std::int32_t at = selected->InOrbit() ? selected->planet : selected->from;
@@ -100,6 +112,7 @@ PlanScene::PlanScene(const Galaxy& galaxy, std::int32_t selectedGroup, const Run
     }
     SortOrdersIntoArrows();
     AssignRoles();
+    IndexTheReview();
     FrameThePlan();
 }
 
@@ -208,6 +221,65 @@ void PlanScene::AssignRoles() {
     }
 }
 
+void PlanScene::IndexTheReview() {
+    if (review_ == nullptr) {
+        return;
+    }
+    for (const LeftPlanet& left : review_->left) {
+        if (galaxy_.HasPlanet(left.planet)) {
+            left_.emplace(left.planet, &left);
+            marked_.push_back(left.planet);
+        }
+    }
+    for (const DispatchRoute& route : review_->bestExtra) {
+        if (galaxy_.HasPlanet(route.planet)) {
+            bestExtra_.emplace(route.planet, &route);
+            marked_.push_back(route.planet);
+        }
+    }
+    std::sort(marked_.begin(), marked_.end());
+    marked_.erase(std::unique(marked_.begin(), marked_.end()), marked_.end());
+}
+
+bool PlanScene::HasMark(std::int32_t planet, ReviewMark mark) const {
+    return mark == ReviewMark::Left ? left_.contains(planet) : bestExtra_.contains(planet);
+}
+
+std::size_t PlanScene::CountMarks(ReviewMark mark) const {
+    return mark == ReviewMark::Left ? left_.size() : bestExtra_.size();
+}
+
+std::vector<std::string> PlanScene::MarkNotes(std::int32_t planet) const {
+    std::vector<std::string> notes;
+    if (const auto left = left_.find(planet); left != left_.end()) {
+        const std::string& reason = left->second->reason;
+        std::string why;
+        if (reason == "speed_rounding") {
+            why = "beyond the range the plug-in planned with (" + FixedText(review_->plannedRange, kNotePlaces) +
+                  "), within the group's speed (" + FixedText(review_->speed, kNotePlaces) + ")";
+        } else if (reason == "ship_refused") {
+            why = "the host refused an order of the plan, so a ship went nowhere";
+        } else if (reason == "no_ship_left") {
+            why = "every ship of the group was sent elsewhere";
+        } else {
+            why = "not planned, though ships stayed home";
+        }
+        notes.push_back("Left in direct reach at " + FixedText(left->second->distance, kNotePlaces) + ": " + why +
+                        " (" + reason + ")");
+    }
+    if (const auto extra = bestExtra_.find(planet); extra != bestExtra_.end()) {
+        std::string via;
+        for (const std::int32_t relay : extra->second->via) {
+            via.append(via.empty() ? " via #" : ", #").append(std::to_string(relay));
+            if (galaxy_.HasPlanet(relay)) {
+                via += " " + galaxy_.PlanetAt(relay).name;
+            }
+        }
+        notes.push_back("A best plan covers it" + (via.empty() ? std::string(" directly") : via));
+    }
+    return notes;
+}
+
 void PlanScene::FrameThePlan() {
     whole_ = WithMargin(BoxAround(galaxy_.Planets()), 0.03);
     if (participants_.empty()) {
@@ -216,8 +288,10 @@ void PlanScene::FrameThePlan() {
     }
     const Planet& first = galaxy_.PlanetAt(participants_.front());
     PlanBox box{first.x, first.y, first.x, first.y};
-    for (std::int32_t planet : participants_) {
-        Include(box, galaxy_.PlanetAt(planet).x, galaxy_.PlanetAt(planet).y);
+    for (const std::vector<std::int32_t>* planets : {&participants_, &marked_}) {
+        for (std::int32_t planet : *planets) {
+            Include(box, galaxy_.PlanetAt(planet).x, galaxy_.PlanetAt(planet).y);
+        }
     }
     if (source_ != 0 && std::isfinite(selected_.speed) && selected_.speed > 0.0) {
         const Planet& source = galaxy_.PlanetAt(source_);

@@ -3,20 +3,23 @@
 // The SVG picture and the interactive page show the same things, so they read
 // them from one PlanScene: what part each planet played, which orders form a
 // relay chain, which part of the galaxy the plan covers and how the run ended.
-// A scene borrows the galaxy (as the orders left it) and the run's outcome;
-// both must outlive it. PlaceLabels, the label placement both views use for
+// A scene borrows the galaxy (as the orders left it), the run's outcome and,
+// when there is one, the plan's review (the planets it left, those a best plan
+// adds, marked on top of the roles); all must outlive it. PlaceLabels, the label placement both views use for
 // text in picture coordinates, is declared here as well.
 #pragma once
 
 #include "galaxy/Galaxy.h"
 #include "answer/OrderChecker.h"
 #include "answer/RunOutcome.h"
+#include "review/PlanReview.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace host {
@@ -55,6 +58,19 @@ inline constexpr const char* kRefusedColour = "#ef476f";
 inline constexpr const char* kChainColours[] = {"#f4a261", "#c77dff", "#ff70a6", "#f9c74f", "#e76f51", "#90be6d"};
 inline constexpr std::size_t kChainColourCount = std::size(kChainColours);
 
+/// What the plan's review marks on a planet, beside its role: a planet in the group's direct reach
+/// that the plan left (the planet's note says why), or one that a best plan covers beyond this plan.
+enum class ReviewMark { Left, BestExtra };
+
+inline constexpr ReviewMark kAllMarks[] = {ReviewMark::Left, ReviewMark::BestExtra};
+
+/// The legend's words for a mark, e.g. "Left in direct reach"; the planet's notes say why.
+const char* MarkLabel(ReviewMark mark);
+/// The mark as one lower-case word for markup and data: "left", "best-extra".
+const char* MarkKey(ReviewMark mark);
+/// The colour of the ring both views draw around a marked planet.
+const char* MarkColour(ReviewMark mark);
+
 /// One order drawn as an arrow from one planet to another.
 struct PlanArrow {
     std::int32_t from = 0;
@@ -81,7 +97,9 @@ struct PlanBox {
 
 class PlanScene {
 public:
-    PlanScene(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome);
+    /// `review` may be null: a run without a plan, or a caller that shows no review.
+    PlanScene(const Galaxy& galaxy, std::int32_t selectedGroup, const RunOutcome& outcome,
+              const PlanReview* review = nullptr);
 
     const Galaxy& GalaxyDrawn() const { return galaxy_; }
     const RunOutcome& Outcome() const { return outcome_; }
@@ -101,7 +119,19 @@ public:
     /// Accepted orders given to relay groups (what the report counts as relays used).
     std::size_t RelaySends() const { return relaySends_; }
 
-    /// The part of the galaxy the plan covers: the source, its reach and every order, with a margin.
+    /// Whether a review was given: only then do the views show its marks and their legend.
+    bool Reviewed() const { return review_ != nullptr; }
+    bool HasMark(std::int32_t planet, ReviewMark mark) const;
+    bool IsMarked(std::int32_t planet) const { return HasMark(planet, ReviewMark::Left) || HasMark(planet, ReviewMark::BestExtra); }
+    std::size_t CountMarks(ReviewMark mark) const;
+    /// The planets the review marks, ascending.
+    const std::vector<std::int32_t>& MarkedPlanets() const { return marked_; }
+    /// Why the review marks `planet`, a sentence per mark, e.g. "Left in direct reach at 10.004:
+    /// beyond the range the plug-in planned with (9.990), within the group's speed (10.010)".
+    std::vector<std::string> MarkNotes(std::int32_t planet) const;
+
+    /// The part of the galaxy the plan covers: the source, its reach, every order and every planet
+    /// the review marks, with a margin.
     const PlanBox& Frame() const { return frame_; }
     /// Every planet of the galaxy.
     const PlanBox& Whole() const { return whole_; }
@@ -117,10 +147,12 @@ private:
     void SortOrdersIntoArrows();
     void FollowChain(const OrderResult& start, std::size_t startIndex, std::vector<std::size_t>& relayed);
     void AssignRoles();
+    void IndexTheReview();
     void FrameThePlan();
 
     const Galaxy& galaxy_;
     const RunOutcome& outcome_;
+    const PlanReview* review_;
     Group selected_;
     std::int32_t source_ = 0;
     std::vector<PlanetRole> roles_;
@@ -128,6 +160,9 @@ private:
     std::vector<PlanArrow> arrows_;
     int chainCount_ = 0;
     std::size_t relaySends_ = 0;
+    std::unordered_map<std::int32_t, const LeftPlanet*> left_;         // planet -> the review's entry
+    std::unordered_map<std::int32_t, const DispatchRoute*> bestExtra_; // planet -> a best plan's route to it
+    std::vector<std::int32_t> marked_;
     PlanBox frame_;
     PlanBox whole_;
     bool framePart_ = false;

@@ -4,6 +4,7 @@
 #include "galaxy/Galaxy.h"
 #include "answer/OrderChecker.h"
 #include "answer/RunOutcome.h"
+#include "review/PlanReview.h"
 
 #include <cmath>
 #include <cstdint>
@@ -76,6 +77,45 @@ inline Galaxy PlanGalaxyWithMany(std::int32_t extra) {
         content.planets.push_back({std::move(name), 1000.0 + i % side, 1000.0 + i / side, ""});
     }
     return Galaxy(std::move(content));
+}
+
+/// A review of ChainRun that marks one planet: left with `reason`, or (an empty reason) added by a
+/// best plan through `via`. Group 7 has speed 10; the plug-in planned with 4.99.
+inline PlanReview ReviewMarking(std::int32_t planet, std::string reason, std::vector<std::int32_t> via = {}) {
+    PlanReview review;
+    review.group = 7;
+    review.groupShips = 5;
+    review.speed = 10.0;
+    review.plannedRange = 4.99;
+    if (reason.empty()) {
+        review.bestExtra.push_back({std::move(via), planet});
+    } else {
+        review.left.push_back({planet, 5.0, std::move(reason)});
+    }
+    return review;
+}
+
+/// One planet the review marks, the ring's class and the note that says why.
+struct ReviewMarkRow {
+    PlanReview review;
+    std::int32_t planet;
+    const char* ring;
+    std::string note;
+};
+
+/// A row for each reason a planet is left and for a best plan's planet, direct and through relays.
+inline std::vector<ReviewMarkRow> ReviewMarkRows() {
+    const std::string left = "Left in direct reach at 5.000: ";
+    return {
+        {ReviewMarking(7, "speed_rounding"), 7, "left",
+         left + "beyond the range the plug-in planned with (4.990), within the group's speed (10.000) (speed_rounding)"},
+        {ReviewMarking(7, "ship_refused"), 7, "left",
+         left + "the host refused an order of the plan, so a ship went nowhere (ship_refused)"},
+        {ReviewMarking(7, "no_ship_left"), 7, "left", left + "every ship of the group was sent elsewhere (no_ship_left)"},
+        {ReviewMarking(7, "not_planned"), 7, "left", left + "not planned, though ships stayed home (not_planned)"},
+        {ReviewMarking(7, ""), 7, "best-extra", "A best plan covers it directly"},
+        {ReviewMarking(6, "", {3, 4}), 6, "best-extra", "A best plan covers it via #3 R1, #4 R2"},
+    };
 }
 
 } // namespace host::test

@@ -14,12 +14,15 @@
 #   message-box-en      a group in flight: the system's message box with string 5, printed and
 #   message-box-ru      closed by the host itself, in English or (Russian UI language) in
 #                       Russian; nothing else sent
+#   message-box-lang-ru --lang ru on an English system: the box's text whole in Russian (the
+#                       host's manifest makes its ANSI code page UTF-8)
 #   message-box-click   with --wait-for-click the box, captioned Tarvenix2, stays open until a
 #                       key press closes it
 #   russian-window      with the Russian UI language, the window's title and the about texts
 #                       are the Russian ones (Escape closes the window as Cancel)
 #   lang-ru             --lang ru on an English system: the window's title and the about name
-#   lang-en             are the Russian ones; --lang en on a Russian system, the English ones
+#   lang-en             and description are the Russian ones, every letter printed; --lang en
+#                       on a Russian system, the English ones
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -203,8 +206,9 @@ check_box_report() {
 
 message_box() {
     local locale=$1 expected=$2
+    shift 2
     need_display
-    start_host "$locale" --select 12
+    start_host "$locale" --select 12 "$@"
     wait_host || fail "the run failed: $(cat "$work/stderr.txt")"
     check_box_report "$expected"
 }
@@ -260,13 +264,15 @@ russian_window() {
     grep -q "Description:      Эстафетная рассылка кораблей" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
-# The host's --lang against the system's language: the window's title, then the about name.
+# The host's --lang against the system's language: the window's title, then the about name and
+# description (Russian ones pass the ANSI code page, which a Western system's cannot hold).
 language_option() {
-    local locale=$1 language=$2 expected_title=$3 name=$4
+    local locale=$1 language=$2 expected_title=$3 name=$4 description=$5
     title_then_escape "$locale" --lang "$language"
     [ "$title" = "$expected_title" ] || fail "title '$title'"
     about_with "$locale" --lang "$language"
     grep -q "^Name: *$name" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
+    grep -q "^Description: *$description" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
 case "$check" in
@@ -275,10 +281,11 @@ cancel-click) cancel_click ;;
 cancel-after-steps) cancel_after_steps ;;
 message-box-en) message_box en_US.UTF-8 "Group is not on planet!!!" ;;
 message-box-ru) message_box ru_RU.UTF-8 "Указанная группа не на орбите!!!" ;;
+message-box-lang-ru) message_box en_US.UTF-8 "Указанная группа не на орбите!!!" --lang ru ;;
 message-box-click) message_box_click ;;
 russian-window) russian_window ;;
-lang-ru) language_option en_US.UTF-8 ru "Рассылка кораблей" "====== Tarvenix =====" ;;
-lang-en) language_option ru_RU.UTF-8 en "Sending Ships" "====== Rozi zevo =====" ;;
+lang-ru) language_option en_US.UTF-8 ru "Рассылка кораблей" "====== Tarvenix =====" "Эстафетная рассылка кораблей" ;;
+lang-en) language_option ru_RU.UTF-8 en "Sending Ships" "====== Rozi zevo =====" "The ship dispatching procedure" ;;
 *) fail "unknown check" ;;
 esac
 rm -rf "$work"

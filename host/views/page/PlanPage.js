@@ -10,7 +10,7 @@
   const canvas = document.getElementById("faded");
   const svg = document.getElementById("plan");
   const tooltip = document.getElementById("tooltip");
-  const layers = { reach: true, direct: true, chains: true, refused: true, others: true, names: true };
+  const layers = { reach: true, direct: true, chains: true, refused: true, others: true, names: true, review: true };
   const planets = data.planets;
   const count = planets.x.length;
   // The stage's size is read once per redraw: reading it between DOM writes would force a layout each time.
@@ -107,6 +107,24 @@
     label.textContent = planets.name[n - 1];
     return label;
   });
+
+  // The review's marks: a ring per mark around each planet the plan left or a best plan adds.
+  const review = data.review;
+  const notesOf = new Map(); // planet -> why the review marks it
+  const rings = [];
+  if (review) {
+    review.planets.forEach(function (marked) {
+      notesOf.set(marked.planet, marked.notes);
+      marked.marks.forEach(function (m) {
+        const kind = review.legend[m];
+        const ring = make("circle", { class: "mark " + kind.key, "data-planet": marked.planet, stroke: kind.colour,
+          r: data.roles[planets.role[marked.planet - 1]].radius + (m === 0 ? 3.5 : 6.5) },
+          document.getElementById("mark-layer"));
+        if (m === 0) ring.setAttribute("stroke-dasharray", "3 2");
+        rings.push(ring);
+      });
+    });
+  }
 
   // ---- names placed on screen: most important first, each where it overlaps nothing ----
   const measure = document.createElement("canvas").getContext("2d");
@@ -264,6 +282,13 @@
       line.setAttribute("y2", (y2 - (y2 - y1) / length * trimTo).toFixed(1));
       line.style.display = layers[arrowLayer(arrow)] ? "" : "none";
     });
+    rings.forEach(function (ring) {
+      const n = Number(ring.dataset.planet);
+      const [sx, sy] = toScreen(planets.x[n - 1], planets.y[n - 1]);
+      ring.setAttribute("cx", sx.toFixed(1));
+      ring.setAttribute("cy", sy.toFixed(1));
+      ring.style.display = layers.review ? "" : "none";
+    });
     const positions = participants.map(function (n, i) {
       const p = toScreen(planets.x[n - 1], planets.y[n - 1]);
       p.visible = p[0] >= -10 && p[1] >= -10 && p[0] <= view.width + 10 && p[1] <= view.height + 10;
@@ -305,7 +330,7 @@
     for (let x = x0; x <= x1; ++x) {
       for (let y = y0; y <= y1; ++y) {
         for (const i of planetGrid.get(x + "," + y) || []) {
-          if (!layers.others && planets.role[i] >= data.firstFadedRole) continue;
+          if (!layers.others && planets.role[i] >= data.firstFadedRole && !notesOf.has(i + 1)) continue;
           const distance = Math.hypot(planets.x[i] - gx, planets.y[i] - gy);
           if (distance <= bestDistance) { best = i; bestDistance = distance; }
         }
@@ -330,6 +355,11 @@
     const facts = document.createElement("div");
     facts.textContent = "Owner: " + (owner || "nobody") + " \u00b7 " + data.roles[planets.role[n - 1]].label;
     tooltip.append(name, facts);
+    (notesOf.get(n) || []).forEach(function (note) {
+      const why = tooltip.appendChild(document.createElement("div"));
+      why.className = "why";
+      why.textContent = note;
+    });
     if (arrows.length) {
       const list = document.createElement("ul");
       arrows.slice(0, 12).forEach(function (i) { list.appendChild(document.createElement("li")).textContent = describe(i); });
@@ -421,6 +451,16 @@
     stroke.style.borderColor = entry[1];
     item.append(entry[2]);
   });
+  if (review) {
+    review.legend.forEach(function (kind) {
+      const item = legend.appendChild(document.createElement("div"));
+      const ring = item.appendChild(document.createElement("span"));
+      ring.className = "ring " + kind.key;
+      ring.style.borderColor = kind.colour;
+      item.append(kind.label + " (" + kind.count + ")");
+    });
+    document.getElementById("review-layer").hidden = false;
+  }
   if (data.density) {
     legend.appendChild(document.createElement("p")).textContent = data.density.planets.toLocaleString("en") +
       " planets away from the plan are shaded by how many lie in each part of the galaxy.";

@@ -4,8 +4,9 @@
 For the demo galaxy, for a generated 2 000-planet galaxy with a large plan, for the group worth
 planning in a generated 20 000-planet galaxy and for a generated
 120 000-planet galaxy (whose page carries the plan's planets and shades the rest of the galaxy by
-density), the host writes the page; the browser loads it with no console errors, shows one table row and one arrow per order,
-shows a planet's name, owner and orders when the pointer rests on it, highlights an order's arrow
+density), and for a small galaxy whose plan leaves a planet that a best plan covers, the host writes the page; the browser loads it with no console errors, shows one table row and one arrow per order,
+shows a planet's name, owner and orders when the pointer rests on it, rings each planet the
+review marks and says why on its card, highlights an order's arrow
 from its row, and zooms with the wheel and the buttons; at 1 280 x 900 the orders table fits its
 panel, and the SVG picture of the same plan shows its title and legend whole. A screenshot of each
 page and picture is kept in the output folder. Exits 77 (skipped) with the reason when the browser or its driver is missing.
@@ -78,6 +79,44 @@ def suggested_plan(host, folder):
     return ["--galaxy", path, "--select", said.rsplit("--select ", 1)[1].split()[0]]
 
 
+def marked_galaxy(folder):
+    """A galaxy whose plan leaves a planet between the printed and the true speed, and whose best
+    plan adds that planet and one at the end of a relay chain the plug-in does not take."""
+    path = os.path.join(folder, "marked.json")
+    courier = {"race": "Solvani", "type": "Courier", "from": 0, "fleet": ""}
+    galaxy = {
+        "game": "Marked", "turn": 1, "races": [{"name": "Solvani", "drivesTech": 10}],
+        "planets": [{"name": "Home", "x": 0, "y": 0, "owner": "Solvani"}, {"name": "Edge", "x": 10.002, "y": 0},
+                    {"name": "Near", "x": 3, "y": 0}, {"name": "R1", "x": -10, "y": 0},
+                    {"name": "R2", "x": -5, "y": -9}, {"name": "D", "x": -3, "y": -15}],
+        "shipTypes": [{"race": "Solvani", "name": "Courier", "drives": 1, "weapons": 0, "ammo": 0, "cargo": 0,
+                       "shields": 0}],
+        "groups": [dict(courier, number=1, planet=1, count=3, speed=10.004),
+                   dict(courier, number=5, planet=4, count=1, speed=12),
+                   dict(courier, number=6, planet=5, count=1, speed=10)],
+        "selection": 1}
+    with open(path, "w", encoding="utf-8") as file:
+        json.dump(galaxy, file)
+    return path
+
+
+def check_review_marks(browser, name, quality, failures):
+    """A ring for each planet the review left and each a best plan adds; a left planet's card says why."""
+    left = quality["left"] if quality else []
+    extra = quality["best_extra"] if quality else []
+    rings = browser.find_elements(By.CSS_SELECTOR, "#plan circle.mark")
+    failures.check(len(rings) == len(left) + len(extra),
+                   "%s: %d review rings for %d planets left and %d a best plan adds" %
+                   (name, len(rings), len(left), len(extra)))
+    if not left:
+        return
+    ring = browser.find_element(By.CSS_SELECTOR, "#plan circle.mark.left")
+    ActionChains(browser).move_to_element(ring).perform()
+    text = browser.find_element(By.ID, "tooltip").text
+    failures.check(left[0]["name"] in text and "(" + left[0]["reason"] + ")" in text,
+                   "%s: the card of a planet left reads '%s'" % (name, text))
+
+
 def large_galaxy(host, folder):
     """A galaxy above the 100 000 planets that a page carries one by one."""
     path = os.path.join(folder, "large.json")
@@ -142,6 +181,7 @@ def check_page(browser, page, report, screenshot, failures):
     failures.check(source_name in text and "Owner: " + owner in text and orders[0]["order"] in text,
                    "%s: tooltip over the source reads '%s'" % (name, text))
     browser.save_screenshot(screenshot)
+    check_review_marks(browser, name, report.get("quality"), failures)
 
     # At 1 280 x 900 the orders table fits its panel: the Result column is not cut, however long
     # the planets' numbers and names.
@@ -211,7 +251,8 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         runs = [("demo", []), ("big", ["--galaxy", big_galaxy(arguments.host, folder)]),
                 ("twenty", suggested_plan(arguments.host, folder)),
-                ("large", ["--galaxy", large_galaxy(arguments.host, folder)])]
+                ("large", ["--galaxy", large_galaxy(arguments.host, folder)]),
+                ("marked", ["--galaxy", marked_galaxy(folder)])]
         browser = open_browser(os.path.join(folder, "profile"))
         try:
             for name, options in runs:

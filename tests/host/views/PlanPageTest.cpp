@@ -81,6 +81,20 @@ TEST(PlanPageTest, ALargeGalaxyCarriesThePlanInFullAndTheRestAsADensityMap) {
     EXPECT_EQ(density["counts"].size(), density["columns"].get<std::size_t>() * density["rows"].get<std::size_t>());
 }
 
+TEST(PlanPageTest, TheReviewsMarksCarryTheirLegendAndWhy) {
+    for (const ReviewMarkRow& row : ReviewMarkRows()) {
+        const nlohmann::json review = DataBlock(host::WritePlanPage(PlanGalaxy(), 7, ChainRun(), &row.review))["review"];
+        ASSERT_EQ(review["planets"].size(), 1u) << row.note;
+        const nlohmann::json& marked = review["planets"][0];
+        EXPECT_EQ(marked["planet"], row.planet) << row.note;
+        ASSERT_EQ(marked["marks"].size(), 1u) << row.note;
+        EXPECT_EQ(review["legend"][marked["marks"][0].get<std::size_t>()]["key"], row.ring) << row.note;
+        EXPECT_EQ(review["legend"][marked["marks"][0].get<std::size_t>()]["count"], 1) << row.note;
+        EXPECT_EQ(marked["notes"], (nlohmann::json{row.note})) << row.note;
+    }
+    EXPECT_TRUE(DataBlock(host::WritePlanPage(PlanGalaxy(), 7, ChainRun()))["review"].is_null());
+}
+
 TEST(PlanPageTest, PageLoadsNothingFromOutside) {
     const std::string page = host::WritePlanPage(PlanGalaxy(), 7, ChainRun());
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);

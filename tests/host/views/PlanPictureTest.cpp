@@ -116,6 +116,25 @@ TEST(PlanPictureTest, PlanetsAreDrawnByTheirPartInThePlan) {
     EXPECT_NE(svg.find("Every planet in the plan is named."), std::string::npos);
 }
 
+TEST(PlanPictureTest, TheReviewRingsEachPlanetItMarksAndSaysWhy) {
+    for (const ReviewMarkRow& row : ReviewMarkRows()) {
+        const std::string svg = host::DrawPlanSvg(PlanGalaxy(), 7, ChainRun(), &row.review);
+        EXPECT_EQ(XmlProblem(svg), "") << row.note;
+        EXPECT_EQ(Count(svg, "class=\"mark "), 1u) << row.note;
+        EXPECT_EQ(Count(svg, std::string("<circle class=\"mark ") + row.ring + "\""), 1u) << row.note;
+        EXPECT_NE(svg.find("\n" + host::EscapeXml(row.note) + "</title>"), std::string::npos) << row.note;
+        const bool left = std::string(row.ring) == "left";
+        EXPECT_NE(svg.find(std::string(">Left in direct reach (") + (left ? "1" : "0") + ")<"),
+                  std::string::npos) << row.note;
+        EXPECT_NE(svg.find(std::string(">A best plan adds (") + (left ? "0" : "1") + ")<"), std::string::npos)
+            << row.note;
+    }
+    // Without a review there is nothing to mark and no legend entry for it.
+    const std::string plain = host::DrawPlanSvg(PlanGalaxy(), 7, ChainRun());
+    EXPECT_EQ(plain.find("review-marks"), std::string::npos);
+    EXPECT_EQ(plain.find("A best plan adds"), std::string::npos);
+}
+
 TEST(PlanPictureTest, NamesAreEscaped) {
     const std::string svg = host::DrawPlanSvg(PlanGalaxy(), 7, ChainRun());
     EXPECT_EQ(XmlProblem(svg), "");
