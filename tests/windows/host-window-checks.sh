@@ -30,6 +30,9 @@
 #   campaign-message-box  the same with the demo's group in flight: message boxes, then the
 #                       group, landed, planned in the same load
 #   campaign-generated  the same as campaign-demo on a generated 300-planet galaxy
+#   campaign-soak       300 commands in one load on a generated 40-planet galaxy, one in three
+#                       pressed Cancel: the process's window objects, GDI objects, handles and
+#                       windows after the last command are those after the first 50
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -328,6 +331,29 @@ campaign_plans_as_fresh() {
     [ "$boxes" -ge "$min_boxes" ] || fail "fewer than $min_boxes message boxes"
 }
 
+# The figures the campaign prints with --count-objects-after: "user U, gdi G, handles H, windows W".
+objects_after() { sed -n "s/^process objects after $1 commands: //p" "$work/stderr.txt" | tr -d '\r'; }
+
+campaign_soak() {
+    need_display
+    local commands=300 baseline_after=50
+    "$wine_run" "$bin_dir/tarvenix-host.exe" generate --planets 40 --seed 3 --out "$(windows_path "$work/galaxy.json")" \
+        >/dev/null 2>"$work/stderr.txt" || fail "generate failed: $(cat "$work/stderr.txt")"
+    LC_ALL=en_US.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" campaign --galaxy "$(windows_path "$work/galaxy.json")" \
+        --all --turns 6 --cancel-one-in 3 --cancel-seed 29 --repeat-until-commands "$commands" \
+        --count-objects-after "$baseline_after" --json >"$work/campaign.json" 2>"$work/stderr.txt" ||
+        fail "the campaign failed: $(cat "$work/stderr.txt")"
+    local ran baseline end
+    ran=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["commands_run"])' "$work/campaign.json")
+    baseline=$(objects_after "$baseline_after")
+    end=$(objects_after "$ran")
+    [ -n "$baseline" ] && [ -n "$end" ] || fail "no figures: $(cat "$work/stderr.txt")"
+    echo "after $baseline_after commands: $baseline"
+    echo "after $ran commands: $end"
+    [ "$ran" -ge "$commands" ] || fail "only $ran commands ran"
+    [ "$baseline" = "$end" ] || fail "the process's objects grew over the load"
+}
+
 demo_galaxy=$(realpath "$(dirname "$0")/../../host/galaxy/demo/DemoGalaxy.json")
 
 case "$check" in
@@ -350,6 +376,7 @@ campaign-generated)
     "$wine_run" "$bin_dir/tarvenix-host.exe" generate --planets 300 --seed 1 --out "$(windows_path "$work/generated.json")" \
         >/dev/null 2>"$work/stderr.txt" || fail "generate failed: $(cat "$work/stderr.txt")"
     min_cancelled=1 min_boxes=0 campaign_plans_as_fresh "$work/generated.json" 3 1 --all --turns 3 ;;
+campaign-soak) campaign_soak ;;
 *) fail "unknown check" ;;
 esac
 rm -rf "$work"
