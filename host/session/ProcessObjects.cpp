@@ -47,12 +47,16 @@ std::optional<ProcessObjects> CountProcessObjects() {
     return objects;
 }
 #else
-std::optional<ProcessObjects> CountProcessObjects() { return std::nullopt; }
+std::optional<ProcessObjects> CountProcessObjects() {
+    return std::nullopt;
+}
 #endif
 
 std::string ProcessObjectsText(const ProcessObjects& objects) {
-    return "user " + std::to_string(objects.userObjects) + ", gdi " + std::to_string(objects.gdiObjects) + ", handles " +
-           std::to_string(objects.handles) + " (in use " + std::to_string(objects.handlesInUse) + "), windows " + std::to_string(objects.windows);
+    return "user " + std::to_string(objects.userObjects) + ", gdi " +
+           std::to_string(objects.gdiObjects) + ", handles " + std::to_string(objects.handles) +
+           " (in use " + std::to_string(objects.handlesInUse) + "), windows " +
+           std::to_string(objects.windows);
 }
 
 } // namespace host

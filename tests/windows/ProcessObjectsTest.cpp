@@ -17,8 +17,8 @@ host::ProcessObjects Now() {
 TEST(ProcessObjectsTest, AWindowLeftOpenIsCountedTillItIsDestroyed) {
     const host::ProcessObjects before = Now();
     // Hidden, as a progress window the plug-in forgot to destroy would be after its command.
-    HWND window = CreateWindowExA(0, "STATIC", "left behind", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, "STATIC", "left behind", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
     // The system may add its own hidden window for the thread's input (Wine does); it goes too.
     EXPECT_GT(Now().windows, before.windows);
@@ -39,7 +39,8 @@ TEST(ProcessObjectsTest, AnOpenHandleIsCountedTillItIsClosed) {
 }
 
 TEST(ProcessObjectsTest, TheLineNamesEveryCount) {
-    const host::ProcessObjects objects{.userObjects = 1, .gdiObjects = 2, .handles = 3, .handlesInUse = 4, .windows = 5};
+    const host::ProcessObjects objects{
+        .userObjects = 1, .gdiObjects = 2, .handles = 3, .handlesInUse = 4, .windows = 5};
     EXPECT_EQ(host::ProcessObjectsText(objects), "user 1, gdi 2, handles 3 (in use 4), windows 5");
 }
 
