@@ -274,6 +274,9 @@ private:
         AddValue(command, "--repeat-until-commands", "N", "", [&o](const std::string& text) {
             o.minimumCommands = ParseNumber<std::int64_t>("--repeat-until-commands", text, 0);
         })->group("");
+        AddValue(command, "--count-objects-after", "N", "", [&o](const std::string& text) {
+            o.countObjectsAfter = ParseNumber<std::int64_t>("--count-objects-after", text, 1);
+        })->group("");
         command.footer(std::string("Ctrl-C cancels the command under way and ends the campaign after it. Examples:\n") +
                        "  " + HostAsRun() + " campaign --galaxy big.json --all --turns 5\n" +
                        "  " + HostAsRun() + " campaign --json --out next.json");

@@ -54,6 +54,8 @@ struct CampaignOptions {
     std::int32_t cancelOneIn = 0;          // testing: every n-th command cancelled at a random step
     std::uint64_t cancelSeed = 1;
     std::int64_t minimumCommands = 0;      // testing: the campaign over again until this many commands ran
+    std::int64_t countObjectsAfter = 0;    // testing, Windows: the process's objects on stderr after this
+                                           // many commands and after the last
 };
 
 struct GenerateOptions {

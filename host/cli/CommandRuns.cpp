@@ -19,6 +19,7 @@
 #include "session/PluginLoad.h"
 #include "session/PluginModule.h"
 #include "session/PluginSession.h"
+#include "session/ProcessObjects.h"
 #include "views/RunReport.h"
 #include "review/ReviewReport.h"
 #include "text/SafeText.h"
@@ -411,6 +412,17 @@ int RunPlan(const PlanOptions& options, std::ostream& out) {
     return kExitOk;
 }
 
+namespace {
+
+/// The soak's figures on Windows: what a command that left objects behind would raise.
+void PrintProcessObjects(std::int64_t commandsRun) {
+    if (const std::optional<ProcessObjects> objects = CountProcessObjects()) {
+        std::cerr << "process objects after " << commandsRun << " commands: " << ProcessObjectsText(*objects) << '\n';
+    }
+}
+
+} // namespace
+
 int RunCampaignCommand(const CampaignOptions& options, std::ostream& out) {
     const PlanOptions& plan = options.plan;
     RefuseClashingPlanFiles(plan);
@@ -430,14 +442,20 @@ int RunCampaignCommand(const CampaignOptions& options, std::ostream& out) {
                                     .trace = trace.get()};
     CampaignHooks hooks;
     bool allEndedAsMeant = true;
-    hooks.afterCommand = [&allEndedAsMeant](const CampaignCommand& command, std::int64_t) {
+    hooks.afterCommand = [&allEndedAsMeant, &options](const CampaignCommand& command, std::int64_t commandsRun) {
         allEndedAsMeant = allEndedAsMeant && command.outcome.EndedAsMeant();
+        if (commandsRun == options.countObjectsAfter) {
+            PrintProcessObjects(commandsRun);
+        }
     };
     if (!plan.json) {
         // A line as each turn ends: a long campaign shows how far it has come.
         hooks.afterTurn = [&out](const CampaignTurn& turn) { out << CampaignTurnLine(turn) << '\n' << std::flush; };
     }
     const CampaignResult result = RunCampaign(*load, galaxy, settings, hooks);
+    if (options.countObjectsAfter > 0) {
+        PrintProcessObjects(result.commandsRun);
+    }
     load->Close();
 
     if (plan.json) {

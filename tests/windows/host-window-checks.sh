@@ -23,6 +23,16 @@
 #   lang-ru             --lang ru on an English system: the window's title and the about name
 #   lang-en             and description are the Russian ones, every letter printed; --lang en
 #                       on a Russian system, the English ones
+#   campaign-demo       a campaign in one load (--all, three turns, one command in three
+#                       pressed Cancel at a random step) on the demo galaxy: every command's
+#                       trace is, byte for byte, a fresh plan's on the galaxy as it stood
+#                       before that command
+#   campaign-message-box  the same with the demo's group in flight: message boxes, then the
+#                       group, landed, planned in the same load
+#   campaign-generated  the same as campaign-demo on a generated 300-planet galaxy
+#   campaign-soak       300 commands in one load on a generated 40-planet galaxy, one in three
+#                       pressed Cancel: the process's window objects, GDI objects, handles and
+#                       windows after the last command are those after the first 50
 #
 # Needs DISPLAY (an X server such as Xvfb), xdotool, xwd and ImageMagick's convert. Exits
 # 77 (skipped) when the desktop tools are missing, 0 when the check holds, 1 when not.
@@ -275,6 +285,77 @@ language_option() {
     grep -q "^Description: *$description" "$work/about.txt" || fail "about: $(cat "$work/about.txt")"
 }
 
+# The galaxies before the commands are rebuilt from the report: a fresh plan's --out is the
+# galaxy after its command, campaign-commands.py lands the ships between turns.
+campaign_commands() { python3 "$(dirname "$0")/campaign-commands.py" "$@"; }
+
+# Runs `campaign` on GALAXY with ARGS (after CANCEL_ONE_IN and CANCEL_SEED, which it is given
+# too), then each of its commands as a fresh `plan` on the galaxy as it stood before it: the
+# fresh trace must be the campaign's next lines, their turn aside. Every line must be matched.
+campaign_plans_as_fresh() {
+    local galaxy=$1 one_in=$2 seed=$3
+    shift 3
+    need_display
+    LC_ALL=en_US.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" campaign --galaxy "$(windows_path "$galaxy")" \
+        --json --trace "$(windows_path "$work/campaign.jsonl")" --cancel-one-in "$one_in" --cancel-seed "$seed" "$@" \
+        >"$work/campaign.json" 2>"$work/stderr.txt" || fail "the campaign failed: $(cat "$work/stderr.txt")"
+    sed 's/^{"turn": [0-9]*, /{/' "$work/campaign.jsonl" >"$work/campaign-lines.jsonl"
+    local total matched=0 index=0 cancelled=0 boxes=0 begin group steps current=$galaxy
+    total=$(wc -l <"$work/campaign-lines.jsonl")
+    campaign_commands list "$work/campaign.json" "$one_in" "$seed" >"$work/commands.txt" || fail "unreadable report"
+    while read -r begin group steps; do
+        index=$((index + 1))
+        case "$begin" in
+        land) campaign_commands land "$current" "$work/landed-$index.json" && current=$work/landed-$index.json ;;
+        start) current=$galaxy ;;
+        esac
+        local press=()
+        [ "$steps" = - ] || press=(--cancel-after-steps "$steps")
+        local fresh=$work/fresh-$index.jsonl after=$work/after-$index.json
+        LC_ALL=en_US.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" plan --galaxy "$(windows_path "$current")" \
+            --select "$group" --json --trace "$(windows_path "$fresh")" --out "$(windows_path "$after")" "${press[@]}" \
+            >"$work/fresh.json" 2>"$work/stderr.txt" </dev/null || fail "command $index: the fresh plan failed: $(cat "$work/stderr.txt")"
+        grep -q '"cancelled": true' "$work/fresh.json" && cancelled=$((cancelled + 1))
+        grep -q '"message_box": "' "$work/fresh.json" && boxes=$((boxes + 1))
+        local lines
+        lines=$(wc -l <"$fresh")
+        sed -n "$((matched + 1)),$((matched + lines))p" "$work/campaign-lines.jsonl" | cmp -s - "$fresh" ||
+            fail "command $index (group $group, ${begin}, Cancel at ${steps}) planned otherwise than a fresh plan"
+        matched=$((matched + lines))
+        [ -f "$after" ] && current=$after
+    done <"$work/commands.txt"
+    [ "$index" -ge 3 ] || fail "only $index commands"
+    [ "$matched" -eq "$total" ] || fail "the fresh plans account for $matched of the campaign's $total trace lines"
+    echo "$index commands ($cancelled cancelled, $boxes message boxes), $total trace lines, each as a fresh plan"
+    [ "$cancelled" -ge "$min_cancelled" ] || fail "fewer than $min_cancelled commands cancelled"
+    [ "$boxes" -ge "$min_boxes" ] || fail "fewer than $min_boxes message boxes"
+}
+
+# The figures the campaign prints with --count-objects-after: "user U, gdi G, handles H, windows W".
+objects_after() { sed -n "s/^process objects after $1 commands: //p" "$work/stderr.txt" | tr -d '\r'; }
+
+campaign_soak() {
+    need_display
+    local commands=300 baseline_after=50
+    "$wine_run" "$bin_dir/tarvenix-host.exe" generate --planets 40 --seed 3 --out "$(windows_path "$work/galaxy.json")" \
+        >/dev/null 2>"$work/stderr.txt" || fail "generate failed: $(cat "$work/stderr.txt")"
+    LC_ALL=en_US.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" campaign --galaxy "$(windows_path "$work/galaxy.json")" \
+        --all --turns 6 --cancel-one-in 3 --cancel-seed 29 --repeat-until-commands "$commands" \
+        --count-objects-after "$baseline_after" --json >"$work/campaign.json" 2>"$work/stderr.txt" ||
+        fail "the campaign failed: $(cat "$work/stderr.txt")"
+    local ran baseline end
+    ran=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["commands_run"])' "$work/campaign.json")
+    baseline=$(objects_after "$baseline_after")
+    end=$(objects_after "$ran")
+    [ -n "$baseline" ] && [ -n "$end" ] || fail "no figures: $(cat "$work/stderr.txt")"
+    echo "after $baseline_after commands: $baseline"
+    echo "after $ran commands: $end"
+    [ "$ran" -ge "$commands" ] || fail "only $ran commands ran"
+    [ "$baseline" = "$end" ] || fail "the process's objects grew over the load"
+}
+
+demo_galaxy=$(realpath "$(dirname "$0")/../../host/galaxy/demo/DemoGalaxy.json")
+
 case "$check" in
 demo-matches-linux) demo_matches_linux ;;
 cancel-click) cancel_click ;;
@@ -286,6 +367,16 @@ message-box-click) message_box_click ;;
 russian-window) russian_window ;;
 lang-ru) language_option en_US.UTF-8 ru "Рассылка кораблей" "====== Tarvenix =====" "Эстафетная рассылка кораблей" ;;
 lang-en) language_option ru_RU.UTF-8 en "Sending Ships" "====== Rozi zevo =====" "The ship dispatching procedure" ;;
+campaign-demo) min_cancelled=1 min_boxes=0 campaign_plans_as_fresh "$demo_galaxy" 3 1 --all --turns 3 ;;
+# Group 12 is in flight: two message boxes (the second with a Cancel scheduled, which keeps the
+# campaign going), then, landed, it plans.
+campaign-message-box) min_cancelled=0 min_boxes=2 campaign_plans_as_fresh "$demo_galaxy" 2 1 --select 12 --turns 3 \
+    --repeat-until-commands 3 ;;
+campaign-generated)
+    "$wine_run" "$bin_dir/tarvenix-host.exe" generate --planets 300 --seed 1 --out "$(windows_path "$work/generated.json")" \
+        >/dev/null 2>"$work/stderr.txt" || fail "generate failed: $(cat "$work/stderr.txt")"
+    min_cancelled=1 min_boxes=0 campaign_plans_as_fresh "$work/generated.json" 3 1 --all --turns 3 ;;
+campaign-soak) campaign_soak ;;
 *) fail "unknown check" ;;
 esac
 rm -rf "$work"
