@@ -30,7 +30,7 @@
 #   campaign-message-box  the same with the demo's group in flight: message boxes, then the
 #                       group, landed, planned in the same load
 #   campaign-generated  the same as campaign-demo on a generated 300-planet galaxy
-#   campaign-soak       300 commands in one load on a generated 40-planet galaxy, one in three
+#   campaign-soak       1 000 commands in one load on a generated 40-planet galaxy, one in three
 #                       pressed Cancel: the process's window objects, GDI objects, handles and
 #                       windows after the last command are those after the first 50
 #
@@ -336,7 +336,7 @@ objects_after() { sed -n "s/^process objects after $1 commands: //p" "$work/stde
 
 campaign_soak() {
     need_display
-    local commands=300 baseline_after=50
+    local commands=1000 baseline_after=50
     "$wine_run" "$bin_dir/tarvenix-host.exe" generate --planets 40 --seed 3 --out "$(windows_path "$work/galaxy.json")" \
         >/dev/null 2>"$work/stderr.txt" || fail "generate failed: $(cat "$work/stderr.txt")"
     LC_ALL=en_US.UTF-8 "$wine_run" "$bin_dir/tarvenix-host.exe" campaign --galaxy "$(windows_path "$work/galaxy.json")" \
