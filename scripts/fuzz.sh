@@ -23,7 +23,10 @@ seconds=$1
 shift
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-    harnesses=(GalaxyFileFuzzer PlannerAnswersFuzzer RequestMapFuzzer)
+    # Every harness has its corpus folder, so a new one is never left out.
+    for corpus in fuzz/corpus/*/; do
+        harnesses+=("$(basename "$corpus")")
+    done
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
