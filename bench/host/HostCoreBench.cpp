@@ -13,6 +13,7 @@
 #include "galaxy/Galaxy.h"
 #include "galaxy/GalaxyFile.h"
 #include "galaxy/GalaxyGenerator.h"
+#include "json/IgnoredJsonEvents.h"
 #include "json/JsonScanner.h"
 #include "answer/QueryAnswerer.h"
 
@@ -64,28 +65,11 @@ void BM_ParseJsonOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseJsonOnly)->Arg(kLargestPlanets)->Unit(benchmark::kMillisecond);
 
-/// Takes every parse event and keeps nothing.
-struct IgnoreEvents : nlohmann::json_sax<nlohmann::json> {
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
-    bool number_integer(number_integer_t) override { return true; }
-    bool number_unsigned(number_unsigned_t) override { return true; }
-    bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return true; }
-    bool key(string_t&) override { return true; }
-    bool end_object() override { return true; }
-    bool start_array(std::size_t) override { return true; }
-    bool end_array() override { return true; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-};
-
 /// The parser's own pass over the text, events going nowhere: no streaming load can be faster.
 void BM_ScanJsonOnly(benchmark::State& state) {
     const std::string& text = GalaxyText(static_cast<std::int32_t>(state.range(0)));
     for (auto _ : state) {
-        IgnoreEvents events;
+        host::IgnoredJsonEvents events;
         benchmark::DoNotOptimize(nlohmann::json::sax_parse(text.begin(), text.end(), &events));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

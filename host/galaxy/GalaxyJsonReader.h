@@ -18,6 +18,7 @@
 #pragma once
 
 #include "galaxy/Galaxy.h"
+#include "json/IgnoredJsonEvents.h"
 
 #include <nlohmann/json.hpp>
 
@@ -235,7 +236,7 @@ private:
 };
 
 /// Events of a second reading that note the lines of two keys, found by their numbers.
-class KeyLineFinder : public nlohmann::json_sax<nlohmann::json> {
+class KeyLineFinder : public IgnoredJsonEvents {
 public:
     KeyLineFinder(const ReadPosition& position, std::uint64_t first, std::uint64_t second)
         : position_(position), wanted_{first, second} {}
@@ -249,19 +250,6 @@ public:
         }
         return keys_ < wanted_[1];
     }
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
-    bool number_integer(number_integer_t) override { return true; }
-    bool number_unsigned(number_unsigned_t) override { return true; }
-    bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return true; }
-    bool end_object() override { return true; }
-    bool start_array(std::size_t) override { return true; }
-    bool end_array() override { return true; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-
     std::pair<std::size_t, std::size_t> Lines() const { return {lines_[0], lines_[1]}; }
 
 private:
