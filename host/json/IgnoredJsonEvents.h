@@ -24,7 +24,9 @@ public:
     bool start_array(std::size_t) override { return true; }
     bool end_array() override { return true; }
     // A fault ends the pass: whoever reads the text for its values reports it.
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
 };
 
 } // namespace host
