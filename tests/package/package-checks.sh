@@ -14,6 +14,9 @@
 #   windows-files       the ZIP holds one folder named after it, with exactly windows-files.txt
 #   windows-stripped    Tarvenix2.dll is at most 600 KB, and no file of the ZIP has debug sections
 #   windows-plan        the unpacked tarvenix-host.exe under Wine: the same plan as linux-plan
+#   linux-campaign      the unpacked host's campaign on the demo galaxy (every group, three turns,
+#                       one load): the dev build's report and trace, byte for byte
+#   windows-campaign    the same with the unpacked tarvenix-host.exe under Wine
 #   windows-differential  200 generated galaxies, speeds spread over every hundredth, planned by
 #                       the dev host and by the unpacked tarvenix-host.exe: the same traces
 #                       (tests/trace/differential.sh)
@@ -46,10 +49,13 @@ archive_name() { basename "$1" | sed 's/\.tar\.gz$//; s/\.zip$//'; }
 linux_root=$(unpack "$linux_archive" "$(archive_name "$linux_archive")")
 windows_root=$(unpack "$windows_archive" "$(archive_name "$windows_archive")")
 
-# The demo galaxy as the dev build plans it: the reference for both packages.
-mkdir "$work/dev"
+# The demo galaxy as the dev build plans it, and its campaign: the references for both packages.
+readonly campaign=(campaign --all --turns 3)
+mkdir "$work/dev" "$work/dev-campaign"
 (cd "$work/dev" && LC_ALL=en_US.UTF-8 "$dev_host" --json --trace trace.jsonl >report.json) ||
     echo "the dev host failed; every plan check will fail" >&2
+(cd "$work/dev-campaign" && LC_ALL=en_US.UTF-8 "$dev_host" "${campaign[@]}" --json --trace trace.jsonl >report.json) ||
+    echo "the dev host's campaign failed; every campaign check will fail" >&2
 
 problem() { echo "    $*" >&2; return 1; }
 
@@ -105,13 +111,39 @@ check_linux_packager() {
     [ -z "$readmes" ] || problem "cmake --install wrote $readmes"
 }
 
-check_linux_plan() {
-    local folder="$work/linux-run"
+# Runs the unpacked host in a new FOLDER with ARGS, --json (into report.json) and --trace
+# (into trace.jsonl), from that folder and with no --plugin, as a player would.
+run_linux_host() {
+    local folder=$1
+    shift
     mkdir "$folder"
-    (cd "$folder" && LC_ALL=en_US.UTF-8 "$linux_root/bin/tarvenix-host" --json --trace trace.jsonl >report.json) ||
-        problem "the unpacked host failed" || return 1
-    same_plan "$folder"
+    (cd "$folder" && LC_ALL=en_US.UTF-8 "$linux_root/bin/tarvenix-host" "$@" --json --trace trace.jsonl >report.json) ||
+        problem "the unpacked host failed"
 }
+
+# The same with the unpacked tarvenix-host.exe: the console's output is the report; the trace is
+# written through Wine's Z: drive.
+run_windows_host() {
+    local folder=$1
+    shift
+    mkdir "$folder"
+    (cd "$folder" && LC_ALL=en_US.UTF-8 "$wine_run" "$windows_root/tarvenix-host.exe" "$@" --json \
+        --trace "Z:${folder//\//\\}\\trace.jsonl" >report.json 2>stderr.txt) ||
+        problem "the unpacked tarvenix-host.exe failed: $(cat "$folder/stderr.txt")"
+}
+
+# A campaign has no timings: its report (but for a console's line ends) and trace are the dev
+# build's, byte for byte.
+same_campaign() {
+    local folder=$1
+    cmp <(sed 's/\r$//' "$folder/report.json") "$work/dev-campaign/report.json" >&2 ||
+        problem "the campaign's report differs from the dev build's" || return 1
+    cmp "$folder/trace.jsonl" "$work/dev-campaign/trace.jsonl" >&2 || problem "the campaign's traces differ"
+}
+
+check_linux_plan() { run_linux_host "$work/linux-run" && same_plan "$work/linux-run"; }
+
+check_linux_campaign() { run_linux_host "$work/linux-campaign" "${campaign[@]}" && same_campaign "$work/linux-campaign"; }
 
 check_windows_files() { same_files "$windows_root" "$expected_dir/windows-files.txt"; }
 
@@ -125,14 +157,10 @@ check_windows_stripped() {
     done
 }
 
-check_windows_plan() {
-    local folder="$work/windows-run"
-    mkdir "$folder"
-    # The console's output is the report; the trace is written through Wine's Z: drive.
-    (cd "$folder" && LC_ALL=en_US.UTF-8 "$wine_run" "$windows_root/tarvenix-host.exe" --json \
-        --trace "Z:${folder//\//\\}\\trace.jsonl" >report.json 2>stderr.txt) ||
-        problem "the unpacked tarvenix-host.exe failed: $(cat "$folder/stderr.txt")" || return 1
-    same_plan "$folder"
+check_windows_plan() { run_windows_host "$work/windows-run" && same_plan "$work/windows-run"; }
+
+check_windows_campaign() {
+    run_windows_host "$work/windows-campaign" "${campaign[@]}" && same_campaign "$work/windows-campaign"
 }
 
 check_windows_differential() {
@@ -142,7 +170,8 @@ check_windows_differential() {
 
 passed=0
 failed=0
-for check in linux-files linux-rpath linux-packager linux-plan windows-files windows-stripped windows-plan windows-differential; do
+for check in linux-files linux-rpath linux-packager linux-plan linux-campaign windows-files windows-stripped \
+    windows-plan windows-campaign windows-differential; do
     if "check_${check//-/_}"; then
         echo "    ok    $check"
         passed=$((passed + 1))
