@@ -11,12 +11,12 @@
 #   linux-plan          the unpacked host, run from another folder with no --plugin, plans the
 #                       demo galaxy as the dev build does: the same orders, all accepted, and
 #                       the same requests and answers (trace) byte for byte
+#   linux-campaign      the unpacked host's campaign on the demo galaxy (every group, three turns,
+#                       one load): the dev build's report and trace, byte for byte
 #   windows-files       the ZIP holds one folder named after it, with exactly windows-files.txt
 #   windows-stripped    Tarvenix2.dll is at most 600 KB, and no file of the ZIP has debug sections
 #   windows-plan        the unpacked tarvenix-host.exe under Wine: the same plan as linux-plan
-#   linux-campaign      the unpacked host's campaign on the demo galaxy (every group, three turns,
-#                       one load): the dev build's report and trace, byte for byte
-#   windows-campaign    the same with the unpacked tarvenix-host.exe under Wine
+#   windows-campaign    the unpacked tarvenix-host.exe under Wine: the same campaign as linux-campaign
 #   windows-differential  200 generated galaxies, speeds spread over every hundredth, planned by
 #                       the dev host and by the unpacked tarvenix-host.exe: the same traces
 #                       (tests/trace/differential.sh)
